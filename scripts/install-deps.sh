@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Makes sure the compiler, CMake, GoogleTest, Google Benchmark and GMP (the
+# reference for the arithmetic tests) are present; installs what is missing.
+set -eu
+missing=()
+command -v cmake >/dev/null || missing+=(cmake)
+command -v g++ >/dev/null || missing+=(g++)
+[ -d /usr/include/gtest ] || missing+=(libgtest-dev)
+[ -d /usr/include/benchmark ] || missing+=(libbenchmark-dev)
+[ -f /usr/include/gmpxx.h ] || missing+=(libgmp-dev)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  if [ "$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi

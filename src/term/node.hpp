@@ -1,0 +1,222 @@
+// Terms: reference-counted application and leaf cells, and their handles.
+//
+// A Node is either an application cell (a function part applied to an
+// argument part) or a leaf holding its text inline.  The 64-bit header packs
+// the reference count with facts about the term that the reduction engine
+// reads on every step:
+//
+//   bits  0-29  reference count
+//   bits 30-55  extent: a cached byte length (digit and `[` leaves, constant
+//               applications) or the set of free single-letter variables
+//   bits 56-61  arity code: arity k stored as k + 52
+//   bit  62     work flag: the term still contains work
+//   bit  63     leaf flag
+//
+// Bits 56-62 together are the annotation state: 0 means "not annotated yet",
+// 0x40 (work flag, arity code 0) means "constant".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "driver/check.hpp"
+
+namespace quorl {
+
+struct Node {
+  uint64_t header;
+  // An application cell continues with two Node pointers (function part,
+  // argument part); a leaf continues with its text and a NUL byte.
+};
+
+inline constexpr uint64_t kCountMask = (uint64_t{1} << 30) - 1;
+inline constexpr int kExtentShift = 30;
+inline constexpr uint64_t kExtentLimit = uint64_t{1} << 26;
+inline constexpr uint64_t kExtentMask = (kExtentLimit - 1) << kExtentShift;
+inline constexpr int kArityShift = 56;
+inline constexpr uint64_t kArityMask = uint64_t{0x3F} << kArityShift;
+inline constexpr uint64_t kWorkFlag = uint64_t{1} << 62;
+inline constexpr uint64_t kLeafFlag = uint64_t{1} << 63;
+inline constexpr uint64_t kAnnotationMask = uint64_t{0x7F} << kArityShift;
+inline constexpr uint64_t kConstantState = uint64_t{0x40} << kArityShift;
+inline constexpr int kArityBias = 52;
+inline constexpr int kMaxArity = 11;
+inline constexpr int kMinArity = -52;
+
+// --- raw cell access ------------------------------------------------------
+
+inline bool isLeaf(const Node* n) { return (n->header & kLeafFlag) != 0; }
+inline bool isApplication(const Node* n) { return (n->header & kLeafFlag) == 0; }
+inline Node* const* childSlots(const Node* n) {
+  return reinterpret_cast<Node* const*>(n + 1);
+}
+inline Node* functionOf(const Node* n) { return childSlots(n)[0]; }
+inline Node* argumentOf(const Node* n) { return childSlots(n)[1]; }
+inline const char* leafChars(const Node* n) { return reinterpret_cast<const char*>(n + 1); }
+inline char* leafCharsMutable(Node* n) { return reinterpret_cast<char*>(n + 1); }
+inline unsigned char firstByte(const Node* n) {
+  return isLeaf(n) ? static_cast<unsigned char>(leafChars(n)[0]) : 0;
+}
+
+inline uint32_t countOf(const Node* n) { return static_cast<uint32_t>(n->header & kCountMask); }
+inline uint64_t extentOf(const Node* n) { return (n->header & kExtentMask) >> kExtentShift; }
+inline bool isAnnotated(const Node* n) { return (n->header & kAnnotationMask) != 0; }
+inline bool isConstantAnnotated(const Node* n) {
+  return (n->header & kAnnotationMask) == kConstantState;
+}
+inline bool hasWork(const Node* n) { return (n->header & kWorkFlag) != 0; }
+// The stored arity of an annotated, non-constant node.
+inline int storedArity(const Node* n) {
+  return static_cast<int>((n->header & kArityMask) >> kArityShift) - kArityBias;
+}
+
+void setArity(Node* n, int k);       // checks 4663, 4664, 4669
+void setExtent(Node* n, uint64_t v);  // check 4674
+
+// --- reference counts -----------------------------------------------------
+
+void freeNode(Node* n);  // frees a cell whose count reached 0, children too
+
+inline void acquire(Node* n) {
+  n->header++;
+  if ((n->header & kCountMask) == 0) [[unlikely]]
+    checkFailure(kCoreModule, 4574);
+}
+
+inline void release(Node* n) {
+  uint64_t count = n->header & kCountMask;
+  if (count == 0) [[unlikely]]
+    checkFailure(kCoreModule, 4540);
+  n->header--;
+  if (count == 1) freeNode(n);
+}
+
+// --- construction (count 0; a NodeRef takes the first count) ----------------
+
+Node* newLeaf(std::string_view text);
+Node* newApplication(Node* function, Node* argument);  // acquires both
+
+// --- leaf texts -----------------------------------------------------------
+
+// The byte length of a leaf's text under the rules of its first byte.
+size_t leafTextLength(const Node* n);
+// For a `[` text: the length of the balanced group at its start.
+size_t balancedTextLength(const char* text);
+
+// Byte blocks: "(" + base-64 length digits + ")" + payload.
+inline constexpr char kLengthDigits[] =
+    "_abcdefghijklmnopqrustvwzxy0123456789ABCDEFGHIJKLMNOPQRUSTVWZXY~";
+std::string byteBlockText(std::string_view payload);
+size_t byteBlockPayloadLength(const Node* n);  // check 2254 on a non-block
+size_t byteBlockHeaderLength(const Node* n);   // index of ')' plus one
+std::string_view byteBlockPayload(const Node* n);
+
+// --- annotation (term/annotate.cpp) -----------------------------------------
+
+void annotate(Node* n);
+// Arity after annotation; a constant counts as 1.
+int arityOf(Node* n);
+bool isValue(Node* n);
+bool headIsLinear(Node* n);
+// 'u' for a lambda form ((\ v) b), 'i' for a wing form ((({ v) e) b), else 'o'.
+char binderShape(const Node* n);
+// The free-variable set (bit 0 = 'a') of an annotated term; 0 for constants
+// and for digit and `[` leaves.
+uint32_t freeVariables(Node* n);
+
+// --- structural order -----------------------------------------------------
+
+// -1, 0 or 1: leaves before applications, leaf texts bytewise over the
+// shorter payload (shorter first on a tie), applications by function part,
+// then by argument part.  Walks without recursion.
+int compareTerms(const Node* a, const Node* b);
+
+// --- handles --------------------------------------------------------------
+
+// The owning handle.  A NodeRef always holds a Node, except after it has been
+// moved from, when it may only be destroyed or assigned to.
+class NodeRef {
+ public:
+  explicit NodeRef(Node* n) : node_(n) {
+    if (n == nullptr) [[unlikely]]
+      checkFailure(kCoreModule, 6983);
+    acquire(n);
+  }
+  explicit NodeRef(const char* text);         // check 6989 on null
+  explicit NodeRef(std::string_view text) : NodeRef(newLeaf(text)) {}
+  explicit NodeRef(const std::string& text) : NodeRef(newLeaf(text)) {}
+
+  NodeRef(const NodeRef& other) : node_(other.node_) {
+    if (node_ == nullptr) [[unlikely]]
+      checkFailure(kCoreModule, 7013);
+    acquire(node_);
+  }
+  NodeRef(NodeRef&& other) noexcept : node_(std::exchange(other.node_, nullptr)) {}
+  ~NodeRef() {
+    if (node_ != nullptr) release(node_);
+  }
+  NodeRef& operator=(const NodeRef& other) {
+    if (other.node_ == nullptr) [[unlikely]]
+      checkFailure(kCoreModule, 7013);
+    if (other.node_ == node_) return *this;
+    acquire(other.node_);
+    if (node_ != nullptr) release(node_);
+    node_ = other.node_;
+    return *this;
+  }
+  NodeRef& operator=(NodeRef&& other) noexcept {
+    if (this != &other) {
+      Node* old = node_;
+      node_ = std::exchange(other.node_, nullptr);
+      if (old != nullptr) release(old);
+    }
+    return *this;
+  }
+
+  // Takes over a count that the caller already holds (no acquire).
+  static NodeRef adopt(Node* n) { return NodeRef(n, AdoptTag{}); }
+  // Gives up the count without releasing it.
+  Node* detach() { return std::exchange(node_, nullptr); }
+
+  Node* get() const { return node_; }
+  bool isApp() const { return isApplication(node_); }
+  bool isLeafNode() const { return isLeaf(node_); }
+  NodeRef fun() const;  // check 7070 on a leaf
+  NodeRef arg() const;  // check 7071 on a leaf
+  unsigned char firstChar() const { return firstByte(node_); }
+  // The leaf's text (empty for an application); valid while the node lives.
+  std::string_view text() const;
+  // Payload length: 9 for a real, the decoded length of a byte block,
+  // otherwise the text length; 0 for an application.
+  size_t payloadLength() const;
+
+  int arity() const { return arityOf(node_); }
+  bool value() const { return isValue(node_); }
+  bool linearHead() const { return headIsLinear(node_); }
+  char shape() const { return binderShape(node_); }
+
+  bool operator==(const NodeRef& other) const { return node_ == other.node_; }
+  bool sameNode(const Node* other) const { return node_ == other; }
+
+ private:
+  struct AdoptTag {};
+  NodeRef(Node* n, AdoptTag) : node_(n) {}
+  Node* node_;
+};
+
+NodeRef leaf(std::string_view text);
+NodeRef apply(NodeRef g, NodeRef x);
+NodeRef apply3(NodeRef a, NodeRef b, NodeRef c);
+NodeRef apply4(NodeRef a, NodeRef b, NodeRef c, NodeRef d);
+NodeRef makeByteBlock(std::string_view payload);
+inline int compare(const NodeRef& a, const NodeRef& b) { return compareTerms(a.get(), b.get()); }
+
+// Shared leaves that never die: K, H, I, Z, B, T, V, J and friends.  Each
+// call returns a new handle on the same Node.
+NodeRef sharedLeaf(char name);
+
+}  // namespace quorl

@@ -1,0 +1,56 @@
+// The process-wide tables: definitions, nullary names, the Prelude snapshot,
+// interned terms and the builtin rows.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "term/node.hpp"
+
+namespace quorl {
+
+// Name to term, ordered bytewise (shorter first on a common prefix).
+using DefinitionMap = std::map<std::string, NodeRef, std::less<>>;
+using NameSet = std::set<std::string, std::less<>>;
+
+DefinitionMap& definitionTable();
+NameSet& nullaryNames();
+DefinitionMap& preludeSnapshot();
+
+// The definition of a name, or null when the name has none.
+const NodeRef* findDefinition(std::string_view name);
+void setDefinition(std::string_view name, NodeRef term);
+
+// Interning: equal terms (by compareTerms) share one Node.
+struct TermLess {
+  bool operator()(const NodeRef& a, const NodeRef& b) const {
+    return compareTerms(a.get(), b.get()) < 0;
+  }
+};
+using InternSet = std::set<NodeRef, TermLess>;
+InternSet& internSet();
+NodeRef intern(const NodeRef& term);
+
+// A builtin handler receives the redex (the builtin applied to exactly its
+// arity of arguments) and returns the replacement term.
+using BuiltinHandler = NodeRef (*)(NodeRef redex);
+struct BuiltinEntry {
+  uint8_t arity;
+  BuiltinHandler handler;
+};
+using BuiltinMap = std::map<std::string, BuiltinEntry, std::less<>>;
+// Raw storage of the builtin rows; builtins/table.hpp fills it on first use.
+BuiltinMap& builtinStorage();
+
+// Empties the definitions, nullary names, builtin rows and the snapshot.
+void resetGlobalTables();
+
+// Bumped whenever a definition is inserted, replaced or erased, so that
+// caches keyed by name leaves can tell when they are stale.
+uint64_t definitionGeneration();
+void noteDefinitionsChanged();
+
+}  // namespace quorl
