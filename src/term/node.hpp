@@ -218,5 +218,7 @@ inline int compare(const NodeRef& a, const NodeRef& b) { return compareTerms(a.g
 // Shared leaves that never die: K, H, I, Z, B, T, V, J and friends.  Each
 // call returns a new handle on the same Node.
 NodeRef sharedLeaf(char name);
+// Drops the shared leaves (their cached annotations belong to the old tables).
+void forgetSharedLeaves();
 
 }  // namespace quorl

@@ -23,6 +23,7 @@ DefinitionMap& preludeSnapshot();
 // The definition of a name, or null when the name has none.
 const NodeRef* findDefinition(std::string_view name);
 void setDefinition(std::string_view name, NodeRef term);
+void eraseDefinition(std::string_view name);
 
 // Interning: equal terms (by compareTerms) share one Node.
 struct TermLess {

@@ -1,0 +1,184 @@
+// Annotation: the cached arity, work flag, free variables and constant flag
+// of a term, computed once per Node and kept in its header.
+#include <vector>
+
+#include "front/chars.hpp"
+#include "term/node.hpp"
+#include "term/tables.hpp"
+
+namespace quorl {
+
+namespace {
+
+constexpr uint32_t kNoVariables = 0;
+
+bool isLambdaMarker(const Node* n) {
+  return isLeaf(n) && leafChars(n)[0] == '\\' && leafChars(n)[1] == '\0';
+}
+bool isWingMarker(const Node* n) {
+  return isLeaf(n) && leafChars(n)[0] == '{' && leafChars(n)[1] == '\0';
+}
+
+// Leading lambda forms of a definition, counted up to the largest arity.
+int leadingLambdas(const Node* term) {
+  int count = 0;
+  while (count < kMaxArity && binderShape(term) == 'u') {
+    count++;
+    term = argumentOf(term);
+  }
+  return count;
+}
+
+void markConstant(Node* n) { n->header = (n->header & ~kAnnotationMask) | kConstantState; }
+
+void markTerm(Node* n, int arity, bool work, uint32_t variables) {
+  setArity(n, arity);
+  if (work) n->header |= kWorkFlag;
+  setExtent(n, variables);
+}
+
+void annotateLeaf(Node* n) {
+  const char* text = leafChars(n);
+  unsigned char first = static_cast<unsigned char>(text[0]);
+  if (first == ')') return markTerm(n, 1, false, kNoVariables);
+  if (first == ']') return markTerm(n, 2, false, kNoVariables);
+  if (first == '[') return markConstant(n);
+  if (first >= '0' && first <= '9') {
+    setArity(n, 1);  // the extent keeps the cached length
+    return;
+  }
+  if (first == '(' || first == ' ') return markTerm(n, 1, false, kNoVariables);
+  std::string_view name(text);
+  if (!isKey(name)) return markTerm(n, 1, false, kNoVariables);
+  if (const NodeRef* definition = findDefinition(name))
+    return markTerm(n, leadingLambdas(definition->get()), false, kNoVariables);
+  // An undefined key can only be a variable, a single lowercase letter.
+  if (name.size() > 1) checkFailure(kCoreModule, 7535);
+  if (first < 'a') checkFailure(kCoreModule, 7539);
+  if (first > 'z') checkFailure(kCoreModule, 7540);
+  markTerm(n, kMaxArity, false, uint32_t{1} << (first - 'a'));
+}
+
+void annotateApplication(Node* n) {
+  Node* g = functionOf(n);
+  Node* x = argumentOf(n);
+  bool gConstant = isConstantAnnotated(g), xConstant = isConstantAnnotated(x);
+  if (gConstant && xConstant) {
+    markConstant(n);
+    uint64_t sum = extentOf(g) + extentOf(x);
+    if (extentOf(g) >= 2 && extentOf(x) >= 2 && sum < kExtentLimit) setExtent(n, sum);
+    return;
+  }
+  int arity;
+  if (gConstant) {
+    arity = 0;
+  } else {
+    int ga = storedArity(g);
+    arity = (ga == kMaxArity || ga <= kMinArity + 1) ? ga : ga - 1;
+  }
+  bool work;
+  if (!gConstant && hasWork(g)) work = true;
+  else if (xConstant) work = false;
+  else work = !isValue(x);
+
+  uint32_t gv = freeVariables(g), xv = freeVariables(x);
+  uint32_t variables;
+  if (isApplication(g) && isLambdaMarker(functionOf(g))) {
+    variables = xv & ~gv;  // ((\ v) body): the body's less the parameter
+    // A lambda whose parameter occurs in its body waits for its argument:
+    // its body is reduced only after substitution.
+    if ((xv & gv) != 0) work = false;
+  } else if (isApplication(g) && isWingMarker(functionOf(g))) {
+    variables = xv;  // ({ v) e): the bound value's alone
+  } else if (isApplication(g) && isApplication(functionOf(g)) &&
+             isWingMarker(functionOf(functionOf(g)))) {
+    uint32_t binder = freeVariables(argumentOf(functionOf(g)));
+    variables = gv | (xv & ~binder);  // ((({ v) e) body)
+  } else {
+    variables = gv | xv;
+  }
+  markTerm(n, arity, work, variables);
+}
+
+}  // namespace
+
+void annotate(Node* root) {
+  if (isAnnotated(root)) return;
+  if (isLeaf(root)) return annotateLeaf(root);
+  std::vector<Node*> work;
+  work.push_back(root);
+  while (!work.empty()) {
+    Node* n = work.back();
+    if (isAnnotated(n)) {
+      work.pop_back();
+      continue;
+    }
+    if (isLeaf(n)) {
+      annotateLeaf(n);
+      work.pop_back();
+      continue;
+    }
+    Node* g = functionOf(n);
+    Node* x = argumentOf(n);
+    bool ready = true;
+    if (!isAnnotated(x)) {
+      work.push_back(x);
+      ready = false;
+    }
+    if (!isAnnotated(g)) {
+      work.push_back(g);
+      ready = false;
+    }
+    if (ready) {
+      annotateApplication(n);
+      work.pop_back();
+    }
+  }
+}
+
+int arityOf(Node* n) {
+  annotate(n);
+  return isConstantAnnotated(n) ? 1 : storedArity(n);
+}
+
+bool isValue(Node* n) {
+  annotate(n);
+  if (isConstantAnnotated(n)) return true;
+  return !hasWork(n) && storedArity(n) >= 1;
+}
+
+bool headIsLinear(Node* n) {
+  annotate(n);
+  while (isApplication(n) && !isConstantAnnotated(n)) n = functionOf(n);
+  if (isApplication(n)) return false;
+  switch (leafChars(n)[0]) {
+    case '&': case 'A': case 'B': case 'C': case 'D': case 'E': case 'F':
+    case 'H': case 'I': case 'J': case 'K': case 'L': case 'N': case 'Q':
+    case 'R': case 'T': case 'U': case 'V': case 'X': case 'Z': case '|':
+      return true;
+    default:
+      return false;
+  }
+}
+
+char binderShape(const Node* n) {
+  if (isLeaf(n)) return 'o';
+  const Node* g = functionOf(n);
+  if (isLeaf(g)) return 'o';
+  const Node* gg = functionOf(g);
+  if (isLambdaMarker(gg)) return 'u';
+  if (isApplication(gg) && isWingMarker(functionOf(gg))) return 'i';
+  return 'o';
+}
+
+uint32_t freeVariables(Node* n) {
+  annotate(n);
+  if (isConstantAnnotated(n)) return 0;
+  if (isLeaf(n)) {
+    unsigned char first = static_cast<unsigned char>(leafChars(n)[0]);
+    if ((first >= '0' && first <= '9') || first == '[') return 0;
+  }
+  return static_cast<uint32_t>(extentOf(n));
+}
+
+}  // namespace quorl

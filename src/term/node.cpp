@@ -1,0 +1,298 @@
+// Node cells: construction, freeing, leaf texts, byte blocks and the
+// structural order.
+#include "term/node.hpp"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "term/pool.hpp"
+
+namespace quorl {
+
+namespace {
+
+bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+size_t cellSize(const Node* n) {
+  if (isApplication(n)) return sizeof(Node) + 2 * sizeof(Node*);
+  return sizeof(Node) + leafTextLength(n) + 1;
+}
+
+// Value of each base-64 length digit, or -1.
+const std::array<int, 256>& lengthDigitValues() {
+  static const std::array<int, 256> values = [] {
+    std::array<int, 256> v;
+    v.fill(-1);
+    for (int i = 0; i < 64; i++) v[static_cast<unsigned char>(kLengthDigits[i])] = i;
+    return v;
+  }();
+  return values;
+}
+
+void requireByteBlock(const Node* n) {
+  if (!isLeaf(n) || leafChars(n)[0] != '(') [[unlikely]]
+    checkFailure(kCoreModule, 2254);
+}
+
+}  // namespace
+
+// --- header fields ----------------------------------------------------------
+
+void setArity(Node* n, int k) {
+  if (k > kMaxArity) checkFailure(kCoreModule, 4663);
+  if (k < kMinArity) checkFailure(kCoreModule, 4664);
+  uint64_t code = static_cast<uint64_t>(k + kArityBias);
+  if (code >= 64) checkFailure(kCoreModule, 4669);
+  n->header = (n->header & ~kArityMask) | (code << kArityShift);
+}
+
+void setExtent(Node* n, uint64_t v) {
+  if (v >= kExtentLimit) checkFailure(kCoreModule, 4674);
+  n->header = (n->header & ~kExtentMask) | (v << kExtentShift);
+}
+
+// --- freeing ----------------------------------------------------------------
+
+// Freeing the last reference to a long chain must not recurse, so children
+// whose count drops to zero wait on an explicit list.
+void freeNode(Node* n) {
+  static std::vector<Node*> pending;
+  static bool draining = false;
+  pending.push_back(n);
+  if (draining) return;
+  draining = true;
+  while (!pending.empty()) {
+    Node* cell = pending.back();
+    pending.pop_back();
+    if (isApplication(cell)) {
+      for (Node* child : {functionOf(cell), argumentOf(cell)}) {
+        uint64_t count = child->header & kCountMask;
+        if (count == 0) [[unlikely]]
+          checkFailure(kCoreModule, 4540);
+        child->header--;
+        if (count == 1) pending.push_back(child);
+      }
+    }
+    releaseCell(cell, cellSize(cell));
+  }
+  draining = false;
+}
+
+// --- construction -------------------------------------------------------------
+
+Node* newLeaf(std::string_view text) {
+  size_t bytes = sizeof(Node) + text.size() + 1;
+  auto* n = static_cast<Node*>(allocateCell(bytes));
+  n->header = kLeafFlag;
+  char* chars = leafCharsMutable(n);
+  if (!text.empty()) std::memcpy(chars, text.data(), text.size());
+  chars[text.size()] = '\0';
+  unsigned char first = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
+  if ((isDigit(first) || first == '[') && text.size() < kExtentLimit)
+    n->header |= static_cast<uint64_t>(text.size()) << kExtentShift;
+  return n;
+}
+
+Node* newApplication(Node* function, Node* argument) {
+  auto* n = static_cast<Node*>(allocateCell(sizeof(Node) + 2 * sizeof(Node*)));
+  n->header = 0;
+  auto** slots = reinterpret_cast<Node**>(n + 1);
+  slots[0] = function;
+  slots[1] = argument;
+  acquire(function);
+  acquire(argument);
+  return n;
+}
+
+// --- leaf texts -------------------------------------------------------------
+
+size_t balancedTextLength(const char* text) {
+  size_t depth = 0;
+  size_t i = 0;
+  do {
+    if (text[i] == '[') depth++;
+    else if (text[i] == ']') depth--;
+    i++;
+  } while (depth > 0);
+  return i;
+}
+
+size_t leafTextLength(const Node* n) {
+  const char* chars = leafChars(n);
+  unsigned char first = static_cast<unsigned char>(chars[0]);
+  if (isDigit(first)) {
+    if (uint64_t extent = extentOf(n)) return extent;
+    size_t measured = std::strlen(chars);
+    if (measured < kExtentLimit) checkFailure(kCoreModule, 7122);
+    return measured;
+  }
+  if (first == '[') {
+    if (uint64_t extent = extentOf(n)) return extent;
+    size_t measured = balancedTextLength(chars);
+    if (measured < kExtentLimit) checkFailure(kCoreModule, 7131);
+    return measured;
+  }
+  if (first == '(') return byteBlockHeaderLength(n) + byteBlockPayloadLength(n);
+  if (first == ' ') return 9;
+  return std::strlen(chars);
+}
+
+// --- byte blocks ------------------------------------------------------------
+
+std::string byteBlockText(std::string_view payload) {
+  char digits[16];
+  int count = 0;
+  for (size_t length = payload.size(); length > 0; length /= 64)
+    digits[count++] = kLengthDigits[length % 64];
+  std::string text;
+  text.reserve(payload.size() + count + 2);
+  text.push_back('(');
+  while (count > 0) text.push_back(digits[--count]);
+  text.push_back(')');
+  text.append(payload);
+  return text;
+}
+
+size_t byteBlockHeaderLength(const Node* n) {
+  requireByteBlock(n);
+  const char* chars = leafChars(n);
+  size_t i = 1;
+  while (chars[i] != ')') i++;
+  return i + 1;
+}
+
+size_t byteBlockPayloadLength(const Node* n) {
+  requireByteBlock(n);
+  const auto& values = lengthDigitValues();
+  const char* chars = leafChars(n);
+  size_t length = 0;
+  for (size_t i = 1; chars[i] != ')'; i++) {
+    int digit = values[static_cast<unsigned char>(chars[i])];
+    if (digit < 0) checkFailure(kCoreModule, 2261);
+    length = length * 64 + static_cast<size_t>(digit);
+  }
+  return length;
+}
+
+std::string_view byteBlockPayload(const Node* n) {
+  size_t header = byteBlockHeaderLength(n);
+  return {leafChars(n) + header, byteBlockPayloadLength(n)};
+}
+
+// --- structural order ---------------------------------------------------------
+
+namespace {
+
+// Leaves compare over their whole texts.  (A byte block's text holds its
+// length, so comparing only as many bytes as the shorter payload would make
+// distinct blocks of one length equal, and interning would merge them.)
+int compareLeaves(const Node* a, const Node* b) {
+  size_t la = leafTextLength(a), lb = leafTextLength(b);
+  int c = std::memcmp(leafChars(a), leafChars(b), std::min(la, lb));
+  if (c != 0) return c < 0 ? -1 : 1;
+  if (la == lb) return 0;
+  return la < lb ? -1 : 1;
+}
+
+}  // namespace
+
+int compareTerms(const Node* a, const Node* b) {
+  if (a == b) return 0;
+  if (isLeaf(a) && isLeaf(b)) return compareLeaves(a, b);
+  std::vector<std::pair<const Node*, const Node*>> work;
+  work.emplace_back(a, b);
+  while (!work.empty()) {
+    auto [x, y] = work.back();
+    work.pop_back();
+    if (x == y) continue;
+    bool xLeaf = isLeaf(x), yLeaf = isLeaf(y);
+    if (xLeaf != yLeaf) return xLeaf ? -1 : 1;
+    if (xLeaf) {
+      if (int c = compareLeaves(x, y)) return c;
+      continue;
+    }
+    work.emplace_back(argumentOf(x), argumentOf(y));
+    work.emplace_back(functionOf(x), functionOf(y));
+  }
+  return 0;
+}
+
+// --- handles --------------------------------------------------------------
+
+NodeRef::NodeRef(const char* text) : node_(nullptr) {
+  if (text == nullptr) checkFailure(kCoreModule, 6989);
+  node_ = newLeaf(text);
+  acquire(node_);
+}
+
+NodeRef NodeRef::fun() const {
+  if (isLeaf(node_)) checkFailure(kCoreModule, 7070);
+  return NodeRef(functionOf(node_));
+}
+
+NodeRef NodeRef::arg() const {
+  if (isLeaf(node_)) checkFailure(kCoreModule, 7071);
+  return NodeRef(argumentOf(node_));
+}
+
+std::string_view NodeRef::text() const {
+  if (isApplication(node_)) return {};
+  return {leafChars(node_), leafTextLength(node_)};
+}
+
+size_t NodeRef::payloadLength() const {
+  if (isApplication(node_)) return 0;
+  if (leafChars(node_)[0] == '(') return byteBlockPayloadLength(node_);
+  return leafTextLength(node_);
+}
+
+NodeRef leaf(std::string_view text) { return NodeRef(newLeaf(text)); }
+
+NodeRef apply(NodeRef g, NodeRef x) {
+  // The new cell takes over both counts instead of acquiring again.
+  auto* n = static_cast<Node*>(allocateCell(sizeof(Node) + 2 * sizeof(Node*)));
+  n->header = 0;
+  auto** slots = reinterpret_cast<Node**>(n + 1);
+  slots[0] = g.detach();
+  slots[1] = x.detach();
+  if (slots[0] == nullptr || slots[1] == nullptr) checkFailure(kCoreModule, 6983);
+  return NodeRef(n);
+}
+
+NodeRef apply3(NodeRef a, NodeRef b, NodeRef c) {
+  return apply(apply(std::move(a), std::move(b)), std::move(c));
+}
+
+NodeRef apply4(NodeRef a, NodeRef b, NodeRef c, NodeRef d) {
+  return apply(apply3(std::move(a), std::move(b), std::move(c)), std::move(d));
+}
+
+NodeRef makeByteBlock(std::string_view payload) { return leaf(byteBlockText(payload)); }
+
+namespace {
+std::array<Node*, 256>& sharedLeafSlots() {
+  static std::array<Node*, 256> slots{};
+  return slots;
+}
+}  // namespace
+
+NodeRef sharedLeaf(char name) {
+  Node*& slot = sharedLeafSlots()[static_cast<unsigned char>(name)];
+  if (slot == nullptr) {
+    slot = newLeaf(std::string_view(&name, 1));
+    acquire(slot);  // the slot's own count keeps it alive
+  }
+  return NodeRef(slot);
+}
+
+// Shared leaves cache their annotation, which depends on the definitions;
+// a fresh set of tables gets fresh leaves.
+void forgetSharedLeaves() {
+  for (Node*& slot : sharedLeafSlots()) {
+    if (slot != nullptr) release(slot);
+    slot = nullptr;
+  }
+}
+
+}  // namespace quorl
