@@ -1,0 +1,96 @@
+// The command line and the sequence of stages.
+#include "driver/driver.hpp"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "driver/check.hpp"
+
+namespace quorl {
+
+namespace {
+
+// A process status carries only its low 8 bits to the parent, so every
+// reported failure uses a status that survives that cut and is never 0.
+constexpr int kReportedFailureStatus = 1;
+constexpr int kUsageStatus = 1;
+constexpr size_t kReadChunk = 4095;
+
+void writeText(FILE* stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+int printUsage() {
+  writeText(stderr,
+            "\\/\\oh usage     /\\   /  \\\n"
+            "/\\uck_______/\\_/  \\_/    \\_\n"
+            "<say>quorl file args...\n");
+  return kUsageStatus;
+}
+
+// Brackets, DEL, control and non-ASCII bytes become "[XX]" so that the
+// path shows unambiguously on one line.
+std::string escapedPath(std::string_view path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  for (char c : path) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte == '[' || byte == ']' || byte == 0x7F || byte < 0x20 || byte >= 0x80) {
+      shown += '[';
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 0xF];
+      shown += ']';
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+int reportUnreadable(const char* path) {
+  writeText(stdout, "Error.\n");
+  std::fflush(stdout);
+  std::string block = " Type: Start\n Name: \"";
+  block += escapedPath(path);
+  block += "\"\nCould not read program file.\n\\/\n";
+  writeText(stderr, block);
+  return kReportedFailureStatus;
+}
+
+bool canOpen(const char* path) {
+  FILE* file = std::fopen(path, "r");
+  if (!file) return false;
+  std::fclose(file);
+  return true;
+}
+
+// Reads the whole file.  False when it cannot be opened or a read fails
+// part-way (a directory, an I/O error): a truncated program must never be
+// compiled as if it were the whole one.
+bool readWholeFile(const char* path, std::string& text) {
+  FILE* file = std::fopen(path, "r");
+  if (!file) return false;
+  char chunk[kReadChunk];
+  size_t count;
+  while ((count = std::fread(chunk, 1, kReadChunk, file)) > 0) text.append(chunk, count);
+  bool readFailed = std::ferror(file) != 0;
+  if (std::fclose(file) != 0) checkFailure(kDriverModule, 5467);
+  return !readFailed;
+}
+
+}  // namespace
+
+int driverMain(int argc, char** argv) {
+  if (argc == 0) checkFailure(kDriverModule, 57);
+  if (argc == 1) return printUsage();
+
+  const char* path = argv[1];
+  std::string programText;
+  if (!canOpen(path) || !readWholeFile(path, programText)) return reportUnreadable(path);
+
+  std::fflush(stdout);
+  return 0;
+}
+
+}  // namespace quorl
