@@ -103,6 +103,8 @@ std::string textFromInt64(int64_t v);
 // Bits 2 to 65 of the node's list vector; magnitudes of 2^64 and more wrap.
 uint64_t numberToUInt64(const NodeRef& number);
 int64_t numberToInt64(const NodeRef& number);
+// numberToInt64, or false for a malformed list (see numberText).
+bool tryNumberToInt64(const NodeRef& number, int64_t& out);
 // The value of a canonical integer text when it fits in an int64_t.
 bool smallIntegerValue(std::string_view text, int64_t& out);
 
