@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "term/node.hpp"
 
@@ -25,15 +26,14 @@ const NodeRef* findDefinition(std::string_view name);
 void setDefinition(std::string_view name, NodeRef term);
 void eraseDefinition(std::string_view name);
 
-// Interning: equal terms (by compareTerms) share one Node.
-struct TermLess {
-  bool operator()(const NodeRef& a, const NodeRef& b) const {
-    return compareTerms(a.get(), b.get()) < 0;
-  }
-};
-using InternSet = std::set<NodeRef, TermLess>;
-InternSet& internSet();
+// Interning: equal terms (by compareTerms) share one Node.  The set is a
+// hash table over structure, so interning a deep term stays linear.
 NodeRef intern(const NodeRef& term);
+bool isInterned(const Node* n);
+size_t internedCount();
+std::vector<NodeRef> internedTerms();
+// Removes every interned term that is not a value.
+void dropNonValuesFromInternSet();
 
 // A builtin handler receives the redex (the builtin applied to exactly its
 // arity of arguments) and returns the replacement term.

@@ -31,6 +31,7 @@ class TermTest : public ::testing::Test {
     setDefinition("K", lambdas(2));
     setDefinition("S", lambdas(3));
     setDefinition("J", lambdas(3));
+    setDefinition("I", lambdas(1));
     setDefinition("plus", lambdas(2));
     setDefinition("c", L("1"));  // invalid as a program, fine for annotation
   }
@@ -144,7 +145,9 @@ TEST_F(TermTest, AnnotationOfLeaves) {
   EXPECT_EQ(L("K").arity(), 2);
   EXPECT_EQ(L("c").arity(), 0);  // a constant definition
   EXPECT_TRUE(L("[abc]").value());
-  EXPECT_TRUE(isConstantAnnotated(L("[abc]").get()));
+  NodeRef text = L("[abc]");
+  annotate(text.get());
+  EXPECT_TRUE(isConstantAnnotated(text.get()));
   EXPECT_EQ(L("42").arity(), 1);
   EXPECT_EQ(extentOf(L("42").get()) , 2u);  // the length stays cached
   EXPECT_EQ(L(")g").arity(), 1);
@@ -173,6 +176,7 @@ TEST_F(TermTest, AnnotationOfApplications) {
   EXPECT_FALSE(outer.value());
   // Constants combine into constants with summed lengths.
   NodeRef both = app(L("[ab]"), L("[cd]"));
+  annotate(both.get());
   EXPECT_TRUE(isConstantAnnotated(both.get()));
   EXPECT_EQ(extentOf(both.get()), 8u);
   // A constant applied to a non-constant is a redex.
@@ -262,9 +266,30 @@ TEST_F(TermTest, InternSharesEqualTerms) {
 
 TEST_F(TermTest, InternHandlesDeepTerms) {
   NodeRef chain = L("0");
-  for (int i = 0; i < 200'000; i++) chain = app(L("1"), std::move(chain));
+  NodeRef twin = L("0");
+  for (int i = 0; i < 1'000'000; i++) {
+    chain = app(L("1"), std::move(chain));
+    twin = app(L("1"), std::move(twin));
+  }
   NodeRef interned = intern(chain);
   EXPECT_EQ(compare(interned, chain), 0);
+  EXPECT_EQ(intern(twin).get(), interned.get());
+  EXPECT_EQ(intern(interned).get(), interned.get());
+}
+
+TEST_F(TermTest, DroppingNonValuesKeepsValuesFindable) {
+  NodeRef work = intern(apply3(L("plus"), L("1"), L("2")));
+  NodeRef value = intern(app(L("K"), L("1")));
+  size_t before = internedCount();
+  dropNonValuesFromInternSet();
+  EXPECT_LT(internedCount(), before);
+  EXPECT_FALSE(isInterned(work.get()));
+  EXPECT_TRUE(isInterned(value.get()));
+  for (const NodeRef& t : internedTerms()) EXPECT_TRUE(isValue(t.get()));
+  // A term equal to a dropped one is stored afresh.
+  NodeRef again = intern(apply3(L("plus"), L("1"), L("2")));
+  EXPECT_NE(again.get(), work.get());
+  EXPECT_EQ(compare(again, work), 0);
 }
 
 TEST_F(TermTest, ResetEmptiesEveryTable) {
