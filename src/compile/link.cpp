@@ -211,13 +211,7 @@ RunOutcome checkArity(const DefinitionMap& definitions) {
 
 void internDefinitions(DefinitionMap& definitions) { replaceEach(definitions, intern); }
 
-void dropInternedWork() {
-  InternSet& set = internSet();
-  for (auto it = set.begin(); it != set.end();) {
-    if (isValue(it->get())) ++it;
-    else it = set.erase(it);
-  }
-}
+void dropInternedWork() { dropNonValuesFromInternSet(); }
 
 RunOutcome checkLocals(const DefinitionMap& definitions) {
   for (const auto& [name, term] : definitions) {

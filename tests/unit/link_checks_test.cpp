@@ -230,7 +230,7 @@ TEST_F(LinkTest, LinkingSharesAnnotatesAndRecordsTheLayouts) {
   EXPECT_EQ(termText(*findDefinition("first")), "(\\a (plus a 12345))");
   for (const auto& [name, term] : definitionTable()) EXPECT_TRUE(isAnnotated(term.get())) << name;
   // Only values stay interned.
-  for (const NodeRef& term : internSet()) EXPECT_TRUE(isValue(term.get())) << termText(term);
+  for (const NodeRef& term : internedTerms()) EXPECT_TRUE(isValue(term.get())) << termText(term);
 }
 
 TEST_F(LinkTest, LinkingStopsAtTheFirstFailureInStepOrder) {
