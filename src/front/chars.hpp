@@ -40,5 +40,6 @@ NodeRef tokenToTerm(std::string_view token);
 unsigned char byteOfGlyph(char classDigit, char glyph);
 int characterNumber(unsigned char byte);   // 145..400; -1 for '\n', '[', ']'
 int byteOfCharacterNumber(int number);     // inverse; -1 when out of range
+unsigned char orderedByte(size_t position);  // entry 0..255 of the ordering
 
 }  // namespace quorl
