@@ -1,0 +1,175 @@
+// Integer arithmetic on compact texts, checked against GMP.
+#include <gmpxx.h>
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "numbers/integer.hpp"
+
+namespace quorl {
+namespace {
+
+mpz_class fromText(std::string_view t) {
+  if (t.size() > 1 && t[0] == '0') return -mpz_class(std::string(t.substr(1)), 10);
+  return mpz_class(std::string(t), 10);
+}
+
+std::string toText(const mpz_class& z) {
+  if (z < 0) return "0" + mpz_class(-z).get_str();
+  return z.get_str();
+}
+
+// The remainder the language defines: |x| mod |y|, taken from |y| when the
+// signs differ.
+mpz_class languageRemainder(const mpz_class& x, const mpz_class& y) {
+  mpz_class r = mpz_class(abs(x)) % mpz_class(abs(y));
+  if ((x < 0) != (y < 0) && r != 0) r = abs(y) - r;
+  return r;
+}
+
+mpz_class floorQuotient(const mpz_class& x, const mpz_class& y) {
+  mpz_class q;
+  mpz_fdiv_q(q.get_mpz_t(), x.get_mpz_t(), y.get_mpz_t());
+  return q;
+}
+
+TEST(IntegerArithmetic, DesignedExamples) {
+  EXPECT_EQ(integerSum("0999", "1000"), "1");
+  EXPECT_EQ(integerSum("05", "05"), "010");
+  EXPECT_EQ(integerSum("5", "05"), "0");
+  EXPECT_EQ(integerSum("03", "5"), "2");
+  EXPECT_EQ(integerDifference("3", "5"), "02");
+  EXPECT_EQ(integerProduct("0", "07"), "0");
+  EXPECT_EQ(integerProduct("012", "3"), "036");
+  EXPECT_EQ(integerProduct("99", "99"), "9801");
+  EXPECT_EQ(integerProduct("010", "010"), "100");
+  EXPECT_EQ(*integerQuotient("1", "2"), "0");
+  EXPECT_EQ(*integerQuotient("01", "2"), "01");
+  EXPECT_EQ(*integerQuotient("81", "9"), "9");
+  EXPECT_EQ(*integerRemainder("0", "7"), "0");
+  EXPECT_EQ(*integerRemainder("07", "7"), "0");
+  EXPECT_EQ(*integerRemainder("08", "7"), "6");
+  EXPECT_EQ(integerPower("02", "3"), "08");
+  EXPECT_EQ(integerPower("02", "2"), "4");
+  EXPECT_EQ(integerPower("5", "0"), "1");
+  EXPECT_EQ(integerPower("0", "0"), "1");
+  EXPECT_EQ(integerPower("2", "01"), "0");
+  EXPECT_EQ(integerPower("01", "01"), "0");
+  EXPECT_EQ(integerPower("01", "99999999999999999999999"), "01");
+  EXPECT_EQ(integerPower("0", "99999999999999999999999"), "0");
+  EXPECT_TRUE(integerLess("05", "3"));
+  EXPECT_TRUE(integerAtLeast("0", "01"));
+  EXPECT_FALSE(integerLess("4", "4"));
+  EXPECT_TRUE(integerAtLeast("04", "04"));
+}
+
+TEST(IntegerArithmetic, FloorDivisionAndRemainderAgainstEverySign) {
+  // Quotients floor; remainders are |x| mod |y|, from |y| when signs differ.
+  const char* rows[][4] = {{"7", "2", "3", "1"},   {"07", "2", "04", "1"}, {"7", "02", "04", "1"},
+                           {"07", "02", "3", "1"}, {"06", "4", "02", "2"}, {"6", "04", "02", "2"},
+                           {"0", "05", "0", "0"},  {"7", "04", "02", "1"}, {"8", "04", "02", "0"}};
+  for (auto& row : rows) {
+    EXPECT_EQ(*integerQuotient(row[0], row[1]), row[2]) << row[0] << " / " << row[1];
+    EXPECT_EQ(*integerRemainder(row[0], row[1]), row[3]) << row[0] << " % " << row[1];
+  }
+  // The same rules on operands far beyond a machine word.
+  std::string x = "1" + std::string(45, '0') + "7", y = "3" + std::string(21, '1');
+  for (std::string sx : {x, "0" + x})
+    for (std::string sy : {y, "0" + y}) {
+      EXPECT_EQ(*integerQuotient(sx, sy), toText(floorQuotient(fromText(sx), fromText(sy))));
+      EXPECT_EQ(*integerRemainder(sx, sy), toText(languageRemainder(fromText(sx), fromText(sy))));
+    }
+  EXPECT_FALSE(integerQuotient("5", "0").has_value());
+  EXPECT_FALSE(integerRemainder(x, "0").has_value());
+  EXPECT_DEATH(integerSum("00", "1"), "ASSERTION FAILED:b:2974");
+}
+
+TEST(IntegerArithmetic, CarriesAndBorrowsRunAcrossManyDigits) {
+  std::string nines(500, '9');
+  EXPECT_EQ(integerSum(nines, "1"), "1" + std::string(500, '0'));
+  EXPECT_EQ(integerDifference("1" + std::string(500, '0'), "1"), nines);
+  EXPECT_EQ(integerSum("0" + nines, "1" + std::string(500, '0')), "1");
+  EXPECT_EQ(integerSum("9223372036854775807", "1"), "9223372036854775808");
+  EXPECT_EQ(integerDifference("09223372036854775808", "1"), "09223372036854775809");
+  EXPECT_EQ(integerProduct("09223372036854775808", "09223372036854775808"),
+            "85070591730234615865843651857942052864");
+  EXPECT_EQ(*integerQuotient("09223372036854775808", "01"), "9223372036854775808");
+}
+
+TEST(IntegerArithmetic, HugePowersMatchGmp) {
+  EXPECT_EQ(integerPower("2", "100000"), mpz_class(mpz_class(1) << 100000).get_str());
+  mpz_class p;
+  mpz_ui_pow_ui(p.get_mpz_t(), 3, 20001);
+  EXPECT_EQ(integerPower("03", "20001"), toText(-p));
+  mpz_pow_ui(p.get_mpz_t(), mpz_class("123456789123456789123").get_mpz_t(), 77);
+  EXPECT_EQ(integerPower("123456789123456789123", "77"), toText(p));
+  EXPECT_EQ(integerPower("10", "19"), "1" + std::string(19, '0'));
+}
+
+// Random operands of every size class, and the values around 2^63 and 2^64
+// where the word-sized path hands over to the limb path.
+class IntegerDifferential : public ::testing::Test {
+ protected:
+  std::mt19937_64 rng{20240611};
+
+  std::string randomOperand() {
+    static const char* edges[] = {"9223372036854775807", "9223372036854775808", "9223372036854775806",
+                                  "18446744073709551615", "18446744073709551616", "18446744073709551617",
+                                  "4294967296", "1000000000", "999999999", "1", "0"};
+    mpz_class z;
+    switch (rng() % 5) {
+      case 0: z = mpz_class(edges[rng() % 11], 10) + static_cast<long>(rng() % 5) - 2; break;
+      case 1: z = mpz_class(static_cast<unsigned long>(rng() % 1000)); break;
+      case 2: z = mpz_class(std::to_string(rng())); break;
+      default: {
+        size_t digits = 1 + rng() % (rng() % 4 == 0 ? 700 : 60);
+        std::string s(digits, '0');
+        for (char& c : s) c = static_cast<char>('0' + rng() % 10);
+        z = mpz_class(s, 10);
+      }
+    }
+    if (z < 0) z = -z;
+    if (rng() % 2) z = -z;
+    return toText(z);
+  }
+};
+
+TEST_F(IntegerDifferential, EveryOperationAgreesWithGmp) {
+  for (int round = 0; round < 4000; round++) {
+    std::string x = randomOperand(), y = randomOperand();
+    mpz_class a = fromText(x), b = fromText(y);
+    ASSERT_EQ(integerSum(x, y), toText(a + b)) << x << " + " << y;
+    ASSERT_EQ(integerDifference(x, y), toText(a - b)) << x << " - " << y;
+    ASSERT_EQ(integerProduct(x, y), toText(a * b)) << x << " * " << y;
+    ASSERT_EQ(integerCompare(x, y), cmp(a, b) < 0 ? -1 : (cmp(a, b) > 0 ? 1 : 0)) << x << " ? " << y;
+    if (b != 0) {
+      ASSERT_EQ(*integerQuotient(x, y), toText(floorQuotient(a, b))) << x << " / " << y;
+      ASSERT_EQ(*integerRemainder(x, y), toText(languageRemainder(a, b))) << x << " % " << y;
+    }
+    unsigned long e = rng() % 40;
+    mpz_class p;
+    mpz_pow_ui(p.get_mpz_t(), a.get_mpz_t(), e);
+    ASSERT_EQ(integerPower(x, std::to_string(e)), toText(p)) << x << " ^ " << e;
+  }
+}
+
+TEST_F(IntegerDifferential, LongDivisionAndFastProductsOnThousandsOfDigits) {
+  for (int round = 0; round < 20; round++) {
+    size_t n = 2000 + rng() % 4000, m = 10 + rng() % 3000;
+    std::string x(n, '0'), y(m, '0');
+    for (char& c : x) c = static_cast<char>('0' + rng() % 10);
+    for (char& c : y) c = static_cast<char>('0' + rng() % 10);
+    x[0] = '7';
+    y[0] = static_cast<char>('1' + round % 9);
+    if (round % 3 == 0) y = "0" + y;
+    mpz_class a = fromText(x), b = fromText(y);
+    ASSERT_EQ(integerProduct(x, y), toText(a * b));
+    ASSERT_EQ(integerProduct(x, x), toText(a * a));
+    ASSERT_EQ(*integerQuotient(x, y), toText(floorQuotient(a, b)));
+    ASSERT_EQ(*integerRemainder(x, y), toText(languageRemainder(a, b)));
+  }
+}
+
+}  // namespace
+}  // namespace quorl
