@@ -1,11 +1,16 @@
 // The command line and the sequence of stages.
 #include "driver/driver.hpp"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "compile/compile.hpp"
 #include "driver/check.hpp"
+#include "driver/large_stack.hpp"
+#include "driver/outcome.hpp"
+#include "front/prelude.hpp"
 
 namespace quorl {
 
@@ -79,6 +84,26 @@ bool readWholeFile(const char* path, std::string& text) {
   return !readFailed;
 }
 
+int reportFailure(RunOutcome outcome) {
+  writeText(stderr, "\033[m");
+  writeText(stderr, errorDisplay(std::move(outcome)));
+  return kReportedFailureStatus;
+}
+
+struct StageResult {
+  RunOutcome outcome;
+  int64_t value = 0;
+};
+
+// Compiles the Prelude and the program.
+// Stops at the first stage whose outcome is not a success.
+StageResult runStages(std::string_view programText) {
+  StageResult result;
+  compilePrelude();
+  result.outcome = compileProgram(programText);
+  return result;
+}
+
 }  // namespace
 
 int driverMain(int argc, char** argv) {
@@ -89,8 +114,18 @@ int driverMain(int argc, char** argv) {
   std::string programText;
   if (!canOpen(path) || !readWholeFile(path, programText)) return reportUnreadable(path);
 
+  StageResult result;
+  runWithLargeStack([&] { result = runStages(programText); });
+
+  int status;
+  if (!result.outcome.ok()) {
+    status = reportFailure(std::move(result.outcome));
+  } else {
+    // Only the low 32 bits of the program's integer become the status.
+    status = static_cast<int32_t>(static_cast<uint32_t>(result.value));
+  }
   std::fflush(stdout);
-  return 0;
+  return status;
 }
 
 }  // namespace quorl
