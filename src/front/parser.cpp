@@ -42,18 +42,17 @@ struct Span {
 
 enum class Fold { Left, Right };
 
-struct BinaryLevel {
+struct Level {
   std::string_view operators;
   Fold fold;
 };
 
-// Levels 2 to 8.
-constexpr BinaryLevel kBinaryLevels[] = {
-    {"?\n", Fold::Left},   {"&|", Fold::Right},  {"=<>#", Fold::Right}, {"@ ", Fold::Left},
-    {"+-:.", Fold::Left},  {"*/%'", Fold::Left}, {"^", Fold::Right},
+// Levels 1 to 8, loosest first.
+constexpr Level kLevels[] = {
+    {";\\{", Fold::Right}, {"?\n", Fold::Left},  {"&|", Fold::Right},  {"=<>#", Fold::Right},
+    {"@ ", Fold::Left},    {"+-:.", Fold::Left}, {"*/%'", Fold::Left}, {"^", Fold::Right},
 };
-constexpr int kFirstBinaryLevel = 2;
-constexpr int kPostfixLevel = 9;
+constexpr int kOperandLevel = 9;
 
 bool isAffix(char c) { return kAffixChars.find(c) != std::string_view::npos; }
 
@@ -71,7 +70,7 @@ class Parser {
  public:
   explicit Parser(std::string_view text) : text_(text), brackets_(text) {}
 
-  NodeRef parse() { return level1({0, text_.size()}); }
+  NodeRef parse() { return parseFrom(1, {0, text_.size()}); }
 
  private:
   std::string_view text_;
@@ -108,24 +107,41 @@ class Parser {
     return pieces;
   }
 
-  NodeRef parseLevel(int level, Span span) {
-    if (level < kPostfixLevel) return binaryLevel(level, span);
-    return postfixLevel(span);
+  // Parses span from the given level down.  A level that finds none of its
+  // operators hands the span on unchanged, so those levels are walked in a
+  // loop rather than by calls; and a span that is one parenthesis group and
+  // nothing else stands for its contents read from level 1, so grouping
+  // costs no recursion at all.
+  NodeRef parseFrom(int level, Span span) {
+    for (;;) {
+      for (; level < kOperandLevel; ++level) {
+        size_t base = found_.size();
+        findAtDepthZero(span, kLevels[level - 1].operators);
+        if (found_.size() == base) continue;
+        NodeRef result = level == 1 ? foldLevel1(span, base) : foldBinary(level, span, base);
+        found_.resize(base);
+        return result;
+      }
+      if (!isOneParenthesisGroup(span)) return operand(span);
+      span = {span.begin + 1, span.end - 1};
+      level = 1;
+    }
   }
 
-  // Level 1: ';' and '\' build App(Leaf(c), A, B); a wing "{W}" builds
-  // App(Leaf("{"), A, W, B).  The text after a wing starts behind its '}'.
-  NodeRef level1(Span span) {
-    size_t base = found_.size();
-    findAtDepthZero(span, ";\\{");
-    if (found_.size() == base) return parseLevel(2, span);
+  bool isOneParenthesisGroup(Span span) const {
+    return !span.empty() && text_[span.begin] == '(' && brackets_.partner(span.begin) == span.end - 1;
+  }
 
+  // Level 1, operators found[base..]: ';' and '\' build App(Leaf(c), A, B);
+  // a wing "{W}" builds App(Leaf("{"), A, W, B).  The text after a wing
+  // starts behind its '}'.
+  NodeRef foldLevel1(Span span, size_t base) {
     auto after = [&](size_t op) { return text_[op] == '{' ? behindGroup(op) : op + 1; };
-    NodeRef result = parseLevel(2, {after(found_.back()), span.end});
+    NodeRef result = parseFrom(2, {after(found_.back()), span.end});
     for (size_t k = found_.size(); k-- > base;) {
       size_t op = found_[k];
       size_t start = k == base ? span.begin : after(found_[k - 1]);
-      NodeRef left = parseLevel(2, {start, op});
+      NodeRef left = parseFrom(2, {start, op});
       if (text_[op] == '{') {
         NodeRef wing = wingList({op + 1, brackets_.partner(op)});
         result = apply4(operatorLeaf('{'), std::move(left), std::move(wing), std::move(result));
@@ -133,7 +149,6 @@ class Parser {
         result = apply3(operatorLeaf(text_[op]), std::move(left), std::move(result));
       }
     }
-    found_.resize(base);
     return result;
   }
 
@@ -141,44 +156,44 @@ class Parser {
   // the comma operator.
   NodeRef wingList(Span span) {
     std::vector<Span> elements = commaSeparated(span);
-    NodeRef result = level1(elements.back());
+    NodeRef result = parseFrom(1, elements.back());
     for (size_t k = elements.size() - 1; k-- > 0;)
-      result = apply3(operatorLeaf(','), level1(elements[k]), std::move(result));
+      result = apply3(operatorLeaf(','), parseFrom(1, elements[k]), std::move(result));
     return result;
   }
 
-  // Levels 2 to 8.
-  NodeRef binaryLevel(int level, Span span) {
-    const BinaryLevel& spec = kBinaryLevels[level - kFirstBinaryLevel];
-    size_t base = found_.size();
-    findAtDepthZero(span, spec.operators);
-    if (found_.size() == base) return parseLevel(level + 1, span);
-
+  // Levels 2 to 8, operators found[base..]: the operands between them are
+  // read one level down and folded in the level's direction.
+  NodeRef foldBinary(int level, Span span, size_t base) {
     size_t last = found_.size() - 1;
-    auto segment = [&](size_t k) {  // the operand before operator k (k == last + 1: after the last)
+    auto operandBefore = [&](size_t k) {  // k == last + 1: the operand after the last
       size_t start = k == base ? span.begin : found_[k - 1] + 1;
       size_t end = k > last ? span.end : found_[k];
       return Span{start, end};
     };
-    NodeRef result = spec.fold == Fold::Left ? parseLevel(level + 1, segment(base))
-                                             : parseLevel(level + 1, segment(last + 1));
-    if (spec.fold == Fold::Left) {
+    if (kLevels[level - 1].fold == Fold::Left) {
+      NodeRef result = parseFrom(level + 1, operandBefore(base));
       for (size_t k = base; k <= last; ++k)
-        result = combine(text_[found_[k]], std::move(result), parseLevel(level + 1, segment(k + 1)));
-    } else {
-      for (size_t k = last + 1; k-- > base;)
-        result = combine(text_[found_[k]], parseLevel(level + 1, segment(k)), std::move(result));
+        result = combine(text_[found_[k]], std::move(result), parseFrom(level + 1, operandBefore(k + 1)));
+      return result;
     }
-    found_.resize(base);
+    NodeRef result = parseFrom(level + 1, operandBefore(last + 1));
+    for (size_t k = last + 1; k-- > base;)
+      result = combine(text_[found_[k]], parseFrom(level + 1, operandBefore(k)), std::move(result));
     return result;
   }
 
-  // Level 9: trailing affix bytes apply to everything before them, the
-  // last one outermost.  An empty operand is Leaf("}").
-  NodeRef postfixLevel(Span span) {
+  // Levels 9 and 10: affix bytes at the end apply to everything before
+  // them, the last one outermost; those at the start apply to the rest, the
+  // first one outermost.  An empty operand is Leaf("}").
+  NodeRef operand(Span span) {
     size_t coreEnd = span.end;
     while (coreEnd > span.begin && isAffix(text_[coreEnd - 1])) --coreEnd;
-    NodeRef result = coreEnd == span.begin ? emptyOperand() : prefixLevel({span.begin, coreEnd});
+    size_t coreBegin = span.begin;
+    while (coreBegin < coreEnd && isAffix(text_[coreBegin])) ++coreBegin;
+    NodeRef result = coreEnd == span.begin
+                         ? emptyOperand()
+                         : prefixed({span.begin, coreBegin}, affixRuns({coreBegin, coreEnd}));
     for (size_t i = coreEnd; i < span.end; ++i) result = apply(operatorLeaf(text_[i]), std::move(result));
     return result;
   }
@@ -189,18 +204,10 @@ class Parser {
     return operand;
   }
 
-  // Level 10: leading affix bytes.
-  NodeRef prefixLevel(Span span) {
-    size_t coreBegin = span.begin;
-    while (coreBegin < span.end && isAffix(text_[coreBegin])) ++coreBegin;
-    if (coreBegin == span.end) checkFailure(kCoreModule, kCheckEmptyOperand);
-    return prefixed({span.begin, coreBegin}, affixRunLevel({coreBegin, span.end}));
-  }
-
   // Level 11: the span is cut before every depth-zero run of affix bytes;
   // each later piece is its run applied to the word behind it, and the
   // pieces apply to one another from the left: «g~x» is g (~ x).
-  NodeRef affixRunLevel(Span span) {
+  NodeRef affixRuns(Span span) {
     size_t runStart = nextAffix(span.begin, span.end);
     NodeRef result = wordLevel({span.begin, runStart});
     while (runStart < span.end) {
@@ -234,10 +241,10 @@ class Parser {
           Span token{span.begin + start, span.begin + start + length};
           if (text_[token.begin] == '(') {
             Span inside{token.begin + 1, token.end - 1};
-            if (!result) result = level1(inside);
+            if (!result) result = parseFrom(1, inside);
             else
               for (Span element : commaSeparated(inside))
-                result = apply(std::move(*result), level1(element));
+                result = apply(std::move(*result), parseFrom(1, element));
           } else {
             NodeRef term = tokenToTerm(text_.substr(token.begin, length));
             result = result ? apply(std::move(*result), std::move(term)) : std::move(term);

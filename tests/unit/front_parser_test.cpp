@@ -85,6 +85,9 @@ TEST(FrontParser, WordsTokensAndCallLists) {
   EXPECT_EQ(parsed("f(x\\x)"), "(f (\\ x x))");
   EXPECT_EQ(parsed("((a))"), "a");
   EXPECT_EQ(parsed("(f)(x)"), "(f x)");
+  EXPECT_EQ(parsed("(a)b"), "(a b)");
+  EXPECT_EQ(parsed("(a+b)!"), "(! (+ a b))");
+  EXPECT_EQ(parsed("((a;b))"), "(; a b)");
   EXPECT_EQ(parsed(std::string_view("g\0", 2)), "(g \n)");
 }
 
