@@ -5,8 +5,10 @@
 namespace quorl {
 
 BracketIndex::BracketIndex(std::string_view text) {
-  if (text.size() < UINT32_MAX) narrow_.resize(text.size());
-  else wide_.resize(text.size());
+  if (text.size() < UINT32_MAX)
+    narrow_.resize(text.size());
+  else
+    wide_.resize(text.size());
 
   std::vector<size_t> open;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -26,8 +28,10 @@ BracketIndex::BracketIndex(std::string_view text) {
 }
 
 void BracketIndex::set(size_t at, size_t partnerAt) {
-  if (wide_.empty()) narrow_[at] = static_cast<uint32_t>(partnerAt);
-  else wide_[at] = partnerAt;
+  if (wide_.empty())
+    narrow_[at] = static_cast<uint32_t>(partnerAt);
+  else
+    wide_[at] = partnerAt;
 }
 
 }  // namespace quorl

@@ -43,10 +43,10 @@ bool checkPairs(std::string_view text, RunOutcome& outcome, int64_t& position) {
     } else if (isClosing(c)) {
       if (open.empty()) {
         position = i;
-        return fail(outcome, "match",
-                    std::string("Dangling right-") + bracketKind(c) + " at " + quotedPosition(i) +
-                        ".",
-                    positionCode(i));
+        return fail(
+            outcome, "match",
+            std::string("Dangling right-") + bracketKind(c) + " at " + quotedPosition(i) + ".",
+            positionCode(i));
       }
       int64_t q = open.back();
       if (std::string_view(bracketKind(text[q])) != bracketKind(c)) {
@@ -62,16 +62,15 @@ bool checkPairs(std::string_view text, RunOutcome& outcome, int64_t& position) {
   if (open.empty()) return true;
   int64_t q = open.back();
   position = q;
-  return fail(outcome, "match",
-              std::string("Dangling left-") + bracketKind(text[q]) + " at " + quotedPosition(q) + ".",
-              positionCode(q));
+  return fail(
+      outcome, "match",
+      std::string("Dangling left-") + bracketKind(text[q]) + " at " + quotedPosition(q) + ".",
+      positionCode(q));
 }
 
 // A round group holds commas only as a call list: when something other than
 // an operator stands right before its '('.
-bool isCallList(std::string_view text, size_t open) {
-  return open > 0 && !isInfix(text[open - 1]);
-}
+bool isCallList(std::string_view text, size_t open) { return open > 0 && !isInfix(text[open - 1]); }
 
 // Pass 2, right to left: every comma separates definitions, wing elements or
 // call arguments.  The stack holds closing brackets, and above a round one
@@ -89,8 +88,10 @@ bool checkCommas(std::string_view text, RunOutcome& outcome, int64_t& position) 
         stack.push_back(i);
         break;
       case ',':
-        if (topIs(')')) stack.push_back(i);
-        else if (topIs(',')) stack.back() = i;
+        if (topIs(')'))
+          stack.push_back(i);
+        else if (topIs(','))
+          stack.back() = i;
         break;
       case '{':
         stack.pop_back();
@@ -100,10 +101,10 @@ bool checkCommas(std::string_view text, RunOutcome& outcome, int64_t& position) 
           size_t comma = stack.back();
           if (!isCallList(text, i)) {
             position = static_cast<int64_t>(comma);
-            return fail(outcome, "comma",
-                        "Comma at " + quotedPosition(position) +
-                            " is not part of a valid call list.",
-                        positionCode(position));
+            return fail(
+                outcome, "comma",
+                "Comma at " + quotedPosition(position) + " is not part of a valid call list.",
+                positionCode(position));
           }
           stack.pop_back();
         }

@@ -110,10 +110,17 @@ std::string shortName(std::string_view name) {
 
 const char* bracketKind(unsigned char c) {
   switch (c) {
-    case '(': case ')': return "parenthesis";
-    case '[': case ']': return "bracket";
-    case '{': case '}': return "wing";
-    default: checkFailure(kCoreModule, kCheckBracketKind);
+    case '(':
+    case ')':
+      return "parenthesis";
+    case '[':
+    case ']':
+      return "bracket";
+    case '{':
+    case '}':
+      return "wing";
+    default:
+      checkFailure(kCoreModule, kCheckBracketKind);
   }
 }
 

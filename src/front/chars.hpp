@@ -38,8 +38,8 @@ NodeRef tokenToTerm(std::string_view token);
 // Display code: the byte for a class digit ('1' red, '2' green, '3' plain)
 // and a glyph; and the 256-entry ordering that numbers bytes 145..400.
 unsigned char byteOfGlyph(char classDigit, char glyph);
-int characterNumber(unsigned char byte);   // 145..400; -1 for '\n', '[', ']'
-int byteOfCharacterNumber(int number);     // inverse; -1 when out of range
+int characterNumber(unsigned char byte);     // 145..400; -1 for '\n', '[', ']'
+int byteOfCharacterNumber(int number);       // inverse; -1 when out of range
 unsigned char orderedByte(size_t position);  // entry 0..255 of the ordering
 
 }  // namespace quorl

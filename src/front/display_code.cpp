@@ -43,8 +43,7 @@ bool isUnnumbered(unsigned char byte) { return byte == '\n' || byte == '[' || by
 const std::array<int, 256>& orderPositions() {
   static const std::array<int, 256> positions = [] {
     std::array<int, 256> table{};
-    for (size_t i = 0; i < kOrderGlyphs.size(); ++i)
-      table[orderedByte(i)] = static_cast<int>(i);
+    for (size_t i = 0; i < kOrderGlyphs.size(); ++i) table[orderedByte(i)] = static_cast<int>(i);
     return table;
   }();
   return positions;

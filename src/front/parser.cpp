@@ -129,7 +129,8 @@ class Parser {
   }
 
   bool isOneParenthesisGroup(Span span) const {
-    return !span.empty() && text_[span.begin] == '(' && brackets_.partner(span.begin) == span.end - 1;
+    return !span.empty() && text_[span.begin] == '(' &&
+           brackets_.partner(span.begin) == span.end - 1;
   }
 
   // Level 1, operators found[base..]: ';' and '\' build App(Leaf(c), A, B);
@@ -174,7 +175,8 @@ class Parser {
     if (kLevels[level - 1].fold == Fold::Left) {
       NodeRef result = parseFrom(level + 1, operandBefore(base));
       for (size_t k = base; k <= last; ++k)
-        result = combine(text_[found_[k]], std::move(result), parseFrom(level + 1, operandBefore(k + 1)));
+        result = combine(text_[found_[k]], std::move(result),
+                         parseFrom(level + 1, operandBefore(k + 1)));
       return result;
     }
     NodeRef result = parseFrom(level + 1, operandBefore(last + 1));
@@ -194,13 +196,15 @@ class Parser {
     NodeRef result = coreEnd == span.begin
                          ? emptyOperand()
                          : prefixed({span.begin, coreBegin}, affixRuns({coreBegin, coreEnd}));
-    for (size_t i = coreEnd; i < span.end; ++i) result = apply(operatorLeaf(text_[i]), std::move(result));
+    for (size_t i = coreEnd; i < span.end; ++i)
+      result = apply(operatorLeaf(text_[i]), std::move(result));
     return result;
   }
 
   // A run of affix bytes applied, first byte outermost, to what follows it.
   NodeRef prefixed(Span run, NodeRef operand) {
-    for (size_t i = run.end; i-- > run.begin;) operand = apply(operatorLeaf(text_[i]), std::move(operand));
+    for (size_t i = run.end; i-- > run.begin;)
+      operand = apply(operatorLeaf(text_[i]), std::move(operand));
     return operand;
   }
 
@@ -241,7 +245,8 @@ class Parser {
           Span token{span.begin + start, span.begin + start + length};
           if (text_[token.begin] == '(') {
             Span inside{token.begin + 1, token.end - 1};
-            if (!result) result = parseFrom(1, inside);
+            if (!result)
+              result = parseFrom(1, inside);
             else
               for (Span element : commaSeparated(inside))
                 result = apply(std::move(*result), parseFrom(1, element));

@@ -35,7 +35,8 @@ void definePreludePiece(std::string_view piece) {
   bool isLambda = term.isApp() && term.fun().isApp() && term.fun().fun().text() == "\\";
   if (!isLambda) checkFailure(kCoreModule, kCheckPreludeShape);
   NodeRef name = term.fun().arg();
-  if (!name.isLeafNode() || !isFunctionName(name.text())) checkFailure(kCoreModule, kCheckPreludeShape);
+  if (!name.isLeafNode() || !isFunctionName(name.text()))
+    checkFailure(kCoreModule, kCheckPreludeShape);
   setDefinition(keyOf(name.text()), term.arg());
 }
 
