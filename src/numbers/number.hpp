@@ -76,6 +76,10 @@ NodeRef tailText(std::string_view numberLeafText);
 // True for K, a digit leaf not beginning "00", and J K x for any x.
 bool isNumber(const Node* n);
 bool isNonNegative(const NodeRef& number);
+// Guards for callers whose kind tests already rule these out: check 5137
+// when the node is not a number, 5239 when it is negative.
+void requireNumber(const NodeRef& number);
+void requireNonNegativeNumber(const NodeRef& number);
 // The canonical text of any number node.  The list walk is iterative.
 // A malformed list (a head other than K or H, or a rest that is neither a
 // J cell nor a number leaf nor K) is check failure 780; callers that cannot

@@ -128,6 +128,13 @@ bool isNonNegative(const NodeRef& number) {
   return bitAt(v, 1) == 1;
 }
 
+void requireNumber(const NodeRef& number) { QUORL_CHECK(isNumber(number.get()), 5137); }
+
+void requireNonNegativeNumber(const NodeRef& number) {
+  requireNumber(number);
+  QUORL_CHECK(isNonNegative(number), 5239);
+}
+
 NodeRef absoluteValue(const NodeRef& integer) {
   const Node* n = integer.get();
   if (isLeaf(n)) {

@@ -16,11 +16,19 @@ using i128 = __int128;
 inline bool parseDecimalU64(std::string_view digits, uint64_t& out) {
   if (digits.empty() || digits.size() > 20) return false;
   uint64_t value = 0;
+  if (digits.size() <= 19) {  // 19 digits cannot overflow
+    for (char c : digits) {
+      unsigned d = static_cast<unsigned>(c - '0');
+      if (d > 9) return false;
+      value = value * 10 + d;
+    }
+    out = value;
+    return true;
+  }
   for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-    uint64_t d = static_cast<uint64_t>(c - '0');
-    if (__builtin_mul_overflow(value, uint64_t{10}, &value) ||
-        __builtin_add_overflow(value, d, &value))
+    unsigned d = static_cast<unsigned>(c - '0');
+    if (d > 9 || __builtin_mul_overflow(value, uint64_t{10}, &value) ||
+        __builtin_add_overflow(value, uint64_t{d}, &value))
       return false;
   }
   out = value;
@@ -44,11 +52,23 @@ inline char* writeDecimalBackwards(char* end, u128 v) {
       low /= 10;
     }
   }
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
   uint64_t rest = static_cast<uint64_t>(v);
-  do {
-    *--p = static_cast<char>('0' + rest % 10);
-    rest /= 10;
-  } while (rest != 0);
+  while (rest >= 100) {
+    const char* pair = kPairs + 2 * (rest % 100);
+    rest /= 100;
+    *--p = pair[1];
+    *--p = pair[0];
+  }
+  if (rest >= 10) {
+    *--p = kPairs[2 * rest + 1];
+    *--p = kPairs[2 * rest];
+  } else {
+    *--p = static_cast<char>('0' + rest);
+  }
   return p;
 }
 

@@ -123,6 +123,9 @@ TEST(NumberNodes, KindsOfNumberNodes) {
   EXPECT_TRUE(isZero(L("0")));
   EXPECT_TRUE(isZero(L("K")));
   EXPECT_FALSE(isZero(L("00")));
+  requireNonNegativeNumber(L("7"));
+  EXPECT_DEATH(requireNumber(L("004")), "ASSERTION FAILED:b:5137");
+  EXPECT_DEATH(requireNonNegativeNumber(L("07")), "ASSERTION FAILED:b:5239");
 }
 
 TEST(NumberNodes, ListsGiveTheTextOfTheirValue) {
