@@ -1,0 +1,337 @@
+// The reduction engine: a machine whose state is an expression e and a
+// continuation k that receives e's value.
+//
+// The continuation is a stack of frames held on the heap, one per pending
+// application: an argument frame (T x) waits for a function value to apply
+// to x, a function frame g waits for an argument value to give to g.  It is
+// the B/T continuation term of the machine with every cell left unbuilt:
+// pushing and popping a frame allocates nothing, and no C++ recursion grows
+// with the program.
+//
+// A non-linear head (builtins, global functions, lambdas, S, W, ...) gets
+// its arguments as values; a linear head (K, I, B, V, ...) is contracted at
+// once with whatever its arguments are, so K a b never computes b.
+#include "eval/engine.hpp"
+
+#include <string>
+#include <vector>
+
+#include "builtins/table.hpp"
+#include "compile/rewrite.hpp"
+#include "eval/failure_record.hpp"
+#include "eval/names.hpp"
+#include "eval/substitute.hpp"
+#include "eval/unfold.hpp"
+#include "term/tables.hpp"
+
+namespace quorl {
+
+namespace {
+
+// --- the continuation ---------------------------------------------------------
+
+class Continuation {
+ public:
+  Continuation() = default;
+  Continuation(const Continuation&) = delete;
+  Continuation& operator=(const Continuation&) = delete;
+  ~Continuation() { clear(); }
+
+  bool empty() const { return frames_.empty(); }
+
+  // (T x): the function part is being computed; it will be applied to x.
+  void pushArgument(Node* x) { push(x, kArgumentTag); }
+  // g: the argument is being computed; g will be applied to it.
+  void pushFunction(Node* g) { push(g, 0); }
+  void pushFunction(NodeRef g) { frames_.push_back(reinterpret_cast<uintptr_t>(g.detach())); }
+
+  // Hands the value to the top frame: (value x) or (g value).
+  NodeRef popApply(NodeRef value) {
+    uintptr_t frame = frames_.back();
+    frames_.pop_back();
+    NodeRef held = NodeRef::adopt(reinterpret_cast<Node*>(frame & ~kArgumentTag));
+    if (frame & kArgumentTag) return apply(std::move(value), std::move(held));
+    return apply(std::move(held), std::move(value));
+  }
+
+  // True when the top n frames all wait with arguments.
+  bool hasPendingArguments(int n) const {
+    if (frames_.size() < static_cast<size_t>(n)) return false;
+    for (size_t i = frames_.size() - n; i < frames_.size(); i++)
+      if (!(frames_[i] & kArgumentTag)) return false;
+    return true;
+  }
+
+  // Applies e to the n arguments waiting on top (the nearest first).
+  NodeRef applyPending(NodeRef e, int n) {
+    for (int i = 0; i < n; i++) e = popApply(std::move(e));
+    return e;
+  }
+
+  // Drops every pending frame: the evaluation ends with the current term.
+  void clear() {
+    for (uintptr_t frame : frames_) release(reinterpret_cast<Node*>(frame & ~kArgumentTag));
+    frames_.clear();
+  }
+
+ private:
+  static constexpr uintptr_t kArgumentTag = 1;
+
+  void push(Node* n, uintptr_t tag) {
+    acquire(n);
+    frames_.push_back(reinterpret_cast<uintptr_t>(n) | tag);
+  }
+
+  std::vector<uintptr_t> frames_;  // owning Node pointers, low bit tags (T x)
+};
+
+// --- small shape tests ---------------------------------------------------------
+
+bool isSingle(const Node* n, char c) {
+  return isLeaf(n) && leafChars(n)[0] == c && leafChars(n)[1] == '\0';
+}
+
+bool valueNode(const Node* n) {
+  uint64_t h = n->header;
+  if ((h & kAnnotationMask) == kConstantState) return true;
+  return !(h & kWorkFlag) && storedArity(n) >= 1;
+}
+
+char letterOf(const Node* variable) { return leafChars(variable)[0]; }
+
+// The dedicated marker a constant definition holds while its value is being
+// computed.  Only its identity matters: no value is ever this Node.
+Node* blackHole() {
+  static Node* hole = [] {
+    Node* n = newLeaf(")");
+    acquire(n);  // never freed
+    return n;
+  }();
+  return hole;
+}
+
+NodeRef lambdaForm(Node* variable, Node* body) {
+  return apply(apply(sharedLeaf('\\'), NodeRef(variable)), NodeRef(body));
+}
+
+NodeRef cycleRecord(std::string_view name) {
+  RunOutcome outcome;
+  outcome.message = "Cycle detected on function " + std::string(name) + ".";
+  outcome.status = "cycle";
+  outcome.vip = clipBalanced(name);
+  return failureRecord(outcome);
+}
+
+// --- contraction ------------------------------------------------------------
+
+// The largest number of arguments a saturated spine can carry.
+constexpr int kMaxSpine = kMaxArity + 1;
+
+struct Spine {
+  Node* head;
+  Node* args[kMaxSpine];  // in application order, args[0] the first
+  int count;
+};
+
+Spine splitSpine(Node* e) {
+  Spine s;
+  Node* reversed[kMaxSpine];
+  int count = 0;
+  Node* n = e;
+  while (isApplication(n) && !isConstantAnnotated(n)) {
+    QUORL_CHECK(count < kMaxSpine, 3258);
+    reversed[count++] = argumentOf(n);
+    n = functionOf(n);
+  }
+  s.head = n;
+  s.count = count;
+  for (int i = 0; i < count; i++) s.args[i] = reversed[count - 1 - i];
+  return s;
+}
+
+void contractGlobal(NodeRef& e, Continuation& k, const Spine& s, const NameResolution& r) {
+  QUORL_CHECK(r.definition != nullptr, 8163);
+  Node* body = r.definition->get();
+  if (s.count > 0) {
+    // Strip one lambda per argument and substitute them all in one walk.
+    Node* values[26];
+    uint32_t letters = 0;
+    for (int i = 0; i < s.count; i++) {
+      QUORL_CHECK(binderShape(body) == 'u', 3340);
+      int letter = letterOf(argumentOf(functionOf(body))) - 'a';
+      // A parameter shadowed by a later one of the same letter is unused.
+      values[letter] = s.args[i];
+      letters |= uint32_t{1} << letter;
+      body = argumentOf(body);
+    }
+    e = substituteLetters(body, letters, values);
+    return;
+  }
+  // A constant: computed once, then remembered in the definition table.
+  if (body == blackHole()) {
+    e = cycleRecord(leafChars(s.head));
+    k.clear();
+    return;
+  }
+  annotate(body);
+  if (r.nullary || valueNode(body)) {
+    e = NodeRef(body);
+    return;
+  }
+  NodeRef definition(body);
+  *r.definition = NodeRef(blackHole());
+  noteDefinitionsChanged();
+  k.pushFunction(leaf(std::string(")") + leafChars(s.head)));
+  e = std::move(definition);
+}
+
+// (")name" v): v is the value of the constant `name`; store it.
+void storeMemo(NodeRef& e, const Spine& s) {
+  Node* value = s.args[0];
+  QUORL_CHECK(valueNode(value), 3304);
+  std::string_view name = leafChars(s.head) + 1;
+  QUORL_CHECK(findDefinition(name) != nullptr, 3303);
+  QUORL_CHECK(nullaryNames().count(name) == 0, 3309);
+  // A lambda stored as it is would read as a function of one more
+  // parameter; ((B I) v) is the same function with none.
+  NodeRef stored = binderShape(value) == 'u'
+                       ? apply(apply(sharedLeaf('B'), sharedLeaf('I')), NodeRef(value))
+                       : NodeRef(value);
+  setDefinition(name, stored);
+  e = std::move(stored);
+}
+
+void callBuiltin(NodeRef& e, Continuation& k, const BuiltinEntry& builtin) {
+  NodeRef result = builtin.handler(std::move(e));
+  Node* r = result.get();
+  if (isApplication(r)) {
+    const Node* g = functionOf(r);
+    // A failure record (or a closure marker) ends the evaluation at once.
+    if (isLeaf(g) && (leafChars(g)[0] == ']' || leafChars(g)[0] == ')')) k.clear();
+  }
+  e = std::move(result);
+}
+
+// Contracts the saturated redex e (arity 0).
+void contract(NodeRef& e, Continuation& k) {
+  Spine s = splitSpine(e.get());
+  Node* head = s.head;
+  if (isConstantAnnotated(head)) {
+    QUORL_CHECK(s.count == 1, 3258);
+    e = unfoldConstant(NodeRef(head), NodeRef(s.args[0]));
+    return;
+  }
+  QUORL_CHECK(isLeaf(head), 3258);
+  const char* text = leafChars(head);
+  switch (text[0]) {
+    case '0': case '1': case '2': case '3': case '4':
+    case '5': case '6': case '7': case '8': case '9':
+      e = unfoldNumber(head);
+      return;
+    case '(':
+      e = unfoldByteBlock(head);
+      return;
+    case ' ':
+      e = unfoldReal(head, NodeRef(s.args[0]));
+      return;
+    case ')':
+      storeMemo(e, s);
+      return;
+    case ']':
+      e = leaf("]" + std::string(NodeRef(s.args[0]).text()));
+      k.clear();
+      return;
+    default:
+      break;
+  }
+  if (isSingle(head, '\\') && s.count == 3) {
+    // ((\ v) body) a
+    e = substitute(NodeRef(s.args[1]), NodeRef(s.args[2]), letterOf(s.args[0]));
+    return;
+  }
+  if (isSingle(head, '{') && s.count == 3) {
+    // ((({ v) bound) body)
+    Node* variable = s.args[0];
+    Node* bound = s.args[1];
+    Node* body = s.args[2];
+    if (!isValue(bound)) {
+      k.pushFunction(lambdaForm(variable, body));
+      e = NodeRef(bound);
+      return;
+    }
+    e = substitute(NodeRef(body), NodeRef(bound), letterOf(variable));
+    return;
+  }
+  const NameResolution& r = resolveName(head);
+  if (r.builtin != nullptr) {
+    QUORL_CHECK(s.count == r.builtin->arity, 3258);
+    callBuiltin(e, k, *r.builtin);
+    return;
+  }
+  contractGlobal(e, k, s, r);
+}
+
+}  // namespace
+
+NodeRef evaluate(NodeRef term) {
+  Continuation k;
+  NodeRef e = std::move(term);
+  for (;;) {
+    Node* n = e.get();
+    annotate(n);
+    if (valueNode(n)) {
+      if (k.empty()) return e;
+      e = k.popApply(std::move(e));
+      continue;
+    }
+    int arity = storedArity(n);
+    if (arity == 0) {
+      if (hasWork(n) && !headIsLinear(n)) {
+        Node* g = functionOf(n);
+        if (binderShape(n) == 'i') {
+          // A wing whose bound value is still to be computed: compute it,
+          // then give it to the lambda form of the same binder.
+          Node* bound = argumentOf(g);
+          if (!isValue(bound)) {
+            k.pushFunction(lambdaForm(argumentOf(functionOf(g)), argumentOf(n)));
+            e = NodeRef(bound);
+            continue;
+          }
+        } else if (!isConstantAnnotated(g) && hasWork(g)) {
+          k.pushArgument(argumentOf(n));
+          e = NodeRef(g);
+          continue;
+        } else {
+          k.pushFunction(g);
+          e = NodeRef(argumentOf(n));
+          continue;
+        }
+      }
+      contract(e, k);
+      continue;
+    }
+    Node* g = functionOf(n);
+    if (arity < 0) {
+      // More arguments than the head takes: the function part first.
+      k.pushArgument(argumentOf(n));
+      e = NodeRef(g);
+      continue;
+    }
+    // A partial application that still holds work.  A linear head takes the
+    // arguments waiting for it unevaluated; otherwise its parts are computed.
+    if (headIsLinear(n) && k.hasPendingArguments(arity)) {
+      e = k.applyPending(std::move(e), arity);
+      contract(e, k);
+      continue;
+    }
+    if (isValue(g)) {
+      k.pushFunction(g);
+      e = NodeRef(argumentOf(n));
+    } else {
+      k.pushArgument(argumentOf(n));
+      e = NodeRef(g);
+    }
+  }
+}
+
+}  // namespace quorl
