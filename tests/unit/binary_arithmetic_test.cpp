@@ -108,6 +108,15 @@ TEST(BinaryArithmetic, RandomFractionsAgreeWithScaledIntegers) {
   }
 }
 
+TEST(BinaryArithmetic, RemainderWhoseFirstQuotientGuessIsTooLarge) {
+  // 0x7fff_80000000_00000000_00000000 by 0x8000_00000000_00000001, a
+  // division known to need the correction step.
+  mpz_class a("7fff800000000000000000000000", 16), b("80000000000000000001", 16);
+  mpz_class r = a % b;
+  EXPECT_EQ(T(*binaryRemainder(D(binaryText(a, 0)), D(binaryText(b, 0)))), binaryText(r, 0));
+  EXPECT_EQ(T(*binaryRemainder(D(binaryText(-a, 0)), D(binaryText(b, 0)))), binaryText(b - r, 0));
+}
+
 TEST(BinaryPower, PowersOfTwoTakeTheShortcut) {
   EXPECT_EQ(binaryPower(L("004"), L("3")).text(), binaryText(8, 0));
   EXPECT_EQ(binaryPower(L("004"), L("01")).text(), binaryText(1, 1));

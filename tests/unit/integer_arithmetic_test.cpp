@@ -154,6 +154,22 @@ TEST_F(IntegerDifferential, EveryOperationAgreesWithGmp) {
   }
 }
 
+TEST(IntegerArithmetic, DivisionsWhoseFirstQuotientGuessIsTooLarge) {
+  // Operands found to need the rare correction step of the long division.
+  const char* pairs[][2] = {
+      {"1000000001999999999000000001000000001119900000999999999400000000154", "100000000199999999990000059999904"},
+      {"11999999999999999999000000001000009000000001500000000000001999994999999999", "159999999999999999999"},
+      {"1951999994999999999000009999999999999995", "14999999999999999999949"},
+      {"1999999999000000001099999999999999999999999999900000400000", "1999999999000000001999999999"},
+      {"1999999999000000001404599999999990000000000999990000004", "1999999999000000001999991999999999"}};
+  for (auto& pair : pairs)
+    for (std::string x : {std::string(pair[0]), "0" + std::string(pair[0])}) {
+      mpz_class a = fromText(x), b = fromText(pair[1]);
+      EXPECT_EQ(*integerQuotient(x, pair[1]), toText(floorQuotient(a, b)));
+      EXPECT_EQ(*integerRemainder(x, pair[1]), toText(languageRemainder(a, b)));
+    }
+}
+
 TEST_F(IntegerDifferential, LongDivisionAndFastProductsOnThousandsOfDigits) {
   for (int round = 0; round < 20; round++) {
     size_t n = 2000 + rng() % 4000, m = 10 + rng() % 3000;
