@@ -3,7 +3,8 @@
 // A DigitVector is the bit vector of a binary number's list with the kind
 // tag removed.  Bit 0 is the sign (1 for a non-negative value); the digit of
 // weight 2^k (k >= 0) is bit 2k + 1 and the digit of weight 2^-j (j >= 1) is
-// bit 2j.  The highest set bit is the top digit and the end marker at once,
+// bit 2j.  The highest set bit is the list's end marker and a digit at once
+// (not always the most significant one: 1 + 2^-5 ends at its 2^-5 digit),
 // so zero is the single byte 0x01.  Values are unique: equal values have
 // equal vectors.
 #pragma once
