@@ -12,6 +12,7 @@
 
 #include "driver/check.hpp"
 #include "eval/kinds.hpp"
+#include "numbers/arith_builtins.hpp"
 
 namespace quorl {
 
@@ -35,16 +36,16 @@ constexpr BuiltinHandler pending = notBuiltYet;
 
 const Row kRows[] = {
     // The language's own operations.
-    {"buck", 1, pending}, {"cape", 1, pending}, {"cent", 2, pending}, {"cmpr", 2, pending},
-    {"copy", 2, pending}, {"cork", 3, pending}, {"dash", 2, pending}, {"diff", 2, pending},
-    {"gteq", 2, pending}, {"init", 1, pending}, {"leaf", 1, pending}, {"leak", 1, pending},
-    {"left", 1, pending}, {"less", 2, pending}, {"lisp", 1, pending}, {"lits", 1, pending},
-    {"load", 1, pending}, {"look", 2, pending}, {"lots", 1, pending}, {"mult", 2, pending},
-    {"over", 2, pending}, {"plus", 2, pending}, {"post", 2, pending}, {"powa", 2, pending},
-    {"rank", 1, pending}, {"raws", 2, pending}, {"real", 1, pending}, {"refh", 1, pending},
+    {"buck", 1, pending}, {"cape", 1, pending}, {"cent", 2, centBuiltin}, {"cmpr", 2, pending},
+    {"copy", 2, pending}, {"cork", 3, pending}, {"dash", 2, dashBuiltin}, {"diff", 2, diffBuiltin},
+    {"gteq", 2, gteqBuiltin}, {"init", 1, pending}, {"leaf", 1, pending}, {"leak", 1, pending},
+    {"left", 1, pending}, {"less", 2, lessBuiltin}, {"lisp", 1, pending}, {"lits", 1, pending},
+    {"load", 1, pending}, {"look", 2, pending}, {"lots", 1, pending}, {"mult", 2, multBuiltin},
+    {"over", 2, overBuiltin}, {"plus", 2, plusBuiltin}, {"post", 2, pending}, {"powa", 2, powaBuiltin},
+    {"rank", 1, pending}, {"raws", 2, pending}, {"real", 1, realBuiltin}, {"refh", 1, pending},
     {"refi", 1, pending}, {"refj", 1, pending}, {"refk", 1, pending}, {"refl", 2, pending},
     {"refm", 2, pending}, {"refn", 2, pending}, {"refo", 2, pending}, {"rght", 1, pending},
-    {"road", 1, pending}, {"same", 2, pending}, {"tern", 1, pending}, {"trim", 3, pending},
+    {"road", 1, pending}, {"same", 2, sameBuiltin}, {"tern", 1, pending}, {"trim", 3, pending},
     {"type", 1, typeBuiltin}, {"wave", 1, pending}, {"zits", 1, pending},
     // Process and environment.
     {"abort", 0, pending}, {"assert", 1, pending}, {"exit", 1, pending},

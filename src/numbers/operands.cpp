@@ -1,0 +1,84 @@
+// Operands of the arithmetic and comparison builtins.
+#include "numbers/operands.hpp"
+
+#include "builtins/args.hpp"
+#include "eval/kinds.hpp"
+#include "numbers/number.hpp"
+#include "numbers/real.hpp"
+#include "numbers/wide.hpp"
+
+namespace quorl {
+
+Operand operandAt(const NodeRef& redex, int index) {
+  NodeRef value = takeArgument(redex, index, 2);
+  char kind = kindOf(value);
+  return {std::move(value), kind};
+}
+
+std::string_view numberOperandText(const Operand& x, std::string& storage) {
+  return numberTextView(x.value, storage);
+}
+
+bool realOf(const Operand& x, double& out) {
+  switch (x.kind) {
+    case 'e':
+      out = realValue(x.value);
+      return true;
+    case 'i': {
+      std::string storage;
+      // Checked first: the conversion insists on a well-formed list.
+      if (numberOperandText(x, storage).empty()) return false;
+      out = integerToReal(x.value);
+      return true;
+    }
+    case 'o': {
+      DigitVector digits;
+      if (!tryDigitVector(x.value, digits)) return false;
+      out = digitVectorToReal(digits);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool binaryOf(const Operand& x, DigitVector& out) {
+  if (x.kind == 'o') return tryDigitVector(x.value, out);
+  if (x.kind != 'i') return false;
+  std::string storage;
+  if (numberOperandText(x, storage).empty()) return false;
+  out = digitVectorOf(integerToBinary(x.value));
+  return true;
+}
+
+bool joinText(const Operand& x, std::string& storage, std::string_view& out) {
+  switch (x.kind) {
+    case 'a':
+      out = byteBlockPayload(x.value.get());
+      return true;
+    case 'u':
+      out = constantText(x.value.get(), storage);
+      return true;
+    case 'e':
+      storage = realText(x.value);
+      out = storage;
+      return true;
+    case 'i':
+    case 'o':
+      out = numberTextView(x.value, storage);
+      return !out.empty();
+    default:
+      return false;
+  }
+}
+
+NodeRef integerLeaf(int64_t v) {
+  char buffer[24];
+  char* end = buffer + sizeof buffer;
+  uint64_t magnitude = v < 0 ? uint64_t{0} - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+  char* p = writeDecimalBackwards(end, magnitude);
+  if (v < 0) *--p = '0';
+  return leaf(std::string_view(p, static_cast<size_t>(end - p)));
+}
+
+}  // namespace quorl
