@@ -22,6 +22,8 @@
 //   12 the word: tokens, grouping and call lists
 #include "front/parser.hpp"
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -53,6 +55,15 @@ constexpr Level kLevels[] = {
     {"@ ", Fold::Left},    {"+-:.", Fold::Left}, {"*/%'", Fold::Left}, {"^", Fold::Right},
 };
 constexpr int kOperandLevel = 9;
+
+// The level of every operator byte; kOperandLevel for all other bytes.
+constexpr std::array<uint8_t, 256> kLevelOfByte = [] {
+  std::array<uint8_t, 256> table{};
+  table.fill(kOperandLevel);
+  for (int level = 1; level < kOperandLevel; ++level)
+    for (char c : kLevels[level - 1].operators) table[static_cast<unsigned char>(c)] = level;
+  return table;
+}();
 
 bool isAffix(char c) { return kAffixChars.find(c) != std::string_view::npos; }
 
@@ -114,10 +125,10 @@ class Parser {
   // costs no recursion at all.
   NodeRef parseFrom(int level, Span span) {
     for (;;) {
-      for (; level < kOperandLevel; ++level) {
+      level = loosestLevelPresent(span, level);
+      if (level < kOperandLevel) {
         size_t base = found_.size();
         findAtDepthZero(span, kLevels[level - 1].operators);
-        if (found_.size() == base) continue;
         NodeRef result = level == 1 ? foldLevel1(span, base) : foldBinary(level, span, base);
         found_.resize(base);
         return result;
@@ -126,6 +137,21 @@ class Parser {
       span = {span.begin + 1, span.end - 1};
       level = 1;
     }
+  }
+
+  // The loosest level, from `from` on, with an operator at depth zero in
+  // span; kOperandLevel when there is none.  One pass stands in for asking
+  // every level in turn.
+  int loosestLevelPresent(Span span, int from) const {
+    int loosest = kOperandLevel;
+    size_t i = span.begin;
+    while (i < span.end && loosest > from) {
+      unsigned char c = text_[i];
+      int level = kLevelOfByte[c];
+      if (level >= from && level < loosest) loosest = level;
+      i = isOpeningBracket(c) ? behindGroup(i) : i + 1;
+    }
+    return loosest;
   }
 
   bool isOneParenthesisGroup(Span span) const {
