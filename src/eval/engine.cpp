@@ -18,6 +18,7 @@
 
 #include "builtins/table.hpp"
 #include "compile/rewrite.hpp"
+#include "eval/combinators.hpp"
 #include "eval/failure_record.hpp"
 #include "eval/names.hpp"
 #include "eval/substitute.hpp"
@@ -44,6 +45,15 @@ class Continuation {
   // g: the argument is being computed; g will be applied to it.
   void pushFunction(Node* g) { push(g, 0); }
   void pushFunction(NodeRef g) { frames_.push_back(reinterpret_cast<uintptr_t>(g.detach())); }
+
+  bool topIsArgument() const { return frames_.back() & kArgumentTag; }
+  Node* top() const { return reinterpret_cast<Node*>(frames_.back() & ~kArgumentTag); }
+
+  // Turns the top argument frame (T x) into the function frame g.
+  void replaceTopByFunction(NodeRef g) {
+    release(top());
+    frames_.back() = reinterpret_cast<uintptr_t>(g.detach());
+  }
 
   // Hands the value to the top frame: (value x) or (g value).
   NodeRef popApply(NodeRef value) {
@@ -98,6 +108,17 @@ bool valueNode(const Node* n) {
 }
 
 char letterOf(const Node* variable) { return leafChars(variable)[0]; }
+
+// A value whose head computes its arguments first: not a linear combinator,
+// not the lambda or wing marker (whose bodies must wait).
+bool takesArgumentValues(Node* value) {
+  Node* head = value;
+  while (isApplication(head) && !isConstantAnnotated(head)) head = functionOf(head);
+  if (isApplication(head)) return true;  // a constant head
+  const char* text = leafChars(head);
+  if ((text[0] == '\\' || text[0] == '{') && text[1] == '\0') return false;
+  return !headIsLinear(head);
+}
 
 // The dedicated marker a constant definition holds while its value is being
 // computed.  Only its identity matters: no value is ever this Node.
@@ -268,6 +289,10 @@ void contract(NodeRef& e, Continuation& k) {
     callBuiltin(e, k, *r.builtin);
     return;
   }
+  if (r.combinator != 0) {
+    e = contractCombinator(r.combinator, r.definition->get(), s.args);
+    return;
+  }
   contractGlobal(e, k, s, r);
 }
 
@@ -281,6 +306,17 @@ NodeRef evaluate(NodeRef term) {
     annotate(n);
     if (valueNode(n)) {
       if (k.empty()) return e;
+      if (k.topIsArgument()) {
+        Node* x = k.top();
+        annotate(x);
+        if (!valueNode(x) && takesArgumentValues(n)) {
+          // (value x) would only be taken apart again to compute x first.
+          NodeRef pending(x);
+          k.replaceTopByFunction(std::move(e));
+          e = std::move(pending);
+          continue;
+        }
+      }
       e = k.popApply(std::move(e));
       continue;
     }

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "builtins/table.hpp"
+#include "eval/combinators.hpp"
 
 namespace quorl {
 
@@ -38,7 +39,10 @@ NameResolution resolveAfresh(const char* name) {
   r.builtin = findBuiltin(name);
   DefinitionMap& table = definitionTable();
   auto found = table.find(std::string_view(name));
-  if (found != table.end()) r.definition = &found->second;
+  if (found != table.end()) {
+    r.definition = &found->second;
+    r.combinator = directCombinator(name, r.definition->get());
+  }
   r.nullary = nullaryNames().count(std::string_view(name)) != 0;
   return r;
 }

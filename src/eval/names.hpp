@@ -9,6 +9,7 @@ struct NameResolution {
   const BuiltinEntry* builtin = nullptr;  // set for a builtin's name
   NodeRef* definition = nullptr;          // the DefinitionTable slot, if any
   bool nullary = false;                   // defined in the nullary form
+  char combinator = 0;                    // a Prelude combinator contracted directly
 };
 
 // What a name leaf stands for.  Answers come from a side cache keyed by the

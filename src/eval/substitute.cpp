@@ -19,85 +19,127 @@ bool isMarker(const Node* n, char marker) {
   return isLeaf(n) && leafChars(n)[0] == marker && leafChars(n)[1] == '\0';
 }
 
+// The free-variable set as annotation cached it, read straight from the
+// header: every term reaching substitution has been annotated already.
+inline uint32_t variablesOf(Node* n) {
+  if (!isAnnotated(n)) [[unlikely]]
+    return freeVariables(n);
+  if (isConstantAnnotated(n)) return 0;
+  if (isLeaf(n)) {
+    unsigned char first = static_cast<unsigned char>(leafChars(n)[0]);
+    if ((first >= '0' && first <= '9') || first == '[') return 0;  // extent is a length
+  }
+  return static_cast<uint32_t>(extentOf(n));
+}
+
 uint32_t letterBit(const Node* variable) {
   return uint32_t{1} << (static_cast<unsigned char>(leafChars(variable)[0]) - 'a');
 }
 
-enum class Stage : uint8_t { Enter, RebuildApplication, RebuildLambda, RebuildWing };
+// What a node being rebuilt is, and which of its parts comes next.
+enum class Step : uint8_t { ApplicationFunction, ApplicationArgument, LambdaBody, WingBound, WingBody };
 
-struct Task {
+struct Frame {
   Node* node;
-  uint32_t letters;
-  Stage stage;
+  uint32_t letters;  // the letters still to replace below this node
+  Step step;
+  Node* done;        // the rebuilt earlier part (owned), if any
 };
+
+// The rebuild stack.  Substitution never nests (it calls nothing that
+// substitutes), so one stack is kept between calls and its push stays
+// inline.
+class FrameStack {
+ public:
+  bool empty() const { return top_ == 0; }
+  Frame& top() { return frames_[top_ - 1]; }
+  void push(const Frame& frame) {
+    if (top_ == frames_.size()) [[unlikely]]
+      frames_.resize(frames_.empty() ? 64 : 2 * frames_.size());
+    frames_[top_++] = frame;
+  }
+  void pop() { top_--; }
+
+ private:
+  std::vector<Frame> frames_;
+  size_t top_ = 0;
+};
+
+// A new application cell that takes over one count on each part.
+Node* cellOf(Node* function, Node* argument) {
+  return apply(NodeRef::adopt(function), NodeRef::adopt(argument)).detach();
+}
+
+Node* shared(Node* n) {
+  acquire(n);
+  return n;
+}
 
 }  // namespace
 
 NodeRef substituteLetters(Node* term, uint32_t letters, Node* const* values) {
-  if ((freeVariables(term) & letters) == 0) return NodeRef(term);
-  // Substitution never nests (it calls nothing that substitutes), so the
-  // scratch stacks can be kept between calls.
-  static std::vector<Task> work;
-  static std::vector<NodeRef> done;
-  size_t workBase = work.size();
-  work.push_back({term, letters, Stage::Enter});
-  while (work.size() > workBase) {
-    Task task = work.back();
-    work.pop_back();
-    Node* n = task.node;
-    switch (task.stage) {
-      case Stage::Enter: {
-        uint32_t active = task.letters & freeVariables(n);
-        if (active == 0) {
-          done.emplace_back(n);
-        } else if (isLeaf(n)) {
-          // A leaf with a free variable in the set is that variable.
-          done.emplace_back(values[static_cast<unsigned char>(leafChars(n)[0]) - 'a']);
-        } else {
-          Node* g = functionOf(n);
-          Node* body = argumentOf(n);
-          if (isApplication(g) && isMarker(functionOf(g), '\\')) {
-            // ((\ v) body): v is bound in the body.
-            work.push_back({n, 0, Stage::RebuildLambda});
-            work.push_back({body, active & ~letterBit(argumentOf(g)), Stage::Enter});
-          } else if (isApplication(g) && isApplication(functionOf(g)) &&
-                     isMarker(functionOf(functionOf(g)), '{')) {
-            // ((({ v) bound) body): v is bound in the body only.
-            Node* binder = argumentOf(functionOf(g));
-            work.push_back({n, 0, Stage::RebuildWing});
-            work.push_back({body, active & ~letterBit(binder), Stage::Enter});
-            work.push_back({argumentOf(g), active, Stage::Enter});
-          } else {
-            work.push_back({n, 0, Stage::RebuildApplication});
-            work.push_back({body, active, Stage::Enter});
-            work.push_back({g, active, Stage::Enter});
-          }
-        }
+  static FrameStack stack;
+  Node* node = term;
+  Node* result;  // the rebuilt form of the part just finished (owned)
+  for (;;) {
+    // Descend: finish `node` at once when it is shared or a variable,
+    // otherwise note it on the stack and go into its first part.
+    uint32_t active = letters & variablesOf(node);
+    if (active == 0) {
+      result = shared(node);
+    } else if (isLeaf(node)) {
+      // A leaf with a free variable in the set is that variable.
+      result = shared(values[static_cast<unsigned char>(leafChars(node)[0]) - 'a']);
+    } else {
+      Node* g = functionOf(node);
+      if (isApplication(g) && isMarker(functionOf(g), '\\')) {
+        // ((\ v) body): v is bound in the body.
+        stack.push({node, active, Step::LambdaBody, nullptr});
+        node = argumentOf(node);
+        letters = active & ~letterBit(argumentOf(g));
+      } else if (isApplication(g) && isApplication(functionOf(g)) &&
+                 isMarker(functionOf(functionOf(g)), '{')) {
+        // ((({ v) bound) body): v is bound in the body only.
+        stack.push({node, active, Step::WingBound, nullptr});
+        node = argumentOf(g);
+        letters = active;
+      } else {
+        stack.push({node, active, Step::ApplicationFunction, nullptr});
+        node = g;
+        letters = active;
+      }
+      continue;
+    }
+    // Ascend: hand the finished part to the nodes waiting for it.
+    for (;;) {
+      if (stack.empty()) return NodeRef::adopt(result);
+      Frame& frame = stack.top();
+      Node* n = frame.node;
+      if (frame.step == Step::ApplicationFunction) {
+        frame.done = result;
+        frame.step = Step::ApplicationArgument;
+        node = argumentOf(n);
+        letters = frame.letters;
         break;
       }
-      case Stage::RebuildApplication: {
-        NodeRef argument = std::move(done.back());
-        done.pop_back();
-        done.back() = apply(std::move(done.back()), std::move(argument));
+      if (frame.step == Step::WingBound) {
+        frame.done = result;
+        frame.step = Step::WingBody;
+        node = argumentOf(n);
+        letters = frame.letters & ~letterBit(argumentOf(functionOf(functionOf(n))));
         break;
       }
-      case Stage::RebuildLambda: {
-        done.back() = apply(NodeRef(functionOf(n)), std::move(done.back()));
-        break;
-      }
-      case Stage::RebuildWing: {
-        NodeRef body = std::move(done.back());
-        done.pop_back();
-        NodeRef bound = std::move(done.back());
+      if (frame.step == Step::ApplicationArgument) {
+        result = cellOf(frame.done, result);
+      } else if (frame.step == Step::LambdaBody) {
+        result = cellOf(shared(functionOf(n)), result);
+      } else {  // WingBody
         Node* opener = functionOf(functionOf(n));  // ({ v)
-        done.back() = apply(apply(NodeRef(opener), std::move(bound)), std::move(body));
-        break;
+        result = cellOf(cellOf(shared(opener), frame.done), result);
       }
+      stack.pop();
     }
   }
-  NodeRef result = std::move(done.back());
-  done.pop_back();
-  return result;
 }
 
 NodeRef substitute(const NodeRef& term, const NodeRef& value, char letter) {

@@ -149,7 +149,7 @@ TEST_F(EngineTest, DeepRecursionRunsOnTheHeap) {
   define("clone", "\\l l K (\\h \\t J h (clone t))");
   NodeRef list = leaf("K");
   constexpr int kLength = 1000000;
-  for (int i = 0; i < kLength; i++) list = apply(apply(leaf("J"), leaf("H")), std::move(list));
+  for (int i = 0; i < kLength; i++) list = apply(apply(sharedLeaf('J'), sharedLeaf('H')), std::move(list));
   NodeRef copied = evaluate(apply(leaf("clone"), list));
   int length = 0;
   for (NodeRef cell = copied; cell.isApp(); cell = cell.arg()) length++;
