@@ -10,7 +10,9 @@
 #include "driver/check.hpp"
 #include "driver/large_stack.hpp"
 #include "driver/outcome.hpp"
+#include "eval/run.hpp"
 #include "front/prelude.hpp"
+#include "term/tables.hpp"
 
 namespace quorl {
 
@@ -95,12 +97,18 @@ struct StageResult {
   int64_t value = 0;
 };
 
-// Compiles the Prelude and the program.
+// Compiles the Prelude and the program, runs it and fetches its integer.
 // Stops at the first stage whose outcome is not a success.
-StageResult runStages(std::string_view programText) {
+StageResult runStages(std::string_view programText, char** programArguments) {
   StageResult result;
   compilePrelude();
   result.outcome = compileProgram(programText);
+  if (!result.outcome.ok()) return result;
+  result.outcome = run(programArguments);
+  if (!result.outcome.ok()) return result;
+  const NodeRef* value = findDefinition("");
+  if (!value) checkFailure(kDriverModule, 4289);
+  result.value = resultInteger(*value);
   return result;
 }
 
@@ -115,7 +123,8 @@ int driverMain(int argc, char** argv) {
   if (!canOpen(path) || !readWholeFile(path, programText)) return reportUnreadable(path);
 
   StageResult result;
-  runWithLargeStack([&] { result = runStages(programText); });
+  // argv is null-terminated, so argv + 2 is the program's own argument list.
+  runWithLargeStack([&] { result = runStages(programText, argv + 2); });
 
   int status;
   if (!result.outcome.ok()) {
