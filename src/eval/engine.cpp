@@ -64,6 +64,13 @@ class Continuation {
     return apply(std::move(held), std::move(value));
   }
 
+  // Removes the top frame and hands over its count.
+  NodeRef pop() {
+    uintptr_t frame = frames_.back();
+    frames_.pop_back();
+    return NodeRef::adopt(reinterpret_cast<Node*>(frame & ~kArgumentTag));
+  }
+
   // True when the top n frames all wait with arguments.
   bool hasPendingArguments(int n) const {
     if (frames_.size() < static_cast<size_t>(n)) return false;
@@ -76,6 +83,11 @@ class Continuation {
   NodeRef applyPending(NodeRef e, int n) {
     for (int i = 0; i < n; i++) e = popApply(std::move(e));
     return e;
+  }
+
+  // The argument of the i-th frame from the top (0 the top one).
+  Node* argumentBelowTop(int i) const {
+    return reinterpret_cast<Node*>(frames_[frames_.size() - 1 - i] & ~kArgumentTag);
   }
 
   // Drops every pending frame: the evaluation ends with the current term.
@@ -106,6 +118,8 @@ bool valueNode(const Node* n) {
   if ((h & kAnnotationMask) == kConstantState) return true;
   return !(h & kWorkFlag) && storedArity(n) >= 1;
 }
+
+int storedArityOrOne(const Node* n) { return isConstantAnnotated(n) ? 1 : storedArity(n); }
 
 char letterOf(const Node* variable) { return leafChars(variable)[0]; }
 
@@ -154,6 +168,7 @@ struct Spine {
   int count;
 };
 
+// Takes the term apart into its head and arguments.
 Spine splitSpine(Node* e) {
   Spine s;
   Node* reversed[kMaxSpine];
@@ -168,6 +183,11 @@ Spine splitSpine(Node* e) {
   s.count = count;
   for (int i = 0; i < count; i++) s.args[i] = reversed[count - 1 - i];
   return s;
+}
+
+void addArgument(Spine& s, Node* argument) {
+  QUORL_CHECK(s.count < kMaxSpine, 3258);
+  s.args[s.count++] = argument;
 }
 
 void contractGlobal(NodeRef& e, Continuation& k, const Spine& s, const NameResolution& r) {
@@ -296,6 +316,113 @@ void contract(NodeRef& e, Continuation& k) {
   contractGlobal(e, k, s, r);
 }
 
+
+// --- contraction without the redex cell -----------------------------------------
+//
+// A saturated application whose head is a global function, a combinator
+// contracted directly or a number needs no cell of its own: its head and
+// arguments are known from the function value and the frames.  Builtins get
+// their redex cell as their calling contract says.
+
+enum class DirectHead : uint8_t { None, Global, Combinator, Number };
+
+DirectHead directHead(Node* head, const NameResolution*& resolution) {
+  if (!isLeaf(head)) return DirectHead::None;
+  unsigned char first = static_cast<unsigned char>(leafChars(head)[0]);
+  if (first >= '0' && first <= '9') return DirectHead::Number;
+  switch (first) {
+    case '(': case ' ': case ')': case ']': case '[': case '\\': case '{': case 0:
+      return DirectHead::None;
+    default:
+      break;
+  }
+  const NameResolution& r = resolveName(head);
+  if (r.builtin != nullptr || r.definition == nullptr) return DirectHead::None;
+  resolution = &r;
+  return r.combinator != 0 ? DirectHead::Combinator : DirectHead::Global;
+}
+
+void contractDirect(NodeRef& e, Continuation& k, const Spine& s, DirectHead kind,
+                    const NameResolution& r) {
+  switch (kind) {
+    case DirectHead::Number:
+      e = unfoldNumber(s.head);
+      return;
+    case DirectHead::Combinator:
+      e = contractCombinator(r.combinator, r.definition->get(), s.args);
+      return;
+    default:
+      contractGlobal(e, k, s, r);
+      return;
+  }
+}
+
+// e, a value of arity 1, applied to one more argument.  True when it was
+// contracted without building the application.
+bool applyDirectly(NodeRef& e, Continuation& k, const NodeRef& function, const NodeRef& argument) {
+  Spine s = splitSpine(function.get());
+  const NameResolution* r = nullptr;
+  DirectHead kind = directHead(s.head, r);
+  if (kind == DirectHead::None) return false;
+  addArgument(s, argument.get());
+  contractDirect(e, k, s, kind, *r);
+  return true;
+}
+
+// e, whose head is a combinator contracted directly and which lacks n
+// arguments, applied to the n arguments waiting on top of k.  True when
+// done; the frames are consumed.
+bool applyPendingDirectly(NodeRef& e, Continuation& k, int n) {
+  if (!k.hasPendingArguments(n)) return false;
+  Spine s = splitSpine(e.get());
+  const NameResolution* r = nullptr;
+  if (directHead(s.head, r) != DirectHead::Combinator) return false;
+  for (int i = 0; i < n; i++) addArgument(s, k.argumentBelowTop(i));
+  NodeRef function = std::move(e);  // keeps the spine's arguments alive
+  contractDirect(e, k, s, DirectHead::Combinator, *r);
+  for (int i = 0; i < n; i++) k.pop();
+  return true;
+}
+
+// Hands the value e to the top frame of k.
+void returnValue(NodeRef& e, Continuation& k) {
+  Node* v = e.get();
+  int arity = isConstantAnnotated(v) ? 1 : storedArity(v);
+  if (!k.topIsArgument()) {
+    // (g v): saturated when g lacks one argument.
+    NodeRef function = k.pop();
+    annotate(function.get());  // wing and memo frames hold fresh cells
+    if (storedArityOrOne(function.get()) == 1) {
+      NodeRef argument = std::move(e);
+      if (applyDirectly(e, k, function, argument)) return;
+      e = apply(std::move(function), std::move(argument));
+      return;
+    }
+    e = apply(std::move(function), std::move(e));
+    return;
+  }
+  if (!headIsLinear(v) || !applyPendingDirectly(e, k, arity)) {
+    Node* x = k.top();
+    annotate(x);
+    if (valueNode(x)) {
+      if (arity == 1) {
+        NodeRef argument = k.pop();
+        NodeRef function = std::move(e);
+        if (applyDirectly(e, k, function, argument)) return;
+        e = apply(std::move(function), std::move(argument));
+        return;
+      }
+    } else if (takesArgumentValues(v)) {
+      // (v x) would only be taken apart again to compute x first.
+      NodeRef pending(x);
+      k.replaceTopByFunction(std::move(e));
+      e = std::move(pending);
+      return;
+    }
+    e = k.popApply(std::move(e));
+  }
+}
+
 }  // namespace
 
 NodeRef evaluate(NodeRef term) {
@@ -306,18 +433,7 @@ NodeRef evaluate(NodeRef term) {
     annotate(n);
     if (valueNode(n)) {
       if (k.empty()) return e;
-      if (k.topIsArgument()) {
-        Node* x = k.top();
-        annotate(x);
-        if (!valueNode(x) && takesArgumentValues(n)) {
-          // (value x) would only be taken apart again to compute x first.
-          NodeRef pending(x);
-          k.replaceTopByFunction(std::move(e));
-          e = std::move(pending);
-          continue;
-        }
-      }
-      e = k.popApply(std::move(e));
+      returnValue(e, k);
       continue;
     }
     int arity = storedArity(n);
@@ -356,8 +472,10 @@ NodeRef evaluate(NodeRef term) {
     // A partial application that still holds work.  A linear head takes the
     // arguments waiting for it unevaluated; otherwise its parts are computed.
     if (headIsLinear(n) && k.hasPendingArguments(arity)) {
-      e = k.applyPending(std::move(e), arity);
-      contract(e, k);
+      if (!applyPendingDirectly(e, k, arity)) {
+        e = k.applyPending(std::move(e), arity);
+        contract(e, k);
+      }
       continue;
     }
     if (isValue(g)) {
