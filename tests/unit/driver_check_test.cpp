@@ -11,6 +11,7 @@
 #include <string>
 
 #include "driver/check.hpp"
+#include "driver/driver.hpp"
 #include "driver/large_stack.hpp"
 
 namespace quorl {
@@ -39,6 +40,12 @@ TEST(CheckDeathTest, CheckFailureNamesModuleAndLineThenAborts) {
               "^ASSERTION FAILED:quorl:57\n$");
   EXPECT_EXIT(QUORL_CHECK(1 + 1 == 3, 7006), testing::KilledBySignal(SIGABRT),
               "^ASSERTION FAILED:b:7006\n$");
+}
+
+TEST(CheckDeathTest, AnEmptyArgumentVectorIsADriverCheckFailure) {
+  char* noArguments[] = {nullptr};
+  EXPECT_EXIT(driverMain(0, noArguments), testing::KilledBySignal(SIGABRT),
+              "^ASSERTION FAILED:quorl:57\n$");
 }
 
 TEST(CheckDeathTest, InternalFailureWritesItsMessageToStdoutFirst) {
