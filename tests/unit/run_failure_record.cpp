@@ -1,0 +1,51 @@
+// Failure records: what a raised failure carries back to the run.
+#include <gtest/gtest.h>
+
+#include "eval/failure_record.hpp"
+#include "term/node.hpp"
+
+namespace quorl {
+namespace {
+
+RunOutcome outcomeOf(std::string message, std::string status, std::string vip,
+                     std::string tip, std::string way) {
+  RunOutcome o;
+  o.message = std::move(message);
+  o.status = std::move(status);
+  o.vip = std::move(vip);
+  o.tip = std::move(tip);
+  o.way = std::move(way);
+  return o;
+}
+
+TEST(FailureRecordTest, FieldsSurviveTheRoundTrip) {
+  NodeRef record = failureRecord(
+      outcomeOf("Dangling [x] at [_____].", "match", "[_____]", "", "yes"));
+  ASSERT_TRUE(record.isApp());
+  EXPECT_EQ(record.fun().text(), "]");
+  EXPECT_EQ(record.arg().text(),
+            "['[\"Dangling [x] at [_____].][\"match][\"[_____]][\"][\"yes]]");
+  RunOutcome back = readFailureRecord(record.arg().text());
+  EXPECT_EQ(back.message, "Dangling [x] at [_____].");
+  EXPECT_EQ(back.status, "match");
+  EXPECT_EQ(back.vip, "[_____]");
+  EXPECT_EQ(back.tip, "");
+  EXPECT_EQ(back.way, "yes");
+}
+
+TEST(FailureRecordTest, AShortRecordGivesWhatItHolds) {
+  RunOutcome two = readFailureRecord("['[\"Stopped.][\"halts][\"unclosed");
+  EXPECT_EQ(two.message, "Stopped.");
+  EXPECT_EQ(two.status, "halts");
+  EXPECT_EQ(two.vip, "");
+  // Without a status, or with the success word, it still reads as a failure.
+  RunOutcome one = readFailureRecord("['[\"Only a message.]");
+  EXPECT_EQ(one.message, "Only a message.");
+  EXPECT_FALSE(one.ok());
+  EXPECT_FALSE(readFailureRecord("").ok());
+  EXPECT_FALSE(readFailureRecord("['[\"m][\"check]").ok());
+  EXPECT_FALSE(readFailureRecord("['x").ok());
+}
+
+}  // namespace
+}  // namespace quorl
