@@ -195,13 +195,17 @@ NodeRef dropped(const Operand& text, const Operand& count) {
 std::string repeatedText(std::string_view prefix, std::string_view unit, size_t times,
                          std::string_view suffix) {
   size_t total = unit.size() * times;
-  std::string text(prefix.size() + total + suffix.size(), '\0');
-  char* start = text.data() + prefix.size();
-  std::memcpy(text.data(), prefix.data(), prefix.size());
-  if (total > 0) std::memcpy(start, unit.data(), unit.size());
-  for (size_t filled = unit.size(); filled < total; filled *= 2)
-    std::memcpy(start + filled, start, std::min(filled, total - filled));
-  std::memcpy(start + total, suffix.data(), suffix.size());
+  std::string text;
+  text.reserve(prefix.size() + total + suffix.size());
+  text.append(prefix);
+  if (total > 0) {
+    text.resize(prefix.size() + total);
+    char* start = text.data() + prefix.size();
+    std::memcpy(start, unit.data(), unit.size());
+    for (size_t filled = unit.size(); filled < total; filled *= 2)
+      std::memcpy(start + filled, start, std::min(filled, total - filled));
+  }
+  text.append(suffix);
   return text;
 }
 
