@@ -119,6 +119,11 @@ bool valueNode(const Node* n) {
   return !(h & kWorkFlag) && storedArity(n) >= 1;
 }
 
+// Annotation is cached in the header; the call is only for new cells.
+inline void ensureAnnotated(Node* n) {
+  if (!isAnnotated(n)) annotate(n);
+}
+
 int storedArityOrOne(const Node* n) { return isConstantAnnotated(n) ? 1 : storedArity(n); }
 
 char letterOf(const Node* variable) { return leafChars(variable)[0]; }
@@ -214,7 +219,7 @@ void contractGlobal(NodeRef& e, Continuation& k, const Spine& s, const NameResol
     k.clear();
     return;
   }
-  annotate(body);
+  ensureAnnotated(body);
   if (r.nullary || valueNode(body)) {
     e = NodeRef(body);
     return;
@@ -324,14 +329,16 @@ void contract(NodeRef& e, Continuation& k) {
 // arguments are known from the function value and the frames.  Builtins get
 // their redex cell as their calling contract says.
 
-enum class DirectHead : uint8_t { None, Global, Combinator, Number };
+enum class DirectHead : uint8_t { None, Global, Combinator, Number, Lambda };
 
 DirectHead directHead(Node* head, const NameResolution*& resolution) {
   if (!isLeaf(head)) return DirectHead::None;
   unsigned char first = static_cast<unsigned char>(leafChars(head)[0]);
   if (first >= '0' && first <= '9') return DirectHead::Number;
   switch (first) {
-    case '(': case ' ': case ')': case ']': case '[': case '\\': case '{': case 0:
+    case '\\':
+      return leafChars(head)[1] == '\0' ? DirectHead::Lambda : DirectHead::None;
+    case '(': case ' ': case ')': case ']': case '[': case '{': case 0:
       return DirectHead::None;
     default:
       break;
@@ -343,16 +350,19 @@ DirectHead directHead(Node* head, const NameResolution*& resolution) {
 }
 
 void contractDirect(NodeRef& e, Continuation& k, const Spine& s, DirectHead kind,
-                    const NameResolution& r) {
+                    const NameResolution* r) {
   switch (kind) {
     case DirectHead::Number:
       e = unfoldNumber(s.head);
       return;
     case DirectHead::Combinator:
-      e = contractCombinator(r.combinator, r.definition->get(), s.args);
+      e = contractCombinator(r->combinator, r->definition->get(), s.args);
+      return;
+    case DirectHead::Lambda:  // ((\ v) body) a
+      e = substitute(NodeRef(s.args[1]), NodeRef(s.args[2]), letterOf(s.args[0]));
       return;
     default:
-      contractGlobal(e, k, s, r);
+      contractGlobal(e, k, s, *r);
       return;
   }
 }
@@ -365,7 +375,8 @@ bool applyDirectly(NodeRef& e, Continuation& k, const NodeRef& function, const N
   DirectHead kind = directHead(s.head, r);
   if (kind == DirectHead::None) return false;
   addArgument(s, argument.get());
-  contractDirect(e, k, s, kind, *r);
+  if (kind == DirectHead::Lambda && s.count != 3) return false;
+  contractDirect(e, k, s, kind, r);
   return true;
 }
 
@@ -379,7 +390,7 @@ bool applyPendingDirectly(NodeRef& e, Continuation& k, int n) {
   if (directHead(s.head, r) != DirectHead::Combinator) return false;
   for (int i = 0; i < n; i++) addArgument(s, k.argumentBelowTop(i));
   NodeRef function = std::move(e);  // keeps the spine's arguments alive
-  contractDirect(e, k, s, DirectHead::Combinator, *r);
+  contractDirect(e, k, s, DirectHead::Combinator, r);
   for (int i = 0; i < n; i++) k.pop();
   return true;
 }
@@ -391,7 +402,7 @@ void returnValue(NodeRef& e, Continuation& k) {
   if (!k.topIsArgument()) {
     // (g v): saturated when g lacks one argument.
     NodeRef function = k.pop();
-    annotate(function.get());  // wing and memo frames hold fresh cells
+    ensureAnnotated(function.get());  // wing and memo frames hold fresh cells
     if (storedArityOrOne(function.get()) == 1) {
       NodeRef argument = std::move(e);
       if (applyDirectly(e, k, function, argument)) return;
@@ -403,7 +414,7 @@ void returnValue(NodeRef& e, Continuation& k) {
   }
   if (!headIsLinear(v) || !applyPendingDirectly(e, k, arity)) {
     Node* x = k.top();
-    annotate(x);
+    ensureAnnotated(x);
     if (valueNode(x)) {
       if (arity == 1) {
         NodeRef argument = k.pop();
@@ -430,7 +441,7 @@ NodeRef evaluate(NodeRef term) {
   NodeRef e = std::move(term);
   for (;;) {
     Node* n = e.get();
-    annotate(n);
+    ensureAnnotated(n);
     if (valueNode(n)) {
       if (k.empty()) return e;
       returnValue(e, k);
@@ -464,9 +475,13 @@ NodeRef evaluate(NodeRef term) {
     }
     Node* g = functionOf(n);
     if (arity < 0) {
-      // More arguments than the head takes: the function part first.
-      k.pushArgument(argumentOf(n));
-      e = NodeRef(g);
+      // More arguments than the head takes: the function part first, down
+      // to the part that takes no more than it has.
+      do {
+        k.pushArgument(argumentOf(n));
+        n = functionOf(n);
+      } while (isApplication(n) && !isConstantAnnotated(n) && storedArity(n) < 0);
+      e = NodeRef(n);
       continue;
     }
     // A partial application that still holds work.  A linear head takes the
