@@ -105,9 +105,16 @@ void annotateApplication(Node* n) {
 void annotate(Node* root) {
   if (isAnnotated(root)) return;
   if (isLeaf(root)) return annotateLeaf(root);
-  std::vector<Node*> work;
+  // Nearly every cell built during reduction has annotated parts already.
+  Node* g = functionOf(root);
+  Node* x = argumentOf(root);
+  if (isAnnotated(g) && isAnnotated(x)) return annotateApplication(root);
+  // Otherwise a post-order walk with an explicit stack, reused between calls
+  // (annotation never re-enters itself).
+  static std::vector<Node*> work;
+  size_t base = work.size();
   work.push_back(root);
-  while (!work.empty()) {
+  while (work.size() > base) {
     Node* n = work.back();
     if (isAnnotated(n)) {
       work.pop_back();
@@ -118,15 +125,15 @@ void annotate(Node* root) {
       work.pop_back();
       continue;
     }
-    Node* g = functionOf(n);
-    Node* x = argumentOf(n);
+    Node* f = functionOf(n);
+    Node* a = argumentOf(n);
     bool ready = true;
-    if (!isAnnotated(x)) {
-      work.push_back(x);
+    if (!isAnnotated(a)) {
+      work.push_back(a);
       ready = false;
     }
-    if (!isAnnotated(g)) {
-      work.push_back(g);
+    if (!isAnnotated(f)) {
+      work.push_back(f);
       ready = false;
     }
     if (ready) {
