@@ -59,6 +59,24 @@ void annotateLeaf(Node* n) {
   markTerm(n, kMaxArity, false, uint32_t{1} << (first - 'a'));
 }
 
+// The free-variable set of an annotated node, read straight from its header.
+uint32_t variablesOf(const Node* n) {
+  uint64_t h = n->header;
+  if ((h & kAnnotationMask) == kConstantState) return 0;
+  if (h & kLeafFlag) {
+    unsigned char first = static_cast<unsigned char>(leafChars(n)[0]);
+    if ((first >= '0' && first <= '9') || first == '[') return 0;  // a cached length
+  }
+  return static_cast<uint32_t>((h & kExtentMask) >> kExtentShift);
+}
+
+bool valueAnnotated(const Node* n) {
+  uint64_t h = n->header;
+  if ((h & kAnnotationMask) == kConstantState) return true;
+  return !(h & kWorkFlag) && storedArity(n) >= 1;
+}
+
+// Both parts are annotated; the header is written in one store.
 void annotateApplication(Node* n) {
   Node* g = functionOf(n);
   Node* x = argumentOf(n);
@@ -79,9 +97,9 @@ void annotateApplication(Node* n) {
   bool work;
   if (!gConstant && hasWork(g)) work = true;
   else if (xConstant) work = false;
-  else work = !isValue(x);
+  else work = !valueAnnotated(x);
 
-  uint32_t gv = freeVariables(g), xv = freeVariables(x);
+  uint32_t gv = variablesOf(g), xv = variablesOf(x);
   uint32_t variables;
   if (isApplication(g) && isLambdaMarker(functionOf(g))) {
     variables = xv & ~gv;  // ((\ v) body): the body's less the parameter
@@ -92,12 +110,14 @@ void annotateApplication(Node* n) {
     variables = xv;  // ({ v) e): the bound value's alone
   } else if (isApplication(g) && isApplication(functionOf(g)) &&
              isWingMarker(functionOf(functionOf(g)))) {
-    uint32_t binder = freeVariables(argumentOf(functionOf(g)));
+    uint32_t binder = variablesOf(argumentOf(functionOf(g)));
     variables = gv | (xv & ~binder);  // ((({ v) e) body)
   } else {
     variables = gv | xv;
   }
-  markTerm(n, arity, work, variables);
+  n->header = (n->header & (kCountMask | kLeafFlag)) |
+              (static_cast<uint64_t>(arity + kArityBias) << kArityShift) |
+              (work ? kWorkFlag : 0) | (static_cast<uint64_t>(variables) << kExtentShift);
 }
 
 }  // namespace

@@ -14,11 +14,6 @@ namespace {
 
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-size_t cellSize(const Node* n) {
-  if (isApplication(n)) return sizeof(Node) + 2 * sizeof(Node*);
-  return sizeof(Node) + leafTextLength(n) + 1;
-}
-
 // Value of each base-64 length digit, or -1.
 const std::array<int, 256>& lengthDigitValues() {
   static const std::array<int, 256> values = [] {
@@ -54,29 +49,35 @@ void setExtent(Node* n, uint64_t v) {
 
 // --- freeing ----------------------------------------------------------------
 
-// Freeing the last reference to a long chain must not recurse, so children
-// whose count drops to zero wait on an explicit list.
+// Freeing the last reference to a long chain must not recurse: the walk
+// follows one dying child at a time and keeps any second one on a list.
+// (Freeing never calls back into anything that could release a Node.)
 void freeNode(Node* n) {
   static std::vector<Node*> pending;
-  static bool draining = false;
-  pending.push_back(n);
-  if (draining) return;
-  draining = true;
-  while (!pending.empty()) {
-    Node* cell = pending.back();
-    pending.pop_back();
-    if (isApplication(cell)) {
-      for (Node* child : {functionOf(cell), argumentOf(cell)}) {
+  for (;;) {
+    Node* next = nullptr;
+    if (isApplication(n)) {
+      for (Node* child : {functionOf(n), argumentOf(n)}) {
         uint64_t count = child->header & kCountMask;
         if (count == 0) [[unlikely]]
           checkFailure(kCoreModule, 4540);
         child->header--;
-        if (count == 1) pending.push_back(child);
+        if (count != 1) continue;
+        if (next == nullptr) next = child;
+        else pending.push_back(child);
       }
+      releaseCell(n, sizeof(Node) + 2 * sizeof(Node*));
+    } else {
+      releaseCell(n, sizeof(Node) + leafTextLength(n) + 1);
     }
-    releaseCell(cell, cellSize(cell));
+    if (next != nullptr) {
+      n = next;
+      continue;
+    }
+    if (pending.empty()) return;
+    n = pending.back();
+    pending.pop_back();
   }
-  draining = false;
 }
 
 // --- construction -------------------------------------------------------------

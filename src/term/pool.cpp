@@ -28,10 +28,10 @@ struct Pool {
   char* chunkEnd = nullptr;
 };
 
-Pool& pool() {
-  static Pool* thePool = new Pool();  // lives as long as the process
-  return *thePool;
-}
+// Constant-initialised, so the hot path pays for no guard; never torn down.
+constinit Pool thePool;
+
+Pool& pool() { return thePool; }
 
 size_t sizeClass(size_t bytes) { return (bytes + kGranule - 1) / kGranule; }
 
