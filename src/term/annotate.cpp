@@ -122,6 +122,8 @@ void annotateApplication(Node* n) {
 
 }  // namespace
 
+void annotateFromParts(Node* n) { annotateApplication(n); }
+
 void annotate(Node* root) {
   if (isAnnotated(root)) return;
   if (isLeaf(root)) return annotateLeaf(root);

@@ -258,6 +258,10 @@ NodeRef apply(NodeRef g, NodeRef x) {
   slots[0] = g.detach();
   slots[1] = x.detach();
   if (slots[0] == nullptr || slots[1] == nullptr) checkFailure(kCoreModule, 6983);
+  // A cell built from annotated parts is annotated at once, in one step; the
+  // result is what annotating it later would give, since it depends on the
+  // parts alone.
+  if (isAnnotated(slots[0]) && isAnnotated(slots[1])) annotateFromParts(n);
   return NodeRef(n);
 }
 

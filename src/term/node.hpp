@@ -118,6 +118,8 @@ std::string_view byteBlockPayload(const Node* n);
 // --- annotation (term/annotate.cpp) -----------------------------------------
 
 void annotate(Node* n);
+// Annotates an application whose two parts are annotated already.
+void annotateFromParts(Node* n);
 // Arity after annotation; a constant counts as 1.
 int arityOf(Node* n);
 bool isValue(Node* n);
