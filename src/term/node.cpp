@@ -52,23 +52,43 @@ void setExtent(Node* n, uint64_t v) {
 // Freeing the last reference to a long chain must not recurse: the walk
 // follows one dying child at a time and keeps any second one on a list.
 // (Freeing never calls back into anything that could release a Node.)
+namespace {
+
+static_assert(kApplicationBytes == sizeof(Node) + 2 * sizeof(Node*));
+
+// Drops the count a dying parent held; true when the child dies too.
+inline bool dropsToZero(Node* child) {
+  uint64_t count = child->header & kCountMask;
+  if (count == 0) [[unlikely]]
+    checkFailure(kCoreModule, 4540);
+  child->header--;
+  return count == 1;
+}
+
+inline size_t leafBytes(const Node* n) {
+  // Numbers, the commonest dying leaves, carry their length.
+  if (isDigit(static_cast<unsigned char>(leafChars(n)[0])))
+    if (uint64_t extent = extentOf(n)) return sizeof(Node) + extent + 1;
+  return sizeof(Node) + leafTextLength(n) + 1;
+}
+
+}  // namespace
+
 void freeNode(Node* n) {
   static std::vector<Node*> pending;
   for (;;) {
     Node* next = nullptr;
     if (isApplication(n)) {
-      for (Node* child : {functionOf(n), argumentOf(n)}) {
-        uint64_t count = child->header & kCountMask;
-        if (count == 0) [[unlikely]]
-          checkFailure(kCoreModule, 4540);
-        child->header--;
-        if (count != 1) continue;
-        if (next == nullptr) next = child;
-        else pending.push_back(child);
+      Node* g = functionOf(n);
+      Node* x = argumentOf(n);
+      releaseCell(n, kApplicationBytes);
+      if (dropsToZero(g)) next = g;
+      if (dropsToZero(x)) {
+        if (next == nullptr) next = x;
+        else pending.push_back(x);
       }
-      releaseCell(n, sizeof(Node) + 2 * sizeof(Node*));
     } else {
-      releaseCell(n, sizeof(Node) + leafTextLength(n) + 1);
+      releaseCell(n, leafBytes(n));
     }
     if (next != nullptr) {
       n = next;
@@ -96,7 +116,7 @@ Node* newLeaf(std::string_view text) {
 }
 
 Node* newApplication(Node* function, Node* argument) {
-  auto* n = static_cast<Node*>(allocateCell(sizeof(Node) + 2 * sizeof(Node*)));
+  auto* n = static_cast<Node*>(allocateCell(kApplicationBytes));
   n->header = 0;
   auto** slots = reinterpret_cast<Node**>(n + 1);
   slots[0] = function;
@@ -252,7 +272,7 @@ NodeRef leaf(std::string_view text) { return NodeRef(newLeaf(text)); }
 
 NodeRef apply(NodeRef g, NodeRef x) {
   // The new cell takes over both counts instead of acquiring again.
-  auto* n = static_cast<Node*>(allocateCell(sizeof(Node) + 2 * sizeof(Node*)));
+  auto* n = static_cast<Node*>(allocateCell(kApplicationBytes));
   n->header = 0;
   auto** slots = reinterpret_cast<Node**>(n + 1);
   slots[0] = g.detach();

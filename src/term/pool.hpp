@@ -1,13 +1,79 @@
-// Cell allocation for Nodes.
+// Cell allocation for Nodes: free lists by size class, carved from large
+// chunks.
+//
+// Application cells (24 bytes) and short leaves are allocated and freed on
+// every reduction step, so taking a cell from its free list and giving it
+// back are inline here; only carving a new chunk and long leaves (which go
+// to malloc) leave the header.  Builds with sanitizers define QUORL_NO_POOL
+// so that every cell is a separate malloc block and use-after-free is
+// caught.
 #pragma once
 
 #include <cstddef>
 
 namespace quorl {
 
+namespace pool_detail {
+
+inline constexpr size_t kGranule = 8;
+inline constexpr size_t kPooledClasses = 32;  // up to 256 bytes
+
+struct FreeCell {
+  FreeCell* next;
+};
+
+struct Pool {
+  FreeCell* freeLists[kPooledClasses + 1] = {};
+  char* chunkCursor = nullptr;
+  char* chunkEnd = nullptr;
+};
+
+// Constant-initialised, so the hot path pays for no guard; never torn down.
+extern constinit Pool thePool;
+
+inline constexpr size_t sizeClass(size_t bytes) { return (bytes + kGranule - 1) / kGranule; }
+
+// The slow paths: a new chunk, or malloc for a long leaf.
+void* allocateSlow(size_t bytes);
+void releaseSlow(void* cell, size_t bytes);
+
+}  // namespace pool_detail
+
 // Returns memory for a cell of the given size; the size must be given again
 // when the cell is released.
-void* allocateCell(size_t bytes);
-void releaseCell(void* cell, size_t bytes);
+inline void* allocateCell(size_t bytes) {
+#ifdef QUORL_NO_POOL
+  return pool_detail::allocateSlow(bytes);
+#else
+  using namespace pool_detail;
+  size_t cls = sizeClass(bytes);
+  if (cls <= kPooledClasses) {
+    if (FreeCell* cell = thePool.freeLists[cls]) [[likely]] {
+      thePool.freeLists[cls] = cell->next;
+      return cell;
+    }
+  }
+  return allocateSlow(bytes);
+#endif
+}
+
+inline void releaseCell(void* cell, size_t bytes) {
+#ifdef QUORL_NO_POOL
+  pool_detail::releaseSlow(cell, bytes);
+#else
+  using namespace pool_detail;
+  size_t cls = sizeClass(bytes);
+  if (cls > kPooledClasses) [[unlikely]] {
+    releaseSlow(cell, bytes);
+    return;
+  }
+  auto* freed = static_cast<FreeCell*>(cell);
+  freed->next = thePool.freeLists[cls];
+  thePool.freeLists[cls] = freed;
+#endif
+}
+
+// The cell of an application: a header and two pointers.
+inline constexpr size_t kApplicationBytes = 24;
 
 }  // namespace quorl
