@@ -76,11 +76,41 @@ bool valueAnnotated(const Node* n) {
   return !(h & kWorkFlag) && storedArity(n) >= 1;
 }
 
+// The free variables a closed-or-not part contributes, from its header.
+inline uint32_t variablesOfHeader(const Node* n, uint64_t h) {
+  if (h & kLeafFlag) {
+    unsigned char first = static_cast<unsigned char>(leafChars(n)[0]);
+    if ((first >= '0' && first <= '9') || first == '[') return 0;  // a cached length
+  }
+  return static_cast<uint32_t>((h & kExtentMask) >> kExtentShift);
+}
+
+// The free variables of (g x) when one part has some: binders hide their
+// variable.  Clears `work` for a lambda whose parameter occurs in its body,
+// which waits for its argument: its body is reduced only after
+// substitution.
+uint32_t variablesOfPair(const Node* g, uint32_t gv, uint32_t xv, bool& work) {
+  if (isLeaf(g)) return gv | xv;
+  const Node* gg = functionOf(g);
+  if (isLambdaMarker(gg)) {
+    if ((xv & gv) != 0) work = false;
+    return xv & ~gv;  // ((\ v) body): the body's less the parameter
+  }
+  if (isWingMarker(gg)) return xv;  // (({ v) e): the bound value's alone
+  if (isApplication(gg) && isWingMarker(functionOf(gg))) {
+    uint32_t binder = variablesOf(argumentOf(gg));
+    return gv | (xv & ~binder);  // ((({ v) e) body)
+  }
+  return gv | xv;
+}
+
 // Both parts are annotated; the header is written in one store.
 void annotateApplication(Node* n) {
   Node* g = functionOf(n);
   Node* x = argumentOf(n);
-  bool gConstant = isConstantAnnotated(g), xConstant = isConstantAnnotated(x);
+  uint64_t gh = g->header, xh = x->header;
+  bool gConstant = (gh & kAnnotationMask) == kConstantState;
+  bool xConstant = (xh & kAnnotationMask) == kConstantState;
   if (gConstant && xConstant) {
     markConstant(n);
     uint64_t sum = extentOf(g) + extentOf(x);
@@ -88,33 +118,20 @@ void annotateApplication(Node* n) {
     return;
   }
   int arity;
+  bool work;
+  uint32_t variables = 0;
   if (gConstant) {
     arity = 0;
+    work = !valueAnnotated(x);  // x is not a constant here
   } else {
-    int ga = storedArity(g);
+    int ga = static_cast<int>((gh & kArityMask) >> kArityShift) - kArityBias;
     arity = (ga == kMaxArity || ga <= kMinArity + 1) ? ga : ga - 1;
+    work = (gh & kWorkFlag) || (!xConstant && !valueAnnotated(x));
+    variables = variablesOfHeader(g, gh);
   }
-  bool work;
-  if (!gConstant && hasWork(g)) work = true;
-  else if (xConstant) work = false;
-  else work = !valueAnnotated(x);
-
-  uint32_t gv = variablesOf(g), xv = variablesOf(x);
-  uint32_t variables;
-  if (isApplication(g) && isLambdaMarker(functionOf(g))) {
-    variables = xv & ~gv;  // ((\ v) body): the body's less the parameter
-    // A lambda whose parameter occurs in its body waits for its argument:
-    // its body is reduced only after substitution.
-    if ((xv & gv) != 0) work = false;
-  } else if (isApplication(g) && isWingMarker(functionOf(g))) {
-    variables = xv;  // ({ v) e): the bound value's alone
-  } else if (isApplication(g) && isApplication(functionOf(g)) &&
-             isWingMarker(functionOf(functionOf(g)))) {
-    uint32_t binder = variablesOf(argumentOf(functionOf(g)));
-    variables = gv | (xv & ~binder);  // ((({ v) e) body)
-  } else {
-    variables = gv | xv;
-  }
+  uint32_t xv = xConstant ? 0 : variablesOfHeader(x, xh);
+  // Nearly every cell built during reduction is closed.
+  if ((variables | xv) != 0) variables = variablesOfPair(g, variables, xv, work);
   n->header = (n->header & (kCountMask | kLeafFlag)) |
               (static_cast<uint64_t>(arity + kArityBias) << kArityShift) |
               (work ? kWorkFlag : 0) | (static_cast<uint64_t>(variables) << kExtentShift);
