@@ -42,6 +42,9 @@ class Continuation {
 
   // (T x): the function part is being computed; it will be applied to x.
   void pushArgument(Node* x) { push(x, kArgumentTag); }
+  void pushArgument(NodeRef x) {
+    frames_.push_back(reinterpret_cast<uintptr_t>(x.detach()) | kArgumentTag);
+  }
   // g: the argument is being computed; g will be applied to it.
   void pushFunction(Node* g) { push(g, 0); }
   void pushFunction(NodeRef g) { frames_.push_back(reinterpret_cast<uintptr_t>(g.detach())); }
@@ -195,6 +198,35 @@ void addArgument(Spine& s, Node* argument) {
   s.args[s.count++] = argument;
 }
 
+// An annotated application that has more arguments than its head takes.
+// Substitution keeps that arity: only variables are replaced, and a spine
+// headed by a variable never has a negative arity.
+bool takesExtraArguments(const Node* n) {
+  uint64_t state = n->header & kAnnotationMask;
+  return isApplication(n) && state != 0 && state != kConstantState && storedArity(n) < 0;
+}
+
+// e := body with the letters replaced.  The outer spine of a body with more
+// arguments than its head takes would be taken apart at once, pushing its
+// arguments; those go straight onto the continuation instead of into
+// cells.
+void substituteOnto(NodeRef& e, Continuation& k, Node* body, uint32_t letters,
+                    Node* const* values) {
+  while (takesExtraArguments(body)) {
+    k.pushArgument(substituteLetters(argumentOf(body), letters, values));
+    body = functionOf(body);
+  }
+  e = substituteLetters(body, letters, values);
+}
+
+void substituteOnto(NodeRef& e, Continuation& k, Node* body, Node* variable, Node* value) {
+  int letter = letterOf(variable) - 'a';
+  QUORL_CHECK(letter >= 0 && letter < 26, 7667);
+  Node* values[26];
+  values[letter] = value;
+  substituteOnto(e, k, body, uint32_t{1} << letter, values);
+}
+
 void contractGlobal(NodeRef& e, Continuation& k, const Spine& s, const NameResolution& r) {
   QUORL_CHECK(r.definition != nullptr, 8163);
   Node* body = r.definition->get();
@@ -210,7 +242,7 @@ void contractGlobal(NodeRef& e, Continuation& k, const Spine& s, const NameResol
       letters |= uint32_t{1} << letter;
       body = argumentOf(body);
     }
-    e = substituteLetters(body, letters, values);
+    substituteOnto(e, k, body, letters, values);
     return;
   }
   // A constant: computed once, then remembered in the definition table.
@@ -292,7 +324,7 @@ void contract(NodeRef& e, Continuation& k) {
   }
   if (isSingle(head, '\\') && s.count == 3) {
     // ((\ v) body) a
-    e = substitute(NodeRef(s.args[1]), NodeRef(s.args[2]), letterOf(s.args[0]));
+    substituteOnto(e, k, s.args[1], s.args[0], s.args[2]);
     return;
   }
   if (isSingle(head, '{') && s.count == 3) {
@@ -305,7 +337,7 @@ void contract(NodeRef& e, Continuation& k) {
       e = NodeRef(bound);
       return;
     }
-    e = substitute(NodeRef(body), NodeRef(bound), letterOf(variable));
+    substituteOnto(e, k, body, variable, bound);
     return;
   }
   const NameResolution& r = resolveName(head);
@@ -359,7 +391,7 @@ void contractDirect(NodeRef& e, Continuation& k, const Spine& s, DirectHead kind
       e = contractCombinator(r->combinator, r->definition->get(), s.args);
       return;
     case DirectHead::Lambda:  // ((\ v) body) a
-      e = substitute(NodeRef(s.args[1]), NodeRef(s.args[2]), letterOf(s.args[0]));
+      substituteOnto(e, k, s.args[1], s.args[0], s.args[2]);
       return;
     default:
       contractGlobal(e, k, s, *r);
