@@ -361,7 +361,7 @@ void contract(NodeRef& e, Continuation& k) {
 // arguments are known from the function value and the frames.  Builtins get
 // their redex cell as their calling contract says.
 
-enum class DirectHead : uint8_t { None, Global, Combinator, Number, Lambda };
+enum class DirectHead : uint8_t { None, Global, Combinator, Number, Lambda, Builtin };
 
 DirectHead directHead(Node* head, const NameResolution*& resolution) {
   if (!isLeaf(head)) return DirectHead::None;
@@ -376,8 +376,9 @@ DirectHead directHead(Node* head, const NameResolution*& resolution) {
       break;
   }
   const NameResolution& r = resolveName(head);
-  if (r.builtin != nullptr || r.definition == nullptr) return DirectHead::None;
   resolution = &r;
+  if (r.builtin != nullptr) return DirectHead::Builtin;
+  if (r.definition == nullptr) return DirectHead::None;
   return r.combinator != 0 ? DirectHead::Combinator : DirectHead::Global;
 }
 
@@ -399,17 +400,26 @@ void contractDirect(NodeRef& e, Continuation& k, const Spine& s, DirectHead kind
   }
 }
 
-// e, a value of arity 1, applied to one more argument.  True when it was
-// contracted without building the application.
-bool applyDirectly(NodeRef& e, Continuation& k, const NodeRef& function, const NodeRef& argument) {
+// e := the value `function`, of arity 1, applied to the value `argument`,
+// contracted at once.  Only the redex of a builtin (whose calling contract
+// it is) or of a head contracted by the general rules is built.
+void applyDirectly(NodeRef& e, Continuation& k, NodeRef function, NodeRef argument) {
   Spine s = splitSpine(function.get());
   const NameResolution* r = nullptr;
   DirectHead kind = directHead(s.head, r);
-  if (kind == DirectHead::None) return false;
   addArgument(s, argument.get());
-  if (kind == DirectHead::Lambda && s.count != 3) return false;
+  if (kind == DirectHead::Builtin) {
+    const BuiltinEntry& builtin = *r->builtin;
+    QUORL_CHECK(s.count == builtin.arity, 3258);
+    e = apply(std::move(function), std::move(argument));
+    callBuiltin(e, k, builtin);
+    return;
+  }
+  if (kind == DirectHead::None || (kind == DirectHead::Lambda && s.count != 3)) {
+    e = apply(std::move(function), std::move(argument));
+    return;
+  }
   contractDirect(e, k, s, kind, r);
-  return true;
 }
 
 // e, whose head is a combinator contracted directly and which lacks n
@@ -427,18 +437,58 @@ bool applyPendingDirectly(NodeRef& e, Continuation& k, int n) {
   return true;
 }
 
+// The builtin heading a value that lacks `missing` arguments, or null.
+const BuiltinEntry* builtinLacking(Node* v, int missing) {
+  int count = 0;
+  while (isApplication(v) && !isConstantAnnotated(v)) {
+    v = functionOf(v);
+    count++;
+  }
+  if (isApplication(v)) return nullptr;
+  switch (leafChars(v)[0]) {
+    case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7':
+    case '8': case '9': case '(': case ' ': case ')': case ']': case '[': case '\\':
+    case '{': case 0:
+      return nullptr;
+    default:
+      break;
+  }
+  const BuiltinEntry* builtin = resolveName(v).builtin;
+  if (builtin == nullptr) return nullptr;
+  QUORL_CHECK(count + missing == builtin->arity, 3258);
+  return builtin;
+}
+
+// e, a builtin lacking n arguments, with n values waiting for it on top of
+// k: its redex is built from them and the handler called at once (each
+// partial application on the way would be a value handed to the next
+// frame).  True when done.
+bool callBuiltinWithPending(NodeRef& e, Continuation& k, int n) {
+  if (!k.hasPendingArguments(n)) return false;
+  for (int i = 0; i < n; i++) {
+    Node* x = k.argumentBelowTop(i);
+    ensureAnnotated(x);
+    if (!valueNode(x)) return false;
+  }
+  const BuiltinEntry* builtin = builtinLacking(e.get(), n);
+  if (builtin == nullptr) return false;
+  e = k.applyPending(std::move(e), n);
+  callBuiltin(e, k, *builtin);
+  return true;
+}
+
 // Hands the value e to the top frame of k.
 void returnValue(NodeRef& e, Continuation& k) {
   Node* v = e.get();
   int arity = isConstantAnnotated(v) ? 1 : storedArity(v);
+  if (k.topIsArgument() && callBuiltinWithPending(e, k, arity)) return;
   if (!k.topIsArgument()) {
     // (g v): saturated when g lacks one argument.
     NodeRef function = k.pop();
     ensureAnnotated(function.get());  // wing and memo frames hold fresh cells
     if (storedArityOrOne(function.get()) == 1) {
       NodeRef argument = std::move(e);
-      if (applyDirectly(e, k, function, argument)) return;
-      e = apply(std::move(function), std::move(argument));
+      applyDirectly(e, k, std::move(function), std::move(argument));
       return;
     }
     e = apply(std::move(function), std::move(e));
@@ -451,8 +501,7 @@ void returnValue(NodeRef& e, Continuation& k) {
       if (arity == 1) {
         NodeRef argument = k.pop();
         NodeRef function = std::move(e);
-        if (applyDirectly(e, k, function, argument)) return;
-        e = apply(std::move(function), std::move(argument));
+        applyDirectly(e, k, std::move(function), std::move(argument));
         return;
       }
     } else if (takesArgumentValues(v)) {
