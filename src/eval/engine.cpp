@@ -23,6 +23,7 @@
 #include "eval/names.hpp"
 #include "eval/substitute.hpp"
 #include "eval/unfold.hpp"
+#include "term/cells.hpp"
 #include "term/tables.hpp"
 
 namespace quorl {
@@ -82,6 +83,18 @@ class Continuation {
     return true;
   }
 
+  // The redex of e applied to the n arguments waiting on top (the nearest
+  // first), for a builtin's handler: its cells are not annotated.
+  NodeRef popRedex(NodeRef e, int n) {
+    Node* cell = e.detach();
+    for (int i = 0; i < n; i++) {
+      cell = adoptingCell(cell, reinterpret_cast<Node*>(frames_.back() & ~kArgumentTag));
+      acquire(cell);  // held by the next cell, or by the result
+      frames_.pop_back();
+    }
+    return NodeRef::adopt(cell);
+  }
+
   // Applies e to the n arguments waiting on top (the nearest first).
   NodeRef applyPending(NodeRef e, int n) {
     for (int i = 0; i < n; i++) e = popApply(std::move(e));
@@ -130,17 +143,6 @@ inline void ensureAnnotated(Node* n) {
 int storedArityOrOne(const Node* n) { return isConstantAnnotated(n) ? 1 : storedArity(n); }
 
 char letterOf(const Node* variable) { return leafChars(variable)[0]; }
-
-// A value whose head computes its arguments first: not a linear combinator,
-// not the lambda or wing marker (whose bodies must wait).
-bool takesArgumentValues(Node* value) {
-  Node* head = value;
-  while (isApplication(head) && !isConstantAnnotated(head)) head = functionOf(head);
-  if (isApplication(head)) return true;  // a constant head
-  const char* text = leafChars(head);
-  if ((text[0] == '\\' || text[0] == '{') && text[1] == '\0') return false;
-  return !headIsLinear(head);
-}
 
 // The dedicated marker a constant definition holds while its value is being
 // computed.  Only its identity matters: no value is ever this Node.
@@ -411,7 +413,7 @@ void applyDirectly(NodeRef& e, Continuation& k, NodeRef function, NodeRef argume
   if (kind == DirectHead::Builtin) {
     const BuiltinEntry& builtin = *r->builtin;
     QUORL_CHECK(s.count == builtin.arity, 3258);
-    e = apply(std::move(function), std::move(argument));
+    e = NodeRef(adoptingCell(function.detach(), argument.detach()));
     callBuiltin(e, k, builtin);
     return;
   }
@@ -437,43 +439,56 @@ bool applyPendingDirectly(NodeRef& e, Continuation& k, int n) {
   return true;
 }
 
-// The builtin heading a value that lacks `missing` arguments, or null.
-const BuiltinEntry* builtinLacking(Node* v, int missing) {
-  int count = 0;
-  while (isApplication(v) && !isConstantAnnotated(v)) {
-    v = functionOf(v);
-    count++;
+// The head of a term: the leaf or constant reached through function parts.
+Node* headOf(Node* n, int& arguments) {
+  arguments = 0;
+  while (isApplication(n) && !isConstantAnnotated(n)) {
+    n = functionOf(n);
+    arguments++;
   }
-  if (isApplication(v)) return nullptr;
-  switch (leafChars(v)[0]) {
+  return n;
+}
+
+bool isLinearLeaf(const Node* head) {
+  if (isApplication(head)) return false;
+  switch (leafChars(head)[0]) {
+    case '&': case 'A': case 'B': case 'C': case 'D': case 'E': case 'F':
+    case 'H': case 'I': case 'J': case 'K': case 'L': case 'N': case 'Q':
+    case 'R': case 'T': case 'U': case 'V': case 'X': case 'Z': case '|':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The builtin named by a head leaf, or null.
+const BuiltinEntry* builtinOf(Node* head) {
+  if (isApplication(head)) return nullptr;
+  switch (leafChars(head)[0]) {
     case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7':
     case '8': case '9': case '(': case ' ': case ')': case ']': case '[': case '\\':
     case '{': case 0:
       return nullptr;
     default:
-      break;
+      return resolveName(head).builtin;
   }
-  const BuiltinEntry* builtin = resolveName(v).builtin;
-  if (builtin == nullptr) return nullptr;
-  QUORL_CHECK(count + missing == builtin->arity, 3258);
-  return builtin;
 }
 
-// e, a builtin lacking n arguments, with n values waiting for it on top of
-// k: its redex is built from them and the handler called at once (each
-// partial application on the way would be a value handed to the next
-// frame).  True when done.
-bool callBuiltinWithPending(NodeRef& e, Continuation& k, int n) {
+// e, a builtin value with `given` arguments that lacks n more, with n
+// values waiting for it on top of k: its redex is built from them and the
+// handler called at once (each partial application on the way would be a
+// value handed to the next frame).  True when done.
+bool callBuiltinWithPending(NodeRef& e, Continuation& k, const BuiltinEntry& builtin, int given,
+                            int n) {
   if (!k.hasPendingArguments(n)) return false;
   for (int i = 0; i < n; i++) {
     Node* x = k.argumentBelowTop(i);
     ensureAnnotated(x);
     if (!valueNode(x)) return false;
   }
-  const BuiltinEntry* builtin = builtinLacking(e.get(), n);
-  if (builtin == nullptr) return false;
-  e = k.applyPending(std::move(e), n);
-  callBuiltin(e, k, *builtin);
+  QUORL_CHECK(given + n == builtin.arity, 3258);
+  e = k.popRedex(std::move(e), n);
+  callBuiltin(e, k, builtin);
   return true;
 }
 
@@ -481,7 +496,6 @@ bool callBuiltinWithPending(NodeRef& e, Continuation& k, int n) {
 void returnValue(NodeRef& e, Continuation& k) {
   Node* v = e.get();
   int arity = isConstantAnnotated(v) ? 1 : storedArity(v);
-  if (k.topIsArgument() && callBuiltinWithPending(e, k, arity)) return;
   if (!k.topIsArgument()) {
     // (g v): saturated when g lacks one argument.
     NodeRef function = k.pop();
@@ -494,25 +508,32 @@ void returnValue(NodeRef& e, Continuation& k) {
     e = apply(std::move(function), std::move(e));
     return;
   }
-  if (!headIsLinear(v) || !applyPendingDirectly(e, k, arity)) {
-    Node* x = k.top();
-    ensureAnnotated(x);
-    if (valueNode(x)) {
-      if (arity == 1) {
-        NodeRef argument = k.pop();
-        NodeRef function = std::move(e);
-        applyDirectly(e, k, std::move(function), std::move(argument));
-        return;
-      }
-    } else if (takesArgumentValues(v)) {
-      // (v x) would only be taken apart again to compute x first.
-      NodeRef pending(x);
-      k.replaceTopByFunction(std::move(e));
-      e = std::move(pending);
+  int given;
+  Node* head = headOf(v, given);
+  bool linear = isLinearLeaf(head);
+  if (linear) {
+    if (applyPendingDirectly(e, k, arity)) return;
+  } else if (const BuiltinEntry* builtin = builtinOf(head)) {
+    if (callBuiltinWithPending(e, k, *builtin, given, arity)) return;
+  }
+  Node* x = k.top();
+  ensureAnnotated(x);
+  if (valueNode(x)) {
+    if (arity == 1) {
+      NodeRef argument = k.pop();
+      NodeRef function = std::move(e);
+      applyDirectly(e, k, std::move(function), std::move(argument));
       return;
     }
-    e = k.popApply(std::move(e));
+  } else if (!linear && !isSingle(head, '\\') && !isSingle(head, '{')) {
+    // A head that computes its arguments first: (v x) would only be taken
+    // apart again to compute x.
+    NodeRef pending(x);
+    k.replaceTopByFunction(std::move(e));
+    e = std::move(pending);
+    return;
   }
+  e = k.popApply(std::move(e));
 }
 
 }  // namespace
