@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver/check.hpp"
+#include "term/cells.hpp"
 
 namespace quorl {
 
@@ -66,9 +67,7 @@ class FrameStack {
 };
 
 // A new application cell that takes over one count on each part.
-Node* cellOf(Node* function, Node* argument) {
-  return apply(NodeRef::adopt(function), NodeRef::adopt(argument)).detach();
-}
+Node* cellOf(Node* function, Node* argument) { return ownedCell(function, argument); }
 
 Node* shared(Node* n) {
   acquire(n);

@@ -20,10 +20,12 @@ inline Node* adoptingCell(Node* g, Node* x) {
   return n;
 }
 
-// The same, annotated at once from its annotated parts.
-inline Node* adoptingAnnotatedCell(Node* g, Node* x) {
+// The same, annotated at once when both parts are (as apply() does), and
+// with the count of the returned pointer.
+inline Node* ownedCell(Node* g, Node* x) {
   Node* n = adoptingCell(g, x);
-  annotateFromParts(n);
+  n->header = 1;
+  if (isAnnotated(g) && isAnnotated(x)) annotateFromParts(n);
   return n;
 }
 
