@@ -215,10 +215,10 @@ bool takesExtraArguments(const Node* n) {
 void substituteOnto(NodeRef& e, Continuation& k, Node* body, uint32_t letters,
                     Node* const* values) {
   while (takesExtraArguments(body)) {
-    k.pushArgument(substituteLetters(argumentOf(body), letters, values));
+    k.pushArgument(substituteInline(argumentOf(body), letters, values));
     body = functionOf(body);
   }
-  e = substituteLetters(body, letters, values);
+  e = substituteInline(body, letters, values);
 }
 
 void substituteOnto(NodeRef& e, Continuation& k, Node* body, Node* variable, Node* value) {
@@ -292,6 +292,21 @@ void callBuiltin(NodeRef& e, Continuation& k, const BuiltinEntry& builtin) {
   e = std::move(result);
 }
 
+// Contracts the saturated redex e whose head is a name.
+void contractNamed(NodeRef& e, Continuation& k, const Spine& s) {
+  const NameResolution& r = resolveName(s.head);
+  if (r.builtin != nullptr) {
+    QUORL_CHECK(s.count == r.builtin->arity, 3258);
+    callBuiltin(e, k, *r.builtin);
+    return;
+  }
+  if (r.combinator != 0) {
+    e = contractCombinator(r.combinator, r.definition->get(), s.args);
+    return;
+  }
+  contractGlobal(e, k, s, r);
+}
+
 // Contracts the saturated redex e (arity 0).
 void contract(NodeRef& e, Continuation& k) {
   Spine s = splitSpine(e.get());
@@ -342,17 +357,7 @@ void contract(NodeRef& e, Continuation& k) {
     substituteOnto(e, k, body, variable, bound);
     return;
   }
-  const NameResolution& r = resolveName(head);
-  if (r.builtin != nullptr) {
-    QUORL_CHECK(s.count == r.builtin->arity, 3258);
-    callBuiltin(e, k, *r.builtin);
-    return;
-  }
-  if (r.combinator != 0) {
-    e = contractCombinator(r.combinator, r.definition->get(), s.args);
-    return;
-  }
-  contractGlobal(e, k, s, r);
+  contractNamed(e, k, s);
 }
 
 
@@ -572,7 +577,15 @@ NodeRef evaluate(NodeRef term) {
           continue;
         }
       }
-      contract(e, k);
+      if (isLeaf(n)) {
+        // A name defined without parameters: only names have arity 0.
+        Spine s;
+        s.head = n;
+        s.count = 0;
+        contractNamed(e, k, s);
+      } else {
+        contract(e, k);
+      }
       continue;
     }
     Node* g = functionOf(n);

@@ -20,18 +20,7 @@ bool isMarker(const Node* n, char marker) {
   return isLeaf(n) && leafChars(n)[0] == marker && leafChars(n)[1] == '\0';
 }
 
-// The free-variable set as annotation cached it, read straight from the
-// header: every term reaching substitution has been annotated already.
-inline uint32_t variablesOf(Node* n) {
-  if (!isAnnotated(n)) [[unlikely]]
-    return freeVariables(n);
-  if (isConstantAnnotated(n)) return 0;
-  if (isLeaf(n)) {
-    unsigned char first = static_cast<unsigned char>(leafChars(n)[0]);
-    if ((first >= '0' && first <= '9') || first == '[') return 0;  // extent is a length
-  }
-  return static_cast<uint32_t>(extentOf(n));
-}
+inline uint32_t variablesOf(Node* n) { return cachedVariables(n); }
 
 uint32_t letterBit(const Node* variable) {
   return uint32_t{1} << (static_cast<unsigned char>(leafChars(variable)[0]) - 'a');

@@ -13,4 +13,27 @@ namespace quorl {
 // of the letters are shared, never copied.
 NodeRef substituteLetters(Node* term, uint32_t letters, Node* const* values);
 
+// The free-variable set as annotation cached it in the header.
+inline uint32_t cachedVariables(Node* n) {
+  uint64_t h = n->header;
+  if (!(h & kAnnotationMask)) [[unlikely]]
+    return freeVariables(n);
+  if ((h & kAnnotationMask) == kConstantState) return 0;
+  if (h & kLeafFlag) {
+    unsigned char first = static_cast<unsigned char>(leafChars(n)[0]);
+    if ((first >= '0' && first <= '9') || first == '[') return 0;  // extent is a length
+  }
+  return static_cast<uint32_t>((h & kExtentMask) >> kExtentShift);
+}
+
+// The same as substituteLetters, answered inline when the term mentions
+// none of the letters or is one of the variables (the arguments of most
+// calls).
+inline NodeRef substituteInline(Node* term, uint32_t letters, Node* const* values) {
+  uint32_t active = letters & cachedVariables(term);
+  if (active == 0) return NodeRef(term);
+  if (isLeaf(term)) return NodeRef(values[static_cast<unsigned char>(leafChars(term)[0]) - 'a']);
+  return substituteLetters(term, letters, values);
+}
+
 }  // namespace quorl
