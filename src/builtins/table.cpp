@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "builtins/language.hpp"
+#include "compile/runtime_definition.hpp"
 #include "driver/check.hpp"
 #include "eval/kinds.hpp"
 #include "numbers/arith_builtins.hpp"
@@ -36,17 +38,21 @@ constexpr BuiltinHandler pending = notBuiltYet;
 
 const Row kRows[] = {
     // The language's own operations.
-    {"buck", 1, pending}, {"cape", 1, pending}, {"cent", 2, centBuiltin}, {"cmpr", 2, pending},
-    {"copy", 2, pending}, {"cork", 3, pending}, {"dash", 2, dashBuiltin}, {"diff", 2, diffBuiltin},
-    {"gteq", 2, gteqBuiltin}, {"init", 1, pending}, {"leaf", 1, pending}, {"leak", 1, pending},
-    {"left", 1, pending}, {"less", 2, lessBuiltin}, {"lisp", 1, pending}, {"lits", 1, pending},
-    {"load", 1, pending}, {"look", 2, pending}, {"lots", 1, pending}, {"mult", 2, multBuiltin},
-    {"over", 2, overBuiltin}, {"plus", 2, plusBuiltin}, {"post", 2, pending}, {"powa", 2, powaBuiltin},
-    {"rank", 1, pending}, {"raws", 2, pending}, {"real", 1, realBuiltin}, {"refh", 1, pending},
-    {"refi", 1, pending}, {"refj", 1, pending}, {"refk", 1, pending}, {"refl", 2, pending},
-    {"refm", 2, pending}, {"refn", 2, pending}, {"refo", 2, pending}, {"rght", 1, pending},
-    {"road", 1, pending}, {"same", 2, sameBuiltin}, {"tern", 1, pending}, {"trim", 3, pending},
-    {"type", 1, typeBuiltin}, {"wave", 1, pending}, {"zits", 1, pending},
+    {"buck", 1, buckBuiltin}, {"cape", 1, capeBuiltin}, {"cent", 2, centBuiltin},
+    {"cmpr", 2, cmprBuiltin}, {"copy", 2, copyBuiltin}, {"cork", 3, corkBuiltin},
+    {"dash", 2, dashBuiltin}, {"diff", 2, diffBuiltin}, {"gteq", 2, gteqBuiltin},
+    {"init", 1, initBuiltin}, {"leaf", 1, leafBuiltin}, {"leak", 1, leakBuiltin},
+    {"left", 1, leftBuiltin}, {"less", 2, lessBuiltin}, {"lisp", 1, lispBuiltin},
+    {"lits", 1, litsBuiltin}, {"load", 1, loadBuiltin}, {"look", 2, lookBuiltin},
+    {"lots", 1, lotsBuiltin}, {"mult", 2, multBuiltin}, {"over", 2, overBuiltin},
+    {"plus", 2, plusBuiltin}, {"post", 2, postBuiltin}, {"powa", 2, powaBuiltin},
+    {"rank", 1, rankBuiltin}, {"raws", 2, rawsBuiltin}, {"real", 1, realBuiltin},
+    {"refh", 1, refhBuiltin}, {"refi", 1, refiBuiltin}, {"refj", 1, refjBuiltin},
+    {"refk", 1, refkBuiltin}, {"refl", 2, reflBuiltin}, {"refm", 2, refmBuiltin},
+    {"refn", 2, refnBuiltin}, {"refo", 2, refoBuiltin}, {"rght", 1, rghtBuiltin},
+    {"road", 1, roadBuiltin}, {"same", 2, sameBuiltin}, {"tern", 1, ternBuiltin},
+    {"trim", 3, trimBuiltin}, {"type", 1, typeBuiltin}, {"wave", 1, waveBuiltin},
+    {"zits", 1, zitsBuiltin},
     // Process and environment.
     {"abort", 0, pending}, {"assert", 1, pending}, {"exit", 1, pending},
     {"getenv", 1, pending}, {"system", 1, pending}, {"raise", 1, pending},
