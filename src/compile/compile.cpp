@@ -23,22 +23,6 @@ NodeRef builtinPlaceholder(int arity) {
   return term;
 }
 
-namespace {
-
-void predefineBuiltins() {
-  for (const auto& [name, entry] : builtinTable())
-    setDefinition(name, builtinPlaceholder(entry.arity));
-}
-
-// A piece that defines something: name\body, or name()\body.
-struct DefinitionPiece {
-  std::string name;
-  bool nullary;
-  NodeRef body;
-};
-
-// The definition a parsed piece makes, if any.  Other pieces are inert and
-// serve as remarks.
 std::optional<DefinitionPiece> readDefinition(const NodeRef& parsed) {
   const Node* n = parsed.get();
   if (!isLambdaForm(n)) return std::nullopt;
@@ -57,10 +41,16 @@ std::optional<DefinitionPiece> readDefinition(const NodeRef& parsed) {
   return DefinitionPiece{std::move(name), nullary, NodeRef(const_cast<Node*>(lambdaBody(n)))};
 }
 
-// Where a piece's message points: its first non-blank byte.
 size_t pieceStart(std::string_view text, size_t start) {
   while (start < text.size() && text[start] == ' ') start++;
   return start;
+}
+
+namespace {
+
+void predefineBuiltins() {
+  for (const auto& [name, entry] : builtinTable())
+    setDefinition(name, builtinPlaceholder(entry.arity));
 }
 
 bool isReservedKey(std::string_view key) {

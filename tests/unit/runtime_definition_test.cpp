@@ -1,0 +1,157 @@
+// load and road: source compiled while a program runs.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "compile/compile.hpp"
+#include "compile/link.hpp"
+#include "compile/runtime_definition.hpp"
+#include "eval/engine.hpp"
+#include "eval/failure_record.hpp"
+#include "front/chars.hpp"
+#include "front/parser.hpp"
+#include "front/prelude.hpp"
+#include "numbers/number.hpp"
+#include "numbers/real.hpp"
+#include "term/tables.hpp"
+
+namespace quorl {
+namespace {
+
+class RuntimeDefinitionTest : public ::testing::Test {
+ protected:
+  // A linked program is running: its own definitions are global.
+  void SetUp() override {
+    compilePrelude();
+    ASSERT_TRUE(compileProgram("0,count\\a\\a").ok());
+    ASSERT_TRUE(linkProgram().ok());
+  }
+  void TearDown() override { resetGlobalTables(); }
+
+  static NodeRef evaluateSource(std::string_view expression) {
+    return evaluate(parseExpression(normaliseSource(expression)));
+  }
+  static int64_t integerOf(std::string_view expression) {
+    NodeRef value = evaluateSource(expression);
+    EXPECT_TRUE(isNumber(value.get())) << expression;
+    return isNumber(value.get()) ? numberToInt64(value) : -999;
+  }
+  static bool isFailureValue(const NodeRef& value) {
+    return value.isLeafNode() && value.text() == "Z";
+  }
+  // What road reports for a source; the success outcome when it passes.
+  static RunOutcome roadOutcome(std::string_view source) {
+    NodeRef value = roadBuiltin(apply(leaf("road"), leaf("[" + std::string(source) + "]")));
+    if (value.isApp() && value.fun().isLeafNode() && value.fun().text() == "]")
+      return readFailureRecord(value.arg().text());
+    EXPECT_TRUE(value.isApp() && value.fun().text() == "I") << source;
+    return RunOutcome();
+  }
+  static void expectReport(std::string_view source, std::string_view status,
+                           std::string_view message, std::string_view vip = {},
+                           std::string_view tip = {}, std::string_view way = {}) {
+    RunOutcome o = roadOutcome(source);
+    EXPECT_EQ(o.status, status) << source;
+    EXPECT_EQ(o.message, message) << source;
+    EXPECT_EQ(o.vip, vip) << source;
+    EXPECT_EQ(o.tip, tip) << source;
+    EXPECT_EQ(o.way, way) << source;
+  }
+};
+
+TEST_F(RuntimeDefinitionTest, SourceComesFromTextsBlocksAndIntegers) {
+  EXPECT_EQ(integerOf("load [1]"), 1);
+  EXPECT_EQ(integerOf("load [6*7]"), 42);
+  // An integer is its own compact text, so it loads as itself.
+  EXPECT_EQ(integerOf("load 12"), 12);
+  EXPECT_EQ(integerOf("load (0-5)"), -5);
+  EXPECT_EQ(integerOf("road [2+3]"), 5);
+  NodeRef block = leaf(byteBlockText("count 9"));
+  EXPECT_EQ(numberToInt64(evaluate(apply(leaf("load"), block))), 9);
+  // Reals, binary numbers and functions have no source text.
+  EXPECT_TRUE(isFailureValue(evaluate(apply(leaf("load"), makeReal(1.5)))));
+  EXPECT_TRUE(isFailureValue(evaluateSource("load 00")));
+  EXPECT_TRUE(isFailureValue(evaluateSource("load K")));
+  EXPECT_TRUE(isFailureValue(evaluateSource("road (K 1)")));
+}
+
+TEST_F(RuntimeDefinitionTest, LoadedDefinitionsJoinTheRunningProgram) {
+  // Only definitions: the result is the unit I.
+  NodeRef defined = evaluateSource("load [,twice\\f\\x\\f(f x)]");
+  EXPECT_TRUE(defined.isLeafNode() && defined.text() == "I");
+  EXPECT_EQ(integerOf("load [twice(plus 1)5]"), 7);
+  // Loaded source uses the program's names and long parameter names.
+  EXPECT_EQ(integerOf("road [thrice count 4,thrice\\fun\\x\\fun(fun(fun x))]"), 4);
+  // Names of the running program, the Prelude and the builtins stay as they are.
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [,twice\\f\\x\\x]")));
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [,K\\a\\b\\b]")));
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [,plus\\a\\b\\b]")));
+  EXPECT_EQ(integerOf("twice(plus 1)5"), 7);
+  // A single letter, the lambda or the wing cannot be defined.
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [,g\\x\\x]")));
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [,[{]\\x\\x]")));
+}
+
+TEST_F(RuntimeDefinitionTest, NullaryDefinitionsAreRecomputedLikeCompiledOnes) {
+  ASSERT_EQ(integerOf("load [now+0,now()\\plus 1 2,later\\plus 3 4]"), 3);
+  EXPECT_EQ(nullaryNames().count("now"), 1u);
+  EXPECT_EQ(nullaryNames().count("later"), 0u);
+  // The later definition of a key replaces the nullary one, and its mark.
+  ASSERT_TRUE(roadOutcome("1,soon()\\5,soon\\6").ok());
+  EXPECT_EQ(nullaryNames().count("soon"), 0u);
+  EXPECT_EQ(integerOf("soon"), 6);
+}
+
+TEST_F(RuntimeDefinitionTest, RoadReportsWhatStoppedIt) {
+  expectReport("x,a\\1", "lower",
+               "Single lowercase letters (a) cannot be defined as global variables.", "____b", "a");
+  expectReport("(", "match", "Dangling left-parenthesis at [_____].", "_____", "", "yes");
+  expectReport("x+(a,b)", "comma", "Comma at [____d] is not part of a valid call list.", "____d");
+  expectReport("1,[\\]\\a\\a", "built", "Built in function \\ cannot be re-defined.", "____b",
+               "\\");
+  expectReport(",plus\\x\\x", "roads", "Attempt to redefine function plus using the road function.",
+               "plus");
+  expectReport("fresh 1,fresh\\x\\qux x", "alive",
+               "Alive function fresh references undefined function qux.", "fresh", "qux");
+  expectReport("nowhere", "alive", "Alive function TOP references undefined function nowhere.",
+               "TOP", "nowhere");
+  expectReport("1,wide\\a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\a", "arity",
+               "Arity of function wide may not exceed ten.", "wide");
+  expectReport("odd 2,odd\\x\\(1{x}x)", "funky",
+               "Funky key in expression ({1x x) in function odd.", "odd", "({1x x))");
+  // Renaming the binder also renames the free use of the same name.
+  expectReport("(count\\count 1)count", "local", "Local variable a unbound.", "", "a");
+}
+
+TEST_F(RuntimeDefinitionTest, AFailedRoadOrLoadLeavesTheProgramAsItWas) {
+  size_t before = definitionTable().size();
+  EXPECT_FALSE(roadOutcome("qux,fine\\x\\x").ok());
+  EXPECT_FALSE(roadOutcome("(count\\count 1)count,fine\\x\\x").ok());
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [(count\\count 1)count,fine\\x\\x]")));
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [1,fine\\a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\a]")));
+  EXPECT_EQ(definitionTable().size(), before);
+  EXPECT_EQ(findDefinition("fine"), nullptr);
+}
+
+TEST_F(RuntimeDefinitionTest, DeadDefinitionsThatUseUndefinedNamesAreDropped) {
+  // Nothing live reaches the broken ones; the sound one is kept.
+  ASSERT_EQ(integerOf("load [1,fine\\x\\x,broken\\x\\qux,leans\\broken 1,loose\\y]"), 1);
+  EXPECT_NE(findDefinition("fine"), nullptr);
+  EXPECT_EQ(findDefinition("broken"), nullptr);
+  EXPECT_EQ(findDefinition("leans"), nullptr);
+  EXPECT_EQ(findDefinition("loose"), nullptr);
+  EXPECT_EQ(integerOf("load [fine 3]"), 3);
+}
+
+TEST_F(RuntimeDefinitionTest, ARoadFailureEndsTheEvaluation) {
+  NodeRef value = evaluateSource("plus 1 (road [x,a\\1])");
+  ASSERT_TRUE(value.isApp());
+  EXPECT_EQ(value.fun().text(), "]");
+  EXPECT_EQ(readFailureRecord(value.arg().text()).status, "lower");
+  // A failed load is an ordinary value that absorbs what uses it.
+  EXPECT_TRUE(isFailureValue(evaluateSource("plus 1 (load [x,a\\1])")));
+}
+
+}  // namespace
+}  // namespace quorl
