@@ -23,8 +23,10 @@ NodeRef builtinPlaceholder(int arity) {
   return term;
 }
 
-std::optional<DefinitionPiece> readDefinition(const NodeRef& parsed) {
-  const Node* n = parsed.get();
+namespace {
+
+// The name a parsed piece defines, if any, and whether in the nullary form.
+std::optional<std::pair<std::string, bool>> definedName(const Node* n) {
   if (!isLambdaForm(n)) return std::nullopt;
   const Node* namePart = lambdaParameter(n);
   bool nullary = false;
@@ -38,12 +40,46 @@ std::optional<DefinitionPiece> readDefinition(const NodeRef& parsed) {
     return std::nullopt;
   }
   if (!isFunctionName(name)) return std::nullopt;
-  return DefinitionPiece{std::move(name), nullary, NodeRef(const_cast<Node*>(lambdaBody(n)))};
+  return std::pair(std::move(name), nullary);
 }
 
+// Where a piece's messages point: its first non-blank byte.
 size_t pieceStart(std::string_view text, size_t start) {
   while (start < text.size() && text[start] == ' ') start++;
   return start;
+}
+
+}  // namespace
+
+SourcePieces cutSource(std::string_view text) {
+  std::string source = normaliseSource(text);
+  std::vector<size_t> commas = findAtDepthZero(source, ",");
+  std::string_view all(source);
+  size_t mainEnd = commas.empty() ? all.size() : commas.front();
+  SourcePieces pieces{parseExpression(all.substr(0, mainEnd)), {}};
+  for (size_t i = 0; i < commas.size(); i++) {
+    size_t start = commas[i] + 1;
+    size_t end = i + 1 < commas.size() ? commas[i + 1] : all.size();
+    NodeRef parsed = parseExpression(all.substr(start, end - start));
+    std::optional<std::pair<std::string, bool>> name = definedName(parsed.get());
+    if (!name) continue;
+    pieces.definitions.push_back(
+        DefinitionPiece{keyOf(name->first), positionCode(static_cast<int64_t>(pieceStart(all, start))),
+                        name->second, NodeRef(const_cast<Node*>(lambdaBody(parsed.get())))});
+  }
+  return pieces;
+}
+
+NodeRef storedTerm(const DefinitionPiece& piece) {
+  return piece.nullary ? apply(leaf("I"), piece.body) : piece.body;
+}
+
+std::optional<RunOutcome> refuseLowercaseKey(const DefinitionPiece& piece) {
+  if (!isLocalName(piece.key)) return std::nullopt;
+  return failure("lower",
+                 "Single lowercase letters (" + piece.key +
+                     ") cannot be defined as global variables.",
+                 piece.at, shortName(piece.key));
 }
 
 namespace {
@@ -57,14 +93,10 @@ bool isReservedKey(std::string_view key) {
   return key == "\\" || key == "{" || findBuiltin(key) != nullptr;
 }
 
-void storeDefinition(const std::string& key, const DefinitionPiece& piece) {
-  if (piece.nullary) {
-    setDefinition(key, apply(leaf("I"), piece.body));
-    nullaryNames().insert(key);
-  } else {
-    setDefinition(key, piece.body);
-    nullaryNames().erase(key);
-  }
+void storeDefinition(const DefinitionPiece& piece) {
+  setDefinition(piece.key, storedTerm(piece));
+  if (piece.nullary) nullaryNames().insert(piece.key);
+  else nullaryNames().erase(piece.key);
 }
 
 }  // namespace
@@ -76,29 +108,14 @@ RunOutcome compileProgram(std::string_view text) {
 
   predefineBuiltins();
 
-  std::string source = normaliseSource(text);
-  std::vector<size_t> commas = findAtDepthZero(source, ",");
-  std::string_view all(source);
-  size_t mainEnd = commas.empty() ? all.size() : commas.front();
-  setDefinition("", parseExpression(all.substr(0, mainEnd)));
-
-  for (size_t i = 0; i < commas.size(); i++) {
-    size_t start = commas[i] + 1;
-    size_t end = i + 1 < commas.size() ? commas[i + 1] : all.size();
-    std::optional<DefinitionPiece> piece =
-        readDefinition(parseExpression(all.substr(start, end - start)));
-    if (!piece) continue;
-    std::string key = keyOf(piece->name);
-    std::string at = positionCode(static_cast<int64_t>(pieceStart(all, start)));
-    if (isLocalName(key))
-      return failure("lower",
-                     "Single lowercase letters (" + key +
-                         ") cannot be defined as global variables.",
-                     at, shortName(key));
-    if (isReservedKey(key))
-      return failure("built", "Built in function [" + key + "] cannot be re-defined.", at,
-                     shortName(key));
-    storeDefinition(key, *piece);
+  SourcePieces pieces = cutSource(text);
+  setDefinition("", std::move(pieces.main));
+  for (const DefinitionPiece& piece : pieces.definitions) {
+    if (std::optional<RunOutcome> lower = refuseLowercaseKey(piece)) return std::move(*lower);
+    if (isReservedKey(piece.key))
+      return failure("built", "Built in function [" + piece.key + "] cannot be re-defined.",
+                     piece.at, shortName(piece.key));
+    storeDefinition(piece);
   }
   return outcome;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/outcome.hpp"
 #include "term/node.hpp"
@@ -18,19 +19,29 @@ RunOutcome compileProgram(std::string_view text);
 // definitions: that many lambdas over a, b, c, ... around Z.
 NodeRef builtinPlaceholder(int arity);
 
-// A piece that defines something: name\body, or name()\body.
+// A piece of source that defines something, name\body or name()\body:
+// the key it defines and the position code of its first byte.
 struct DefinitionPiece {
-  std::string name;
+  std::string key;
+  std::string at;
   bool nullary;
   NodeRef body;
 };
 
-// The definition a parsed piece makes, if any.  Other pieces are inert and
-// serve as remarks.
-std::optional<DefinitionPiece> readDefinition(const NodeRef& parsed);
+// Normalised source cut at its depth-zero commas: the main expression,
+// then the pieces that define something, in source order.  Other pieces
+// are inert and serve as remarks.
+struct SourcePieces {
+  NodeRef main;
+  std::vector<DefinitionPiece> definitions;
+};
+SourcePieces cutSource(std::string_view text);
 
-// Where a piece's messages point: its first non-blank byte at or after
-// `start`.
-size_t pieceStart(std::string_view text, size_t start);
+// What a piece stores: its body, or (I body) in the nullary form.
+NodeRef storedTerm(const DefinitionPiece& piece);
+
+// Local variables are single lowercase letters, so no global name is one.
+// Nothing when the piece's key is another name.
+std::optional<RunOutcome> refuseLowercaseKey(const DefinitionPiece& piece);
 
 }  // namespace quorl

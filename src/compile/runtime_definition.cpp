@@ -10,7 +10,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "builtins/args.hpp"
 #include "compile/compile.hpp"
@@ -21,7 +20,6 @@
 #include "eval/kinds.hpp"
 #include "front/brackets.hpp"
 #include "front/chars.hpp"
-#include "front/parser.hpp"
 #include "numbers/operands.hpp"
 #include "term/tables.hpp"
 
@@ -34,50 +32,27 @@ struct LocalProgram {
   NameSet nullary;
 };
 
-void storeLocal(LocalProgram& local, const std::string& key, const DefinitionPiece& piece) {
-  if (piece.nullary) {
-    local.definitions.insert_or_assign(key, apply(sharedLeaf('I'), piece.body));
-    local.nullary.insert(key);
-  } else {
-    local.definitions.insert_or_assign(key, piece.body);
-    local.nullary.erase(key);
-  }
-}
-
-// Cuts the normalised source into its main expression and definitions.
+// Cuts the source into the local table.
 RunOutcome readSource(std::string_view text, LocalProgram& local) {
-  std::string source = normaliseSource(text);
-  std::vector<size_t> commas = findAtDepthZero(source, ",");
-  std::string_view all(source);
-  size_t mainEnd = commas.empty() ? all.size() : commas.front();
-  NodeRef main = parseExpression(all.substr(0, mainEnd));
+  SourcePieces pieces = cutSource(text);
   // Source that only defines functions yields the unit result, as builtins
   // that return nothing do; the empty operand itself is no value.
-  if (isLeafText(main.get(), "}")) main = sharedLeaf('I');
-  local.definitions.emplace("", std::move(main));
-
-  for (size_t i = 0; i < commas.size(); i++) {
-    size_t start = commas[i] + 1;
-    size_t end = i + 1 < commas.size() ? commas[i + 1] : all.size();
-    std::optional<DefinitionPiece> piece =
-        readDefinition(parseExpression(all.substr(start, end - start)));
-    if (!piece) continue;
-    std::string key = keyOf(piece->name);
-    std::string at = positionCode(static_cast<int64_t>(pieceStart(all, start)));
-    if (isLocalName(key))
-      return failure("lower",
-                     "Single lowercase letters (" + key +
-                         ") cannot be defined as global variables.",
-                     at, key);
-    if (key == "\\" || key == "{")
-      return failure("built", "Built in function " + key + " cannot be re-defined.", at,
-                     shortName(key));
-    storeLocal(local, key, *piece);
+  if (isLeafText(pieces.main.get(), "}")) pieces.main = sharedLeaf('I');
+  local.definitions.emplace("", std::move(pieces.main));
+  for (const DefinitionPiece& piece : pieces.definitions) {
+    if (std::optional<RunOutcome> lower = refuseLowercaseKey(piece)) return std::move(*lower);
+    // Builtin names are refused as names the program has already.
+    if (piece.key == "\\" || piece.key == "{")
+      return failure("built", "Built in function " + piece.key + " cannot be re-defined.",
+                     piece.at, shortName(piece.key));
+    local.definitions.insert_or_assign(piece.key, storedTerm(piece));
+    if (piece.nullary) local.nullary.insert(piece.key);
+    else local.nullary.erase(piece.key);
   }
   return RunOutcome();
 }
 
-// Builtins are global names too, through their placeholders.
+// Builtins are among the global names, through their placeholders.
 RunOutcome refuseRedefinitions(const DefinitionMap& definitions) {
   for (const auto& [name, term] : definitions) {
     if (name.empty() || findDefinition(name) == nullptr) continue;
