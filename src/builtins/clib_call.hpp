@@ -162,6 +162,10 @@ constexpr BridgeRow special(const char* name, uint8_t arity, BuiltinHandler hand
 size_t recordSize(std::string_view record);
 struct RecordField;
 const RecordField& recordField(std::string_view record, std::string_view field);
+// A field's value, little-endian at its offset and width (at most 8 bytes
+// are read or written; a wider field takes the low bytes).
+void storeRecordField(char* at, std::string_view record, std::string_view field, uint64_t value);
+uint64_t loadRecordField(const char* at, std::string_view record, std::string_view field);
 
 // The rows of each family, so that the lookup can find them (clib_*.cpp).
 struct BridgeRows {

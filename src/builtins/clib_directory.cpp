@@ -82,8 +82,7 @@ uint32_t nameCookie(const std::string& name) {
 }
 
 void storeField(char* record, std::string_view field, uint64_t value) {
-  const RecordField& f = recordField("dirent", field);
-  std::memcpy(record + f.offset, &value, std::min<size_t>(f.size, sizeof value));
+  storeRecordField(record, "dirent", field, value);
 }
 
 SearchState* stateOf(char* handle) {

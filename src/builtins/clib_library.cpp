@@ -19,6 +19,7 @@
 #include <ctime>
 #include <strings.h>
 
+#include "builtins/clib_addrinfo.hpp"
 #include "builtins/clib_call.hpp"
 
 namespace quorl {
@@ -256,6 +257,8 @@ constexpr BridgeRow kRows[] = {
     call<&::inet_ntop, 'I', 'I', 'I', 'I'>("inet_ntop"),
     call<&::inet_pton, 'I', 'I', 'I'>("inet_pton"),
     call<&::gethostname, 'I', 'I'>("gethostname"),
+    call<&resolveAddress, 'I', 'I', 'I', 'I'>("getaddrinfo"),
+    call<&releaseAddresses, 'I'>("freeaddrinfo"),
     call<&::getnameinfo, 'I', 'I', 'I', 'I', 'I', 'I', 'I'>("getnameinfo"),
     call<&::gai_strerror, 'I'>("gai_strerror"),
 };

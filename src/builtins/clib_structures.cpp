@@ -2,6 +2,7 @@
 #include <netdb.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +27,18 @@ const RecordField& recordField(std::string_view record, std::string_view field) 
       if (f.name == field) return f;
   }
   checkFailure(kCoreModule, 7304);
+}
+
+void storeRecordField(char* at, std::string_view record, std::string_view field, uint64_t value) {
+  const RecordField& f = recordField(record, field);
+  std::memcpy(at + f.offset, &value, std::min(f.size, sizeof value));
+}
+
+uint64_t loadRecordField(const char* at, std::string_view record, std::string_view field) {
+  const RecordField& f = recordField(record, field);
+  uint64_t value = 0;
+  std::memcpy(&value, at + f.offset, std::min(f.size, sizeof value));
+  return value;
 }
 
 namespace {

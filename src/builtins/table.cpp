@@ -138,7 +138,8 @@ const Row kRows[] = {
     {"htons", 1, bridgeHandler("htons")}, {"ntohl", 1, bridgeHandler("ntohl")},
     {"ntohs", 1, bridgeHandler("ntohs")}, {"inet_ntop", 4, bridgeHandler("inet_ntop")},
     {"inet_pton", 3, bridgeHandler("inet_pton")}, {"gethostname", 2, bridgeHandler("gethostname")},
-    {"getaddrinfo", 4, pending}, {"freeaddrinfo", 1, pending},
+    {"getaddrinfo", 4, bridgeHandler("getaddrinfo")},
+    {"freeaddrinfo", 1, bridgeHandler("freeaddrinfo")},
     {"getnameinfo", 7, bridgeHandler("getnameinfo")},
     {"gai_strerror", 1, bridgeHandler("gai_strerror")},
     // Directories.

@@ -2,6 +2,9 @@
 // result conversions, the guarded calls and the native records.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -291,6 +294,46 @@ TEST_F(ClibBridge, BridgeRowsAgreeWithTheTable) {
       EXPECT_EQ(entry->handler, row.handler) << row.name;
     }
   }
+}
+
+}  // namespace
+}  // namespace quorl
+
+namespace quorl {
+namespace {
+
+TEST_F(ClibBridge, ResolvedAddressesUseThePublishedLayout) {
+  std::vector<char> hints(recordSize("addrinfo"), 0);
+  int32_t flags = AI_NUMERICHOST | AI_NUMERICSERV;
+  int32_t family = AF_INET;
+  int32_t type = SOCK_STREAM;
+  std::memcpy(hints.data() + 0, &flags, 4);
+  std::memcpy(hints.data() + 4, &family, 4);
+  std::memcpy(hints.data() + 8, &type, 4);
+  char* list = nullptr;
+  EXPECT_EQ(run("getaddrinfo", {addr("127.0.0.1"), addr("8080"), addr(hints.data()), addr(&list)}),
+            "0");
+  ASSERT_NE(list, nullptr);
+  int32_t gotFamily, gotType;
+  uint64_t length;
+  const sockaddr_in* address;
+  char* next;
+  std::memcpy(&gotFamily, list + 4, 4);
+  std::memcpy(&gotType, list + 8, 4);
+  std::memcpy(&length, list + 16, 8);
+  std::memcpy(&address, list + 32, 8);
+  std::memcpy(&next, list + 40, 8);
+  EXPECT_EQ(gotFamily, AF_INET);
+  EXPECT_EQ(gotType, SOCK_STREAM);
+  EXPECT_EQ(length, sizeof(sockaddr_in));
+  EXPECT_EQ(ntohs(address->sin_port), 8080);
+  EXPECT_EQ(ntohl(address->sin_addr.s_addr), 0x7F000001u);
+  EXPECT_EQ(next, nullptr);
+  EXPECT_EQ(run("freeaddrinfo", {addr(list)}), "I");
+  // An address the bridge did not hand out is not freed.
+  EXPECT_EQ(run("freeaddrinfo", {addr(hints.data())}), "I");
+  EXPECT_NE(run("getaddrinfo", {addr("not a number"), num(0), addr(hints.data()), addr(&list)}),
+            "0");
 }
 
 }  // namespace
