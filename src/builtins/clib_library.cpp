@@ -71,6 +71,18 @@ bool bufferHolds(const NativeArg& buffer, uint64_t size, uint64_t count) {
   return buffer.holds(bytes);
 }
 
+// `strcpy` and `strcat` copy the source with its NUL as one move, so a
+// source that overlaps the destination (a program moving text within its
+// own buffer) is copied as it was.
+char* copyText(char* destination, const char* source) {
+  std::memmove(destination, source, std::strlen(source) + 1);
+  return destination;
+}
+char* appendText(char* destination, const char* source) {
+  copyText(destination + std::strlen(destination), source);
+  return destination;
+}
+
 // The buffer must hold length * count bytes; a call without a count
 // multiplies by 1.
 template <auto Fn, size_t BufferIndex, size_t LengthIndex, size_t CountIndex = SIZE_MAX>
@@ -116,13 +128,13 @@ constexpr BridgeRow kRows[] = {
     call<+[](void* p, size_t n) { std::memset(p, 0, n); }, 'I', 'I'>("bzero"),
     // Strings.
     call<&::strcasecmp, 'S', 'S'>("strcasecmp"),
-    call<&std::strcat, 'I', 'S'>("strcat"),
+    call<&appendText, 'I', 'S'>("strcat"),
     call<+[](const char* s, int byte) { return std::strchr(s, byte); }, 'S', 'I'>("strchr"),
     call<+[](const char* a, const char* b) {
       int order = std::strcmp(a, b);
       return (order > 0) - (order < 0);
     }, 'S', 'S'>("strcmp"),
-    call<&std::strcpy, 'I', 'S'>("strcpy"),
+    call<&copyText, 'I', 'S'>("strcpy"),
     call<&::strdup, 'S'>("strdup"),
     call<&std::strerror, 'I'>("strerror"),
     call<&std::strlen, 'S'>("strlen"),

@@ -338,3 +338,29 @@ TEST_F(ClibBridge, ResolvedAddressesUseThePublishedLayout) {
 
 }  // namespace
 }  // namespace quorl
+
+namespace quorl {
+namespace {
+
+TEST_F(ClibBridge, CopiesWithinOneBufferAndTimeConversions) {
+  char text[16] = "abcdef";
+  EXPECT_EQ(pointerResult<char>(call("strcpy", {addr(text + 2), addr(text)})), text + 2);
+  EXPECT_STREQ(text, "ababcdef");
+  EXPECT_EQ(pointerResult<char>(call("strcat", {addr(text), block("!")})), text);
+  EXPECT_STREQ(text, "ababcdef!");
+
+  int64_t seconds = 86400;
+  NodeRef broken = call("gmtime", {addr(&seconds)});
+  ASSERT_NE(integerResult(broken), 0);
+  char day[32];
+  EXPECT_EQ(run("strftime", {addr(day), num(sizeof day), block("%Y-%m-%d"), broken}), "10");
+  EXPECT_STREQ(day, "1970-01-02");
+  EXPECT_EQ(run("difftime", {num(5), num(2)}), "r3.000000e+00");
+  EXPECT_EQ(run("difftime", {makeReal(5), num(2)}), "Z");
+  int64_t now = 0;
+  EXPECT_EQ(integerResult(call("time", {addr(&now)})), now);
+  EXPECT_GT(now, 1600000000);
+}
+
+}  // namespace
+}  // namespace quorl
