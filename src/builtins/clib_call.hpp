@@ -52,8 +52,9 @@ bool readNativeArgs(const Node* redex, const char* classes, NativeArg* out);
 
 // How a native result comes back.  `natural` follows the C type: nothing
 // gives the unit "I", a double a real, a pointer its address, a signed
-// integer its value and an unsigned one its unsigned value.
-enum class Yield { natural, truth, unit };
+// integer its value and an unsigned one its unsigned value.  `truth` gives
+// K for non-zero, H for zero.
+enum class Yield { natural, truth };
 
 // The result and parameter types of a function.  Going through a function
 // call drops the attributes the C headers put on library functions.
@@ -91,8 +92,6 @@ template <Yield Y, typename R>
 NodeRef nativeResult(R value) {
   if constexpr (Y == Yield::truth) {
     return truthValue(value != 0);
-  } else if constexpr (Y == Yield::unit) {
-    return sharedLeaf('I');
   } else if constexpr (std::is_floating_point_v<R>) {
     return makeReal(value);
   } else if constexpr (std::is_pointer_v<R>) {
@@ -138,8 +137,7 @@ struct BridgeRow {
 BuiltinHandler bridgeHandler(const char* name);
 
 // Row builders: a library call whose result follows its C type, a test
-// answering K or H, a call answered with the unit, and a hand-written
-// handler.
+// answering K or H, and a hand-written handler.
 template <auto Fn, char... Classes>
 constexpr BridgeRow call(const char* name) {
   return {name, sizeof...(Classes), bridgeCall<Fn, Yield::natural, Classes...>};
@@ -147,10 +145,6 @@ constexpr BridgeRow call(const char* name) {
 template <auto Fn, char... Classes>
 constexpr BridgeRow test(const char* name) {
   return {name, sizeof...(Classes), bridgeCall<Fn, Yield::truth, Classes...>};
-}
-template <auto Fn, char... Classes>
-constexpr BridgeRow unit(const char* name) {
-  return {name, sizeof...(Classes), bridgeCall<Fn, Yield::unit, Classes...>};
 }
 constexpr BridgeRow special(const char* name, uint8_t arity, BuiltinHandler handler) {
   return {name, arity, handler};
