@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "builtins/args.hpp"
+#include "builtins/language_values.hpp"
 #include "numbers/integer.hpp"
 #include "numbers/operands.hpp"
 #include "numbers/real.hpp"
@@ -163,17 +164,6 @@ uint64_t saturatedMagnitude(std::string_view integer, bool& negative) {
   return magnitude;
 }
 
-// The element text of a constant is cut anywhere by a drop; a cut through a
-// nested group would leave a quoted text whose brackets do not balance.
-bool bracketsBalance(std::string_view text) {
-  int64_t depth = 0;
-  for (char c : text) {
-    if (c == '[') depth++;
-    else if (c == ']' && --depth < 0) return false;
-  }
-  return depth == 0;
-}
-
 // dash of a text and an integer n: the first |n| bytes go when n >= 0, the
 // last |n| when n < 0.
 NodeRef dropped(const Operand& text, const Operand& count) {
@@ -186,6 +176,7 @@ NodeRef dropped(const Operand& text, const Operand& count) {
   if (drop > bytes.size()) return failureValue();
   std::string_view rest = fromEnd ? bytes.substr(0, bytes.size() - drop) : bytes.substr(drop);
   if (text.kind == 'a') return blockOf(rest);
+  // A cut through a nested group would leave unbalanced brackets.
   if (!bracketsBalance(rest)) return failureValue();
   return constantOf(rest);
 }
