@@ -24,6 +24,34 @@ size_t closingBracket(std::string_view text, size_t open) {
   return std::string_view::npos;
 }
 
+// Fields are free text (a bracket message quotes a lone ']'), but the record
+// is read back by matching brackets, so every bracket inside a field is
+// written as the group "[q]" or "[r]", as in the language's own texts.
+void appendEscaped(std::string& out, std::string_view field) {
+  for (char c : field) {
+    if (c == '[') out += "[q]";
+    else if (c == ']') out += "[r]";
+    else out += c;
+  }
+}
+
+std::string unescaped(std::string_view field) {
+  std::string out;
+  out.reserve(field.size());
+  for (size_t i = 0; i < field.size(); i++) {
+    if (field.substr(i, 3) == "[q]") {
+      out += '[';
+      i += 2;
+    } else if (field.substr(i, 3) == "[r]") {
+      out += ']';
+      i += 2;
+    } else {
+      out += field[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 NodeRef failureRecord(const RunOutcome& outcome) {
@@ -31,7 +59,7 @@ NodeRef failureRecord(const RunOutcome& outcome) {
   for (const std::string* field :
        {&outcome.message, &outcome.status, &outcome.vip, &outcome.tip, &outcome.way}) {
     text += "[\"";
-    text += *field;
+    appendEscaped(text, *field);
     text += ']';
   }
   text += ']';
@@ -49,7 +77,7 @@ RunOutcome readFailureRecord(std::string_view text) {
     size_t close = closingBracket(text, open);
     if (close == std::string_view::npos || close < open + 2) break;
     // The group is "[", a marker byte, the field, "]".
-    fields[i]->assign(text.substr(open + 2, close - open - 2));
+    *fields[i] = unescaped(text.substr(open + 2, close - open - 2));
     if (i == 1) statusFound = true;
     open = close + 1;
   }

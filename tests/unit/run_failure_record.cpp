@@ -24,13 +24,28 @@ TEST(FailureRecordTest, FieldsSurviveTheRoundTrip) {
   ASSERT_TRUE(record.isApp());
   EXPECT_EQ(record.fun().text(), "]");
   EXPECT_EQ(record.arg().text(),
-            "['[\"Dangling [x] at [_____].][\"match][\"[_____]][\"][\"yes]]");
+            "['[\"Dangling [q]x[r] at [q]_____[r].][\"match][\"[q]_____[r]][\"][\"yes]]");
   RunOutcome back = readFailureRecord(record.arg().text());
   EXPECT_EQ(back.message, "Dangling [x] at [_____].");
   EXPECT_EQ(back.status, "match");
   EXPECT_EQ(back.vip, "[_____]");
   EXPECT_EQ(back.tip, "");
   EXPECT_EQ(back.way, "yes");
+}
+
+TEST(FailureRecordTest, UnbalancedBracketsInFieldsSurvive) {
+  RunOutcome mismatch = outcomeOf("'(' at [____a] doesn't fit ']' at [____c].", "match",
+                                  "____a", "____c", "yes");
+  NodeRef record = failureRecord(mismatch);
+  RunOutcome back = readFailureRecord(record.arg().text());
+  EXPECT_EQ(back.message, mismatch.message);
+  EXPECT_EQ(back.status, "match");
+  EXPECT_EQ(back.vip, "____a");
+  EXPECT_EQ(back.tip, "____c");
+  EXPECT_EQ(back.way, "yes");
+  RunOutcome lone = readFailureRecord(failureRecord(outcomeOf("[[", "odd", "]", "", "")).arg().text());
+  EXPECT_EQ(lone.message, "[[");
+  EXPECT_EQ(lone.vip, "]");
 }
 
 TEST(FailureRecordTest, AShortRecordGivesWhatItHolds) {
