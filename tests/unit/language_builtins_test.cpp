@@ -89,6 +89,18 @@ TEST_F(LanguageBuiltinsTest, MalformedListsAreRefusedNotChecked) {
   EXPECT_EQ(refhBuiltin(redex("refh", makeByteBlock("abcdefgh"))).text(), "Z");
 }
 
+TEST_F(LanguageBuiltinsTest, HeadAndTailOfNumbersHeldAsLists) {
+  // An integer list carries its sign as element 1; for a binary number the
+  // head is element 2, or K for a list of two elements, H for fewer.
+  EXPECT_EQ(buckBuiltin(redex("buck", term("J K (J H (J K K))"))).text(), "H");
+  EXPECT_EQ(buckBuiltin(redex("buck", term("J K (J K K)"))).text(), "K");
+  EXPECT_EQ(waveBuiltin(redex("wave", term("J K (J K K)"))).text(), "01");
+  EXPECT_EQ(buckBuiltin(redex("buck", term("J H (J K K)"))).text(), "K");
+  EXPECT_EQ(buckBuiltin(redex("buck", term("J H (J K (J H K))"))).text(), "H");
+  EXPECT_EQ(buckBuiltin(redex("buck", term("J H K"))).text(), "H");
+  EXPECT_EQ(waveBuiltin(redex("wave", leaf("00"))).text(), "00");
+}
+
 TEST_F(LanguageBuiltinsTest, LookReadsListsRawAndRealsByBit) {
   // 6 is [1, 1, 0, 1]: the end marker is element 4, zeros above it.
   EXPECT_EQ(lookBuiltin(redex("look", num(6), num(2))).text(), "H");
@@ -188,6 +200,9 @@ TEST_F(LanguageBuiltinsTest, MemoryBuiltinsStayWithinTheirBytes) {
   EXPECT_EQ(postBuiltin(redex("post", num(0), num(0))).text(), "()");
   EXPECT_EQ(postBuiltin(redex("post", address, num(-1))).text(), "Z");
   EXPECT_EQ(reflBuiltin(redex("refl", leaf("004"), num(1))).text(), "Z");
+  // The top bit of a 64-bit store survives the trip through an integer.
+  EXPECT_EQ(refoBuiltin(redex("refo", address, numberFromUInt64(UINT64_MAX - 1))).text(), "I");
+  EXPECT_EQ(refkBuiltin(redex("refk", address)).text(), "18446744073709551614");
 }
 
 TEST_F(LanguageBuiltinsTest, IdentityAndOrderAnswerForTheSameNodeAtOnce) {
