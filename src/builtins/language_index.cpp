@@ -14,6 +14,7 @@ namespace quorl {
 namespace {
 
 constexpr int64_t kRealBits = 64;
+constexpr int64_t kListBitCeiling = int64_t{1} << 26;
 
 NodeRef lookByte(std::string_view bytes, int64_t i) {
   if (!countFromEnd(i, static_cast<int64_t>(bytes.size())) ||
@@ -81,6 +82,13 @@ NodeRef corkRealBit(const NodeRef& x, int64_t i, int bit) {
 NodeRef corkListBit(const NodeRef& x, int64_t i, int bit) {
   BitVector bits;
   if (!numberBits(x, bits) || !countFromEnd(i, endPosition(bits))) return failureValue();
+  // Clearing a bit above the vector changes nothing; setting one far above
+  // it would build a number of tens of millions of digits (or ask for more
+  // memory than there is), so the index has a ceiling.
+  if (i >= bitCapacity(bits)) {
+    if (bit == 0) return leaf(bitsToText(bits));
+    if (i >= kListBitCeiling) return failureValue();
+  }
   setBit(bits, i, bit);
   trimBits(bits);
   if (bitsAreZero(bits)) return failureValue();
@@ -142,7 +150,7 @@ NodeRef rankBuiltin(NodeRef redex) {
 NodeRef lookBuiltin(NodeRef redex) {
   NodeRef x = takeArgument(redex, 1, 2);
   int64_t i;
-  if (!integerArgument(takeArgument(redex, 2, 2), i)) return failureValue();
+  if (!indexArgument(takeArgument(redex, 2, 2), i)) return failureValue();
   switch (kindOf(x)) {
     case 'a':
       return lookByte(byteBlockPayload(x.get()), i);
@@ -164,7 +172,7 @@ NodeRef corkBuiltin(NodeRef redex) {
   NodeRef x = takeArgument(redex, 1, 3);
   NodeRef v = takeArgument(redex, 3, 3);
   int64_t i;
-  if (!integerArgument(takeArgument(redex, 2, 3), i)) return failureValue();
+  if (!indexArgument(takeArgument(redex, 2, 3), i)) return failureValue();
   int bit = 0;
   switch (kindOf(x)) {
     case 'a':
@@ -187,8 +195,8 @@ NodeRef trimBuiltin(NodeRef redex) {
   NodeRef x = takeArgument(redex, 1, 3);
   int64_t a;
   int64_t b;
-  if (!integerArgument(takeArgument(redex, 2, 3), a) ||
-      !integerArgument(takeArgument(redex, 3, 3), b))
+  if (!indexArgument(takeArgument(redex, 2, 3), a) ||
+      !indexArgument(takeArgument(redex, 3, 3), b))
     return failureValue();
   switch (kindOf(x)) {
     case 'a':

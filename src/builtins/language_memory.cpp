@@ -84,7 +84,7 @@ NodeRef postBuiltin(NodeRef redex) {
   int64_t length;
   NodeRef p = takeArgument(redex, 1, 2);
   if (kindOf(p) != 'i' || !addressArgument(p, address) ||
-      !integerArgument(takeArgument(redex, 2, 2), length) || length < 0)
+      !indexArgument(takeArgument(redex, 2, 2), length) || length < 0)
     return failureValue();
   if (length == 0) return makeByteBlock("");
   return makeByteBlock(

@@ -2,6 +2,7 @@
 #include "builtins/language_values.hpp"
 
 #include <cstring>
+#include <string>
 
 #include "eval/kinds.hpp"
 #include "numbers/number.hpp"
@@ -11,6 +12,13 @@ namespace quorl {
 
 bool integerArgument(const NodeRef& value, int64_t& out) {
   return kindOf(value) == 'i' && tryNumberToInt64(value, out);
+}
+
+bool indexArgument(const NodeRef& value, int64_t& out) {
+  if (kindOf(value) != 'i') return false;
+  std::string storage;
+  std::string_view text = numberTextView(value, storage);
+  return !text.empty() && smallIntegerValue(text, out);
 }
 
 uint64_t realBits(const Node* real) {

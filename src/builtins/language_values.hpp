@@ -16,9 +16,13 @@ inline bool isSingleLeaf(const Node* n, char name) {
   return isLeaf(n) && leafChars(n)[0] == name && leafChars(n)[1] == '\0';
 }
 
-// An integer argument as a machine integer; false for any other kind and
-// for a malformed list.
+// An integer argument as a machine integer, wrapped to its low 64 bits
+// (what a store of its low bits needs); false for any other kind and for a
+// malformed list.
 bool integerArgument(const NodeRef& value, int64_t& out);
+// An index or a length: like integerArgument, but false when the integer
+// does not fit, so that a huge index never wraps onto a valid position.
+bool indexArgument(const NodeRef& value, int64_t& out);
 
 // An index i < 0 counted from the end of n positions; false when it is
 // still negative.

@@ -77,6 +77,14 @@ TEST_F(LanguageBuiltinsTest, CorkOnABitListMovesItsEndMarker) {
   EXPECT_EQ(corkBuiltin(redex("cork", leaf("00"), num(1), leaf("H"))).text(), "Z");
   EXPECT_EQ(corkBuiltin(redex("cork", num(5), num(-5), leaf("K"))).text(), "Z");
   EXPECT_EQ(corkBuiltin(redex("cork", num(5), num(-4), leaf("H"))).text(), "005");
+  // Far above the list: clearing changes nothing, setting is refused.
+  EXPECT_EQ(corkBuiltin(redex("cork", num(5), num(INT64_MAX), leaf("H"))).text(), "5");
+  EXPECT_EQ(corkBuiltin(redex("cork", num(5), num(INT64_MAX), leaf("K"))).text(), "Z");
+  EXPECT_EQ(corkBuiltin(redex("cork", num(0), num(66), leaf("K"))).text(), "18446744073709551616");
+  // An index too large for a machine word never wraps onto a valid one.
+  NodeRef huge = leaf("18446744073709551617");
+  EXPECT_EQ(lookBuiltin(redex("look", makeByteBlock("abc"), huge)).text(), "Z");
+  EXPECT_EQ(trimBuiltin(redex("trim", makeByteBlock("abc"), num(0), huge)).text(), "Z");
 }
 
 TEST_F(LanguageBuiltinsTest, MalformedListsAreRefusedNotChecked) {
