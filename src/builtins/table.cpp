@@ -2,18 +2,12 @@
 //
 // This table is the single owner of builtin names: compilation reads it to
 // refuse user definitions of them and to predefine their placeholders, and
-// the reduction engine reads it to dispatch.  A family whose handlers are
-// not written yet points at `notBuiltYet`, which stops the run naming the
-// builtin rather than returning a value a program could mistake for a
-// result.
+// the reduction engine reads it to dispatch.
 #include "builtins/table.hpp"
-
-#include <string>
 
 #include "builtins/clib_call.hpp"
 #include "builtins/language.hpp"
 #include "compile/runtime_definition.hpp"
-#include "driver/check.hpp"
 #include "eval/kinds.hpp"
 #include "numbers/arith_builtins.hpp"
 
@@ -26,16 +20,6 @@ struct Row {
   uint8_t arity;
   BuiltinHandler handler;
 };
-
-// The builtin's name is the leaf at the head of the redex.
-NodeRef notBuiltYet(NodeRef redex) {
-  const Node* head = redex.get();
-  while (isApplication(head)) head = functionOf(head);
-  std::string message = "builtin " + std::string(leafChars(head)) + " is not available yet";
-  internalFailure(message.c_str());
-}
-
-constexpr BuiltinHandler pending = notBuiltYet;
 
 const Row kRows[] = {
     // The language's own operations.
