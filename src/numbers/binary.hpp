@@ -48,7 +48,7 @@ bool binaryLess(const DigitVector& a, const DigitVector& b);
 int binaryCompare(const DigitVector& a, const DigitVector& b);  // -1, 0, 1
 
 // base^exponent for a binary base and an integer exponent, or the leaf Z
-// when the design refuses it (a negative exponent of a base other than the
+// when the power is refused (a negative exponent of a base other than the
 // leaf "004", an exponent of 61 or more list elements for "004", a base that
 // is not a finished list).
 NodeRef binaryPower(const NodeRef& base, const NodeRef& exponent);

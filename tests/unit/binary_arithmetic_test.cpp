@@ -31,7 +31,7 @@ std::string binaryText(const mpz_class& numerator, unsigned fraction) {
 DigitVector D(std::string_view text) { return digitVectorOf(L(text)); }
 std::string T(const DigitVector& v) { return digitVectorText(v); }
 
-TEST(BinaryArithmetic, DesignedExamples) {
+TEST(BinaryArithmetic, KnownExamples) {
   EXPECT_EQ(T(binarySum(D("001"), D("001"))), "004");
   EXPECT_EQ(T(binarySum(D("001"), D("000"))), "00");
   EXPECT_EQ(T(binarySum(D("0017"), D("000"))), "0016");

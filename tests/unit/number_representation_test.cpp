@@ -41,7 +41,7 @@ std::string randomDigits(std::mt19937_64& rng, size_t n) {
   return s;
 }
 
-TEST(NumberTexts, WorkedConversionsGiveTheDesignedVectors) {
+TEST(NumberTexts, WorkedConversionsGiveTheirVectors) {
   const std::pair<const char*, int> table[] = {{"0", 3},   {"1", 7},   {"5", 23},  {"05", 21},
                                                {"00", 2},  {"000", 4}, {"001", 6}, {"004", 18}};
   for (auto [text, value] : table) {
