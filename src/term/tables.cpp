@@ -5,9 +5,10 @@
 
 namespace quorl {
 
-namespace {
-uint64_t generation = 0;
-}
+namespace tables_detail {
+// Read on every name-cache hit, so it is a plain variable the header reads.
+constinit uint64_t generation = 0;
+}  // namespace tables_detail
 
 void clearInternSet();  // term/intern.cpp
 
@@ -52,8 +53,6 @@ void eraseDefinition(std::string_view name) {
   noteDefinitionsChanged();
 }
 
-uint64_t definitionGeneration() { return generation; }
-void noteDefinitionsChanged() { generation++; }
 
 void resetGlobalTables() {
   definitionTable().clear();

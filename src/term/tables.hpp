@@ -51,7 +51,10 @@ void resetGlobalTables();
 
 // Bumped whenever a definition is inserted, replaced or erased, so that
 // caches keyed by name leaves can tell when they are stale.
-uint64_t definitionGeneration();
-void noteDefinitionsChanged();
+namespace tables_detail {
+extern constinit uint64_t generation;
+}
+inline uint64_t definitionGeneration() { return tables_detail::generation; }
+inline void noteDefinitionsChanged() { tables_detail::generation++; }
 
 }  // namespace quorl
