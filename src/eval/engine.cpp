@@ -145,14 +145,19 @@ int storedArityOrOne(const Node* n) { return isConstantAnnotated(n) ? 1 : stored
 char letterOf(const Node* variable) { return leafChars(variable)[0]; }
 
 // The dedicated marker a constant definition holds while its value is being
-// computed.  Only its identity matters: no value is ever this Node.
+// computed.  Only its identity matters: no value is ever this Node.  It is
+// made when first stored; until then no definition can hold it, so the
+// test against it reads a plain pointer with no start-up guard.
+constinit Node* theBlackHole = nullptr;
+
+bool isBlackHole(const Node* n) { return n == theBlackHole; }
+
 Node* blackHole() {
-  static Node* hole = [] {
-    Node* n = newLeaf(")");
-    acquire(n);  // never freed
-    return n;
-  }();
-  return hole;
+  if (theBlackHole == nullptr) {
+    theBlackHole = newLeaf(")");
+    acquire(theBlackHole);  // never freed
+  }
+  return theBlackHole;
 }
 
 NodeRef lambdaForm(Node* variable, Node* body) {
@@ -248,7 +253,7 @@ void contractGlobal(NodeRef& e, Continuation& k, const Spine& s, const NameResol
     return;
   }
   // A constant: computed once, then remembered in the definition table.
-  if (body == blackHole()) {
+  if (isBlackHole(body)) {
     e = cycleRecord(leafChars(s.head));
     k.clear();
     return;
