@@ -21,4 +21,18 @@ char directCombinator(std::string_view name, const Node* definition);
 // body and its arguments in application order.
 NodeRef contractCombinator(char key, const Node* definition, Node* const* args);
 
+// False when contracting `key` never reads its argument at `index` (0 the
+// first), which may then be passed as null: K drops its second argument,
+// H, N and Z their first.
+inline bool combinatorReads(char key, int index) {
+  switch (key) {
+    case 'K':
+      return index != 1;
+    case 'H': case 'N': case 'Z':
+      return index != 0;
+    default:
+      return true;
+  }
+}
+
 }  // namespace quorl

@@ -8,6 +8,12 @@
 // pushing and popping a frame allocates nothing, and no C++ recursion grows
 // with the program.
 //
+// An argument frame of a called body may hold the argument still
+// unsubstituted: the body part and the values of its variables.  It is
+// substituted when the frame is first looked at, so an argument a
+// conditional throws away is never built.  Substitution is pure and the
+// values are closed, so building the term later gives the same term.
+//
 // A non-linear head (builtins, global functions, lambdas, S, W, ...) gets
 // its arguments as values; a linear head (K, I, B, V, ...) is contracted at
 // once with whatever its arguments are, so K a b never computes b.
@@ -43,6 +49,12 @@ class Continuation {
 
   // (T x): the function part is being computed; it will be applied to x.
   void pushArgument(Node* x) { push(x, kArgumentTag); }
+  // (T x) where x is `part` with the letters replaced by their values;
+  // `part` mentions at least one of the letters.
+  void pushDeferredArgument(Node* part, uint32_t letters, Node* const* values) {
+    frames_.push_back(reinterpret_cast<uintptr_t>(Deferred::make(part, letters, values)) |
+                      kArgumentTag | kDeferredTag);
+  }
   void pushArgument(NodeRef x) {
     frames_.push_back(reinterpret_cast<uintptr_t>(x.detach()) | kArgumentTag);
   }
@@ -51,28 +63,39 @@ class Continuation {
   void pushFunction(NodeRef g) { frames_.push_back(reinterpret_cast<uintptr_t>(g.detach())); }
 
   bool topIsArgument() const { return frames_.back() & kArgumentTag; }
-  Node* top() const { return reinterpret_cast<Node*>(frames_.back() & ~kArgumentTag); }
+  Node* top() { return nodeAt(frames_.size() - 1); }
 
   // Turns the top argument frame (T x) into the function frame g.
   void replaceTopByFunction(NodeRef g) {
-    release(top());
+    discard(frames_.back());
     frames_.back() = reinterpret_cast<uintptr_t>(g.detach());
   }
 
   // Hands the value to the top frame: (value x) or (g value).
   NodeRef popApply(NodeRef value) {
-    uintptr_t frame = frames_.back();
-    frames_.pop_back();
-    NodeRef held = NodeRef::adopt(reinterpret_cast<Node*>(frame & ~kArgumentTag));
-    if (frame & kArgumentTag) return apply(std::move(value), std::move(held));
+    bool argument = topIsArgument();
+    NodeRef held = pop();
+    if (argument) return apply(std::move(value), std::move(held));
     return apply(std::move(held), std::move(value));
   }
 
   // Removes the top frame and hands over its count.
   NodeRef pop() {
-    uintptr_t frame = frames_.back();
+    Node* n = top();
     frames_.pop_back();
-    return NodeRef::adopt(reinterpret_cast<Node*>(frame & ~kArgumentTag));
+    return NodeRef::adopt(n);
+  }
+
+  // Removes the top frame, whose term nobody needs.
+  void drop() {
+    discard(frames_.back());
+    frames_.pop_back();
+  }
+
+  // True when the i-th frame from the top (0 the top one) holds its
+  // argument still unsubstituted.
+  bool isDeferredBelowTop(int i) const {
+    return frames_[frames_.size() - 1 - i] & kDeferredTag;
   }
 
   // True when the top n frames all wait with arguments.
@@ -88,9 +111,8 @@ class Continuation {
   NodeRef popRedex(NodeRef e, int n) {
     Node* cell = e.detach();
     for (int i = 0; i < n; i++) {
-      cell = adoptingCell(cell, reinterpret_cast<Node*>(frames_.back() & ~kArgumentTag));
+      cell = adoptingCell(cell, pop().detach());
       acquire(cell);  // held by the next cell, or by the result
-      frames_.pop_back();
     }
     return NodeRef::adopt(cell);
   }
@@ -102,18 +124,78 @@ class Continuation {
   }
 
   // The argument of the i-th frame from the top (0 the top one).
-  Node* argumentBelowTop(int i) const {
-    return reinterpret_cast<Node*>(frames_[frames_.size() - 1 - i] & ~kArgumentTag);
-  }
+  Node* argumentBelowTop(int i) { return nodeAt(frames_.size() - 1 - i); }
 
   // Drops every pending frame: the evaluation ends with the current term.
   void clear() {
-    for (uintptr_t frame : frames_) release(reinterpret_cast<Node*>(frame & ~kArgumentTag));
+    for (uintptr_t frame : frames_) discard(frame);
     frames_.clear();
   }
 
  private:
   static constexpr uintptr_t kArgumentTag = 1;
+  static constexpr uintptr_t kDeferredTag = 2;
+  static constexpr uintptr_t kTags = kArgumentTag | kDeferredTag;
+
+  // An unsubstituted argument: the part of the body, then the values of
+  // the letters it mentions, in letter order.  It holds a count on each.
+  struct Deferred {
+    Node* part;
+    uint32_t letters;
+    uint32_t count;
+
+    Node** values() { return reinterpret_cast<Node**>(this + 1); }
+    static size_t bytes(uint32_t count) { return sizeof(Deferred) + count * sizeof(Node*); }
+
+    static Deferred* make(Node* part, uint32_t letters, Node* const* all) {
+      letters &= cachedVariables(part);
+      auto count = static_cast<uint32_t>(__builtin_popcount(letters));
+      auto* d = static_cast<Deferred*>(allocateCell(bytes(count)));
+      acquire(part);
+      d->part = part;
+      d->letters = letters;
+      d->count = count;
+      Node** values = d->values();
+      for (uint32_t rest = letters; rest != 0; rest &= rest - 1) {
+        Node* value = all[__builtin_ctz(rest)];
+        acquire(value);
+        *values++ = value;
+      }
+      return d;
+    }
+
+    NodeRef build() {
+      Node* all[26];
+      Node** values = this->values();
+      for (uint32_t rest = letters; rest != 0; rest &= rest - 1) all[__builtin_ctz(rest)] = *values++;
+      return substituteLetters(part, letters, all);
+    }
+
+    void destroy() {
+      release(part);
+      Node** values = this->values();
+      for (uint32_t i = 0; i < count; i++) release(values[i]);
+      releaseCell(this, bytes(count));
+    }
+  };
+
+  // The term of frame i, substituted first if it is deferred.
+  Node* nodeAt(size_t i) {
+    uintptr_t frame = frames_[i];
+    if (frame & kDeferredTag) [[unlikely]] {
+      auto* d = reinterpret_cast<Deferred*>(frame & ~kTags);
+      Node* built = d->build().detach();
+      d->destroy();
+      frames_[i] = reinterpret_cast<uintptr_t>(built) | kArgumentTag;
+      return built;
+    }
+    return reinterpret_cast<Node*>(frame & ~kTags);
+  }
+
+  static void discard(uintptr_t frame) {
+    if (frame & kDeferredTag) reinterpret_cast<Deferred*>(frame & ~kTags)->destroy();
+    else release(reinterpret_cast<Node*>(frame & ~kTags));
+  }
 
   void push(Node* n, uintptr_t tag) {
     acquire(n);
@@ -220,7 +302,11 @@ bool takesExtraArguments(const Node* n) {
 void substituteOnto(NodeRef& e, Continuation& k, Node* body, uint32_t letters,
                     Node* const* values) {
   while (takesExtraArguments(body)) {
-    k.pushArgument(substituteInline(argumentOf(body), letters, values));
+    Node* argument = argumentOf(body);
+    if (isApplication(argument) && (letters & cachedVariables(argument)) != 0)
+      k.pushDeferredArgument(argument, letters, values);
+    else
+      k.pushArgument(substituteInline(argument, letters, values));
     body = functionOf(body);
   }
   e = substituteInline(body, letters, values);
@@ -442,10 +528,14 @@ bool applyPendingDirectly(NodeRef& e, Continuation& k, int n) {
   Spine s = splitSpine(e.get());
   const NameResolution* r = nullptr;
   if (directHead(s.head, r) != DirectHead::Combinator) return false;
-  for (int i = 0; i < n; i++) addArgument(s, k.argumentBelowTop(i));
+  for (int i = 0; i < n; i++) {
+    // An argument the combinator throws away is not built.
+    bool unused = k.isDeferredBelowTop(i) && !combinatorReads(r->combinator, s.count);
+    addArgument(s, unused ? nullptr : k.argumentBelowTop(i));
+  }
   NodeRef function = std::move(e);  // keeps the spine's arguments alive
   contractDirect(e, k, s, DirectHead::Combinator, r);
-  for (int i = 0; i < n; i++) k.pop();
+  for (int i = 0; i < n; i++) k.drop();
   return true;
 }
 

@@ -58,5 +58,26 @@ TEST_F(EngineShortcutTest, BuiltinsTakeTheArgumentsWaitingForThem) {
   EXPECT_EQ(readFailureRecord(result.arg().text()).status, "stops");
 }
 
+TEST_F(EngineShortcutTest, ArgumentsOfABodyAreBuiltWhenFirstUsed) {
+  // Both branches of a conditional wait unbuilt; only the chosen one runs.
+  define("pick", "\\x \\y less x y (V x) (tick (J y)) 7");
+  EXPECT_EQ(reduced("pick 1 2"), "((V 1) 7)");
+  EXPECT_EQ(tickCount(), 0);
+  EXPECT_EQ(reduced("pick 2 1"), "((J 1) 7)");
+  EXPECT_EQ(tickCount(), 1);
+  // Waiting arguments a builtin takes, computed once each; one value in
+  // several of them.
+  define("add", "\\x \\y I plus (tick x) (plus y x)");
+  EXPECT_EQ(reduced("add 2 3"), "7");
+  EXPECT_EQ(reduced("{p (add 1 1) (V p p)}"), "((V 3) 3)");
+  EXPECT_EQ(tickCount(), 3);
+  // A failure drops the arguments still waiting, built or not.
+  define("halt", "\\x I (fail x) (V x) (tick x)");
+  NodeRef result = evaluate(term("halt 5"));
+  ASSERT_TRUE(result.isApp());
+  EXPECT_EQ(result.fun().text(), "]");
+  EXPECT_EQ(tickCount(), 3);
+}
+
 }  // namespace
 }  // namespace quorl
