@@ -92,6 +92,73 @@ class Continuation {
     frames_.pop_back();
   }
 
+  // An unsubstituted argument: the part of the body, then the values of
+  // the letters it mentions, in letter order.  It holds a count on each.
+  struct Deferred {
+    Node* part;
+    uint32_t letters;
+    uint32_t count;
+
+    Node** values() { return reinterpret_cast<Node**>(this + 1); }
+    static size_t bytes(uint32_t count) { return sizeof(Deferred) + count * sizeof(Node*); }
+
+    static Deferred* make(Node* part, uint32_t letters, Node* const* all) {
+      letters &= cachedVariables(part);
+      uint32_t count = 0;
+      for (uint32_t rest = letters; rest != 0; rest &= rest - 1) count++;
+      auto* d = static_cast<Deferred*>(allocateCell(bytes(count)));
+      acquire(part);
+      d->part = part;
+      d->letters = letters;
+      d->count = count;
+      Node** values = d->values();
+      for (uint32_t rest = letters; rest != 0; rest &= rest - 1) {
+        Node* value = all[__builtin_ctz(rest)];
+        acquire(value);
+        *values++ = value;
+      }
+      return d;
+    }
+
+    // Puts each value at its letter's index of `all`.
+    void spread(Node** all) {
+      Node** values = this->values();
+      for (uint32_t rest = letters; rest != 0; rest &= rest - 1) all[__builtin_ctz(rest)] = *values++;
+    }
+
+    NodeRef build() {
+      Node* all[26];
+      spread(all);
+      return substituteLetters(part, letters, all);
+    }
+
+    void destroy() {
+      release(part);
+      Node** values = this->values();
+      for (uint32_t i = 0; i < count; i++) release(values[i]);
+      releaseCell(this, bytes(count));
+    }
+  };
+
+  // Removes the top frame, which holds an unsubstituted argument, and
+  // hands over its record.
+  Deferred* popDeferred() {
+    auto* d = reinterpret_cast<Deferred*>(frames_.back() & ~kTags);
+    frames_.pop_back();
+    return d;
+  }
+
+  // True when the i-th frame from the top holds an unsubstituted argument
+  // that cannot be a value: an application that lacks no argument.  Its
+  // head is no variable (a variable's spine never has an arity below 1),
+  // so substitution keeps that arity.
+  bool holdsNonValueBelowTop(int i) const {
+    uintptr_t frame = frames_[frames_.size() - 1 - i];
+    if (!(frame & kDeferredTag)) return false;
+    const Node* part = reinterpret_cast<const Deferred*>(frame & ~kTags)->part;
+    return !isConstantAnnotated(part) && storedArity(part) <= 0;
+  }
+
   // True when the i-th frame from the top (0 the top one) holds its
   // argument still unsubstituted.
   bool isDeferredBelowTop(int i) const {
@@ -136,48 +203,6 @@ class Continuation {
   static constexpr uintptr_t kArgumentTag = 1;
   static constexpr uintptr_t kDeferredTag = 2;
   static constexpr uintptr_t kTags = kArgumentTag | kDeferredTag;
-
-  // An unsubstituted argument: the part of the body, then the values of
-  // the letters it mentions, in letter order.  It holds a count on each.
-  struct Deferred {
-    Node* part;
-    uint32_t letters;
-    uint32_t count;
-
-    Node** values() { return reinterpret_cast<Node**>(this + 1); }
-    static size_t bytes(uint32_t count) { return sizeof(Deferred) + count * sizeof(Node*); }
-
-    static Deferred* make(Node* part, uint32_t letters, Node* const* all) {
-      letters &= cachedVariables(part);
-      auto count = static_cast<uint32_t>(__builtin_popcount(letters));
-      auto* d = static_cast<Deferred*>(allocateCell(bytes(count)));
-      acquire(part);
-      d->part = part;
-      d->letters = letters;
-      d->count = count;
-      Node** values = d->values();
-      for (uint32_t rest = letters; rest != 0; rest &= rest - 1) {
-        Node* value = all[__builtin_ctz(rest)];
-        acquire(value);
-        *values++ = value;
-      }
-      return d;
-    }
-
-    NodeRef build() {
-      Node* all[26];
-      Node** values = this->values();
-      for (uint32_t rest = letters; rest != 0; rest &= rest - 1) all[__builtin_ctz(rest)] = *values++;
-      return substituteLetters(part, letters, all);
-    }
-
-    void destroy() {
-      release(part);
-      Node** values = this->values();
-      for (uint32_t i = 0; i < count; i++) release(values[i]);
-      releaseCell(this, bytes(count));
-    }
-  };
 
   // The term of frame i, substituted first if it is deferred.
   Node* nodeAt(size_t i) {
@@ -295,19 +320,41 @@ bool takesExtraArguments(const Node* n) {
   return isApplication(n) && state != 0 && state != kConstantState && storedArity(n) < 0;
 }
 
+// True when `body`, an annotated part of a body, is (g x) with g a value
+// that mentions none of the letters and x an application lacking no
+// argument that mentions some: substituted, it would be a redex whose
+// argument is computed first.  Substitution keeps x's arity (its head is no
+// variable) and g as it is.
+bool computesClosedValueOnto(Node* body, uint32_t letters) {
+  if (!isApplication(body) || isConstantAnnotated(body) || storedArity(body) != 0) return false;
+  Node* g = functionOf(body);
+  Node* x = argumentOf(body);
+  if ((letters & cachedVariables(g)) != 0 || !valueNode(g)) return false;
+  if (!isApplication(x) || isConstantAnnotated(x) || storedArity(x) > 0) return false;
+  if ((letters & cachedVariables(x)) == 0) return false;
+  return binderShape(body) != 'i' && !headIsLinear(g);
+}
+
 // e := body with the letters replaced.  The outer spine of a body with more
 // arguments than its head takes would be taken apart at once, pushing its
 // arguments; those go straight onto the continuation instead of into
 // cells.
 void substituteOnto(NodeRef& e, Continuation& k, Node* body, uint32_t letters,
                     Node* const* values) {
-  while (takesExtraArguments(body)) {
-    Node* argument = argumentOf(body);
-    if (isApplication(argument) && (letters & cachedVariables(argument)) != 0)
-      k.pushDeferredArgument(argument, letters, values);
-    else
-      k.pushArgument(substituteInline(argument, letters, values));
-    body = functionOf(body);
+  for (;;) {
+    while (takesExtraArguments(body)) {
+      Node* argument = argumentOf(body);
+      if (isApplication(argument) && (letters & cachedVariables(argument)) != 0)
+        k.pushDeferredArgument(argument, letters, values);
+      else
+        k.pushArgument(substituteInline(argument, letters, values));
+      body = functionOf(body);
+    }
+    if (!computesClosedValueOnto(body, letters)) break;
+    // (g x), g a value the letters leave alone, x no value: the next step
+    // would push g and compute x.
+    k.pushFunction(functionOf(body));
+    body = argumentOf(body);
   }
   e = substituteInline(body, letters, values);
 }
@@ -528,6 +575,18 @@ bool applyPendingDirectly(NodeRef& e, Continuation& k, int n) {
   Spine s = splitSpine(e.get());
   const NameResolution* r = nullptr;
   if (directHead(s.head, r) != DirectHead::Combinator) return false;
+  char key = r->combinator;
+  if ((key == 'I' || key == 'K') && s.count == 0 && k.isDeferredBelowTop(0)) {
+    // The answer is the first argument, still unsubstituted: substitute it
+    // as a called body is, its spare arguments straight onto k.
+    Continuation::Deferred* answer = k.popDeferred();
+    for (int i = 1; i < n; i++) k.drop();
+    Node* values[26];
+    answer->spread(values);
+    substituteOnto(e, k, answer->part, answer->letters, values);
+    answer->destroy();
+    return true;
+  }
   for (int i = 0; i < n; i++) {
     // An argument the combinator throws away is not built.
     bool unused = k.isDeferredBelowTop(i) && !combinatorReads(r->combinator, s.count);
@@ -582,6 +641,7 @@ bool callBuiltinWithPending(NodeRef& e, Continuation& k, const BuiltinEntry& bui
                             int n) {
   if (!k.hasPendingArguments(n)) return false;
   for (int i = 0; i < n; i++) {
+    if (k.holdsNonValueBelowTop(i)) return false;
     Node* x = k.argumentBelowTop(i);
     ensureAnnotated(x);
     if (!valueNode(x)) return false;
@@ -616,6 +676,17 @@ void returnValue(NodeRef& e, Continuation& k) {
   } else if (const BuiltinEntry* builtin = builtinOf(head)) {
     if (callBuiltinWithPending(e, k, *builtin, given, arity)) return;
   }
+  bool computesArguments = !linear && !isSingle(head, '\\') && !isSingle(head, '{');
+  if (computesArguments && k.holdsNonValueBelowTop(0)) {
+    // As below, with the argument substituted straight onto k.
+    Continuation::Deferred* pending = k.popDeferred();
+    k.pushFunction(std::move(e));
+    Node* values[26];
+    pending->spread(values);
+    substituteOnto(e, k, pending->part, pending->letters, values);
+    pending->destroy();
+    return;
+  }
   Node* x = k.top();
   ensureAnnotated(x);
   if (valueNode(x)) {
@@ -625,7 +696,7 @@ void returnValue(NodeRef& e, Continuation& k) {
       applyDirectly(e, k, std::move(function), std::move(argument));
       return;
     }
-  } else if (!linear && !isSingle(head, '\\') && !isSingle(head, '{')) {
+  } else if (computesArguments) {
     // A head that computes its arguments first: (v x) would only be taken
     // apart again to compute x.
     NodeRef pending(x);

@@ -79,5 +79,24 @@ TEST_F(EngineShortcutTest, ArgumentsOfABodyAreBuiltWhenFirstUsed) {
   EXPECT_EQ(tickCount(), 3);
 }
 
+TEST_F(EngineShortcutTest, WaitingArgumentsReachTheirConsumersUnchanged) {
+  define("fib", "\\n less n 2 n (plus (fib (dash n 1)) (fib (dash n 2)))");
+  EXPECT_EQ(reduced("fib 15"), "610");
+  // A branch chosen unbuilt, with arguments of its own that wait unbuilt
+  // too; each tick in the chosen branch runs once, the other branch's never.
+  define("nest", "\\x \\y less x y (K (V (tick x)) (tick y)) (I W (plus (tick x) y)) 0");
+  EXPECT_EQ(reduced("nest 1 2"), "((V 1) 0)");
+  EXPECT_EQ(tickCount(), 1);
+  EXPECT_EQ(reduced("nest 2 1"), "K");
+  EXPECT_EQ(tickCount(), 2);
+  // A builtin's waiting arguments, each computed once, also when the
+  // call's value is needed twice.
+  define("sq", "\\x I (mult (tick (plus x 1))) (tick (dash x 1))");
+  EXPECT_EQ(reduced("sq 4"), "15");
+  EXPECT_EQ(tickCount(), 4);
+  EXPECT_EQ(reduced("{p (sq 2) (plus p p)}"), "6");
+  EXPECT_EQ(tickCount(), 6);
+}
+
 }  // namespace
 }  // namespace quorl
