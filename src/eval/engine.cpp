@@ -335,6 +335,21 @@ bool computesClosedValueOnto(Node* body, uint32_t letters) {
   return binderShape(body) != 'i' && !headIsLinear(g);
 }
 
+// When the leaf n is a name defined without parameters whose definition is
+// a value already (an operator's builtin, a remembered constant), e := that
+// value, as contracting n would give; false otherwise.
+bool takeConstantValue(NodeRef& e, Node* n) {
+  if (!isAnnotated(n) || isConstantAnnotated(n) || storedArity(n) != 0) return false;
+  const NameResolution& r = resolveName(n);
+  if (r.builtin != nullptr || r.combinator != 0 || r.definition == nullptr) return false;
+  Node* body = r.definition->get();
+  if (isBlackHole(body)) return false;
+  ensureAnnotated(body);
+  if (!valueNode(body)) return false;
+  e = NodeRef(body);
+  return true;
+}
+
 // e := body with the letters replaced.  The outer spine of a body with more
 // arguments than its head takes would be taken apart at once, pushing its
 // arguments; those go straight onto the continuation instead of into
@@ -356,6 +371,7 @@ void substituteOnto(NodeRef& e, Continuation& k, Node* body, uint32_t letters,
     k.pushFunction(functionOf(body));
     body = argumentOf(body);
   }
+  if (isLeaf(body) && takeConstantValue(e, body)) return;
   e = substituteInline(body, letters, values);
 }
 
