@@ -98,5 +98,26 @@ TEST_F(EngineShortcutTest, WaitingArgumentsReachTheirConsumersUnchanged) {
   EXPECT_EQ(tickCount(), 6);
 }
 
+TEST_F(EngineShortcutTest, BodiesHeadedByParameterlessNames) {
+  define("op", "less");
+  define("f", "\\x op x 3 V (J x)");
+  EXPECT_EQ(reduced("f 2"), "V");
+  define("op", "gteq");  // a new definition is honoured at once
+  EXPECT_EQ(reduced("f 2"), "(J 2)");
+  // A constant still to compute is computed once and remembered.
+  define("c", "I (tick less)");
+  define("g", "\\x c x 3 V (J x)");
+  EXPECT_EQ(reduced("g 2"), "V");
+  EXPECT_EQ(reduced("g 5"), "(J 5)");
+  EXPECT_EQ(tickCount(), 1);
+  // A constant that needs its own value is still a cycle.
+  define("loop", "I loop");
+  define("h", "\\x loop x V");
+  NodeRef result = evaluate(term("h 1"));
+  ASSERT_TRUE(result.isApp());
+  EXPECT_EQ(result.fun().text(), "]");
+  EXPECT_EQ(readFailureRecord(result.arg().text()).status, "cycle");
+}
+
 }  // namespace
 }  // namespace quorl
