@@ -44,7 +44,8 @@ void annotateLeaf(Node* n) {
   if (first == ']') return markTerm(n, 2, false, kNoVariables);
   if (first == '[') return markConstant(n);
   if (first >= '0' && first <= '9') {
-    setArity(n, 1);  // the extent keeps the cached length
+    // Arity 1, written straight: the extent keeps the cached length.
+    n->header = (n->header & ~kArityMask) | (uint64_t{1 + kArityBias} << kArityShift);
     return;
   }
   if (first == '(' || first == ' ') return markTerm(n, 1, false, kNoVariables);

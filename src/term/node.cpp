@@ -72,10 +72,14 @@ inline size_t leafBytes(const Node* n) {
   return sizeof(Node) + leafTextLength(n) + 1;
 }
 
+// Cells whose count reached zero while another was being freed.  Made on
+// first need and never torn down, so freeing pays for no start-up guard
+// and still works while the process exits.
+constinit std::vector<Node*>* pending = nullptr;
+
 }  // namespace
 
 void freeNode(Node* n) {
-  static std::vector<Node*> pending;
   for (;;) {
     Node* next = nullptr;
     if (isApplication(n)) {
@@ -84,8 +88,12 @@ void freeNode(Node* n) {
       releaseCell(n, kApplicationBytes);
       if (dropsToZero(g)) next = g;
       if (dropsToZero(x)) {
-        if (next == nullptr) next = x;
-        else pending.push_back(x);
+        if (next == nullptr) {
+          next = x;
+        } else {
+          if (pending == nullptr) pending = new std::vector<Node*>();
+          pending->push_back(x);
+        }
       }
     } else {
       releaseCell(n, leafBytes(n));
@@ -94,9 +102,9 @@ void freeNode(Node* n) {
       n = next;
       continue;
     }
-    if (pending.empty()) return;
-    n = pending.back();
-    pending.pop_back();
+    if (pending == nullptr || pending->empty()) return;
+    n = pending->back();
+    pending->pop_back();
   }
 }
 
