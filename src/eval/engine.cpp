@@ -320,19 +320,71 @@ bool takesExtraArguments(const Node* n) {
   return isApplication(n) && state != 0 && state != kConstantState && storedArity(n) < 0;
 }
 
-// True when `body`, an annotated part of a body, is (g x) with g a value
-// that mentions none of the letters and x an application lacking no
-// argument that mentions some: substituted, it would be a redex whose
-// argument is computed first.  Substitution keeps x's arity (its head is no
-// variable) and g as it is.
-bool computesClosedValueOnto(Node* body, uint32_t letters) {
-  if (!isApplication(body) || isConstantAnnotated(body) || storedArity(body) != 0) return false;
+bool isLinearLeaf(const Node* head);
+
+// The head of the spine n, an annotated part of a body, when it is a leaf
+// that is neither a variable nor a constant nor a binder's marker; null
+// otherwise.  Substitution keeps such a spine's arity and shape, and none of
+// its cells becomes a constant.
+inline const Node* keptHead(const Node* n) {
+  while (isApplication(n) && !isConstantAnnotated(n)) n = functionOf(n);
+  if (!isLeaf(n) || isConstantAnnotated(n)) return nullptr;
+  const char* text = leafChars(n);
+  if ((text[0] == '\\' || text[0] == '{') && text[1] == '\0') return nullptr;
+  if (cachedVariables(const_cast<Node*>(n)) != 0) return nullptr;
+  return n;
+}
+
+// True when x cannot be a value once substituted: an application lacking no
+// argument, whose arity substitution keeps.
+inline bool staysNonValue(const Node* x) {
+  return isApplication(x) && !isConstantAnnotated(x) && storedArity(x) <= 0 &&
+         keptHead(x) != nullptr;
+}
+
+// True when the spine g (whose head keptHead accepts) will hold work once
+// substituted: one of its arguments stays no value.
+bool staysWorking(const Node* g) {
+  for (; isApplication(g) && !isConstantAnnotated(g); g = functionOf(g))
+    if (staysNonValue(argumentOf(g))) return true;
+  return false;
+}
+
+// What the machine's next step would do with `body` once substituted, when
+// that is known without substituting it: compute its argument for its
+// function part (a function frame), or compute its function part first (an
+// argument frame).  Only non-linear heads, whose steps do not depend on the
+// continuation, are considered.
+enum class NextStep : uint8_t { Unknown, ComputeArgument, ComputeFunction };
+
+NextStep nextStepOf(Node* body, uint32_t letters) {
+  if (!isApplication(body) || isConstantAnnotated(body)) return NextStep::Unknown;
+  int arity = storedArity(body);
+  if (arity < 0) return NextStep::Unknown;
+  const Node* head = keptHead(body);
+  if (head == nullptr || isLinearLeaf(head)) return NextStep::Unknown;
   Node* g = functionOf(body);
   Node* x = argumentOf(body);
-  if ((letters & cachedVariables(g)) != 0 || !valueNode(g)) return false;
-  if (!isApplication(x) || isConstantAnnotated(x) || storedArity(x) > 0) return false;
-  if ((letters & cachedVariables(x)) == 0) return false;
-  return binderShape(body) != 'i' && !headIsLinear(g);
+  bool gClosed = (letters & cachedVariables(g)) == 0;
+  bool gWorks = gClosed ? hasWork(g) : staysWorking(g);
+  if (arity == 0) {
+    if (gWorks) return NextStep::ComputeFunction;
+    if (gClosed && staysNonValue(x)) return NextStep::ComputeArgument;
+    return NextStep::Unknown;
+  }
+  if (!(gWorks || staysNonValue(x))) return NextStep::Unknown;
+  if (gClosed && valueNode(g)) return NextStep::ComputeArgument;
+  return gWorks ? NextStep::ComputeFunction : NextStep::Unknown;
+}
+
+// Pushes the argument frame for `argument` of a body: unsubstituted when it
+// is an application that mentions one of the letters.
+inline void pushArgumentOf(Continuation& k, Node* argument, uint32_t letters,
+                           Node* const* values) {
+  if (isApplication(argument) && (letters & cachedVariables(argument)) != 0)
+    k.pushDeferredArgument(argument, letters, values);
+  else
+    k.pushArgument(substituteInline(argument, letters, values));
 }
 
 // When the leaf n is a name defined without parameters whose definition is
@@ -358,18 +410,19 @@ void substituteOnto(NodeRef& e, Continuation& k, Node* body, uint32_t letters,
                     Node* const* values) {
   for (;;) {
     while (takesExtraArguments(body)) {
-      Node* argument = argumentOf(body);
-      if (isApplication(argument) && (letters & cachedVariables(argument)) != 0)
-        k.pushDeferredArgument(argument, letters, values);
-      else
-        k.pushArgument(substituteInline(argument, letters, values));
+      pushArgumentOf(k, argumentOf(body), letters, values);
       body = functionOf(body);
     }
-    if (!computesClosedValueOnto(body, letters)) break;
-    // (g x), g a value the letters leave alone, x no value: the next step
-    // would push g and compute x.
-    k.pushFunction(functionOf(body));
-    body = argumentOf(body);
+    NextStep step = nextStepOf(body, letters);
+    if (step == NextStep::ComputeArgument) {
+      k.pushFunction(functionOf(body));  // closed: the letters leave it alone
+      body = argumentOf(body);
+    } else if (step == NextStep::ComputeFunction) {
+      pushArgumentOf(k, argumentOf(body), letters, values);
+      body = functionOf(body);
+    } else {
+      break;
+    }
   }
   if (isLeaf(body) && takeConstantValue(e, body)) return;
   e = substituteInline(body, letters, values);
@@ -624,7 +677,7 @@ Node* headOf(Node* n, int& arguments) {
   return n;
 }
 
-bool isLinearLeaf(const Node* head) {
+inline bool isLinearLeaf(const Node* head) {
   if (isApplication(head)) return false;
   switch (leafChars(head)[0]) {
     case '&': case 'A': case 'B': case 'C': case 'D': case 'E': case 'F':

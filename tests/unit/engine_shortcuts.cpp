@@ -98,6 +98,30 @@ TEST_F(EngineShortcutTest, WaitingArgumentsReachTheirConsumersUnchanged) {
   EXPECT_EQ(tickCount(), 6);
 }
 
+TEST_F(EngineShortcutTest, BodiesWhoseFirstStepsAreKnownBeforeSubstitution) {
+  define("build", "\\n \\l same n 0 l (build (dash n 1) (J n l))");
+  define("count", "\\l \\a l a (\\h \\t count t (plus a 1))");
+  EXPECT_EQ(reduced("count (build 40 K) 0"), "40");
+  // A computed argument inside a partial application of a global function.
+  define("part", "\\x \\y plus (plus x (tick y))");
+  EXPECT_EQ(reduced("part 1 2 3"), "6");
+  EXPECT_EQ(tickCount(), 1);
+  // Heads that decide otherwise: a linear one takes its argument as it is,
+  // a variable is only known once substituted, a constant applied to a
+  // variable may become a constant.
+  define("lin", "\\x \\y K (V x) (tick (plus y 1)) 7");
+  EXPECT_EQ(reduced("lin 1 2"), "((V 1) 7)");
+  EXPECT_EQ(tickCount(), 1);
+  define("vh", "\\f \\x f (plus x 1) (tick x)");
+  EXPECT_EQ(reduced("vh plus 2"), "5");
+  EXPECT_EQ(reduced("vh V 2"), "((V 3) 2)");
+  EXPECT_EQ(tickCount(), 3);
+  define("pair", "\\p \\q p q");
+  define("con", "\\x pair ([a] x) (tick 5)");
+  EXPECT_EQ(reduced("con [b]"), "H");
+  EXPECT_EQ(tickCount(), 4);
+}
+
 TEST_F(EngineShortcutTest, BodiesHeadedByParameterlessNames) {
   define("op", "less");
   define("f", "\\x op x 3 V (J x)");
