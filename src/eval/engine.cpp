@@ -639,12 +639,26 @@ void applyDirectly(NodeRef& e, Continuation& k, NodeRef function, NodeRef argume
 // e, whose head is a combinator contracted directly and which lacks n
 // arguments, applied to the n arguments waiting on top of k.  True when
 // done; the frames are consumed.
+// True when H's definition answers the leaf I, and I is the Prelude's.
+bool answersIdentity(const Node* hDefinition) {
+  Node* answer = argumentOf(hDefinition);  // ((\ a) I)
+  if (!isLeaf(answer) || !isSingle(answer, 'I')) return false;
+  return resolveName(answer).combinator == 'I';
+}
+
 bool applyPendingDirectly(NodeRef& e, Continuation& k, int n) {
   if (!k.hasPendingArguments(n)) return false;
   Spine s = splitSpine(e.get());
   const NameResolution* r = nullptr;
   if (directHead(s.head, r) != DirectHead::Combinator) return false;
   char key = r->combinator;
+  if (key == 'H' && s.count == 0 && k.hasPendingArguments(2) && k.isDeferredBelowTop(1) &&
+      answersIdentity(r->definition->get())) {
+    // H a b: H a gives I, and I b gives b; b waits unsubstituted.
+    k.drop();
+    key = 'I';
+    n = 1;
+  }
   if ((key == 'I' || key == 'K') && s.count == 0 && k.isDeferredBelowTop(0)) {
     // The answer is the first argument, still unsubstituted: substitute it
     // as a called body is, its spare arguments straight onto k.

@@ -122,6 +122,14 @@ TEST_F(EngineShortcutTest, BodiesWhoseFirstStepsAreKnownBeforeSubstitution) {
   EXPECT_EQ(tickCount(), 4);
 }
 
+TEST_F(EngineShortcutTest, AFalseConditionFollowsTheCurrentIdentity) {
+  define("pick", "\\x less x 2 (V x) (plus x 1)");
+  EXPECT_EQ(reduced("pick 5"), "6");
+  define("I", "\\a J a");  // H a b is I b, whatever I is now
+  EXPECT_EQ(reduced("pick 5"), "(J 6)");
+  EXPECT_EQ(reduced("pick 1"), "(V 1)");
+}
+
 TEST_F(EngineShortcutTest, BodiesHeadedByParameterlessNames) {
   define("op", "less");
   define("f", "\\x op x 3 V (J x)");
