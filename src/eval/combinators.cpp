@@ -8,6 +8,7 @@
 #include "front/chars.hpp"
 #include "front/parser.hpp"
 #include "front/prelude.hpp"
+#include "term/cells.hpp"
 
 namespace quorl {
 
@@ -39,8 +40,14 @@ const Node* bodyOf(const Node* definition, int parameters) {
   return definition;
 }
 
-NodeRef ref(const Node* n) { return NodeRef(const_cast<Node*>(n)); }
-NodeRef app(NodeRef g, NodeRef x) { return apply(std::move(g), std::move(x)); }
+// Raw counted pointers and inline cells: the handle traffic of apply()
+// would cost more than the contraction itself.
+Node* ref(const Node* n) {
+  Node* counted = const_cast<Node*>(n);
+  acquire(counted);
+  return counted;
+}
+Node* app(Node* g, Node* x) { return ownedCell(g, x); }
 
 }  // namespace
 
@@ -51,7 +58,10 @@ char directCombinator(std::string_view name, const Node* definition) {
   return name[0];
 }
 
-NodeRef contractCombinator(char key, const Node* definition, Node* const* a) {
+namespace {
+
+// The contraction, as a pointer that holds one count.
+Node* contracted(char key, const Node* definition, Node* const* a) {
   // Leaves of the body that the substitution would share.
   auto body = [definition](int parameters) { return bodyOf(definition, parameters); };
   switch (key) {
@@ -108,6 +118,12 @@ NodeRef contractCombinator(char key, const Node* definition, Node* const* a) {
     default:
       checkFailure(kCoreModule, 3340);
   }
+}
+
+}  // namespace
+
+NodeRef contractCombinator(char key, const Node* definition, Node* const* a) {
+  return NodeRef::adopt(contracted(key, definition, a));
 }
 
 }  // namespace quorl
