@@ -36,6 +36,11 @@ namespace quorl {
 
 namespace {
 
+// apply(), with its cell built inline: the machine applies on every step.
+inline NodeRef applyInline(NodeRef g, NodeRef x) {
+  return NodeRef::adopt(ownedCell(g.detach(), x.detach()));
+}
+
 // --- the continuation ---------------------------------------------------------
 
 class Continuation {
@@ -75,8 +80,8 @@ class Continuation {
   NodeRef popApply(NodeRef value) {
     bool argument = topIsArgument();
     NodeRef held = pop();
-    if (argument) return apply(std::move(value), std::move(held));
-    return apply(std::move(held), std::move(value));
+    if (argument) return applyInline(std::move(value), std::move(held));
+    return applyInline(std::move(held), std::move(value));
   }
 
   // Removes the top frame and hands over its count.
@@ -630,7 +635,7 @@ void applyDirectly(NodeRef& e, Continuation& k, NodeRef function, NodeRef argume
     return;
   }
   if (kind == DirectHead::None || (kind == DirectHead::Lambda && s.count != 3)) {
-    e = apply(std::move(function), std::move(argument));
+    e = applyInline(std::move(function), std::move(argument));
     return;
   }
   contractDirect(e, k, s, kind, r);
@@ -748,7 +753,7 @@ void returnValue(NodeRef& e, Continuation& k) {
       applyDirectly(e, k, std::move(function), std::move(argument));
       return;
     }
-    e = apply(std::move(function), std::move(e));
+    e = applyInline(std::move(function), std::move(e));
     return;
   }
   int given;
