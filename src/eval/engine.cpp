@@ -154,9 +154,11 @@ class Continuation {
   }
 
   // True when the i-th frame from the top holds an unsubstituted argument
-  // that cannot be a value: an application that lacks no argument.  Its
-  // head is no variable (a variable's spine never has an arity below 1),
-  // so substitution keeps that arity.
+  // that lacks no argument.  Its head is no variable (a variable's spine
+  // never has an arity below 1), so substitution keeps that arity and it
+  // is no value, unless a constant applied to variables becomes a constant;
+  // computing that takes one step that hands it back unchanged, so the
+  // callers may treat it as no value.
   bool holdsNonValueBelowTop(int i) const {
     uintptr_t frame = frames_[frames_.size() - 1 - i];
     if (!(frame & kDeferredTag)) return false;
@@ -355,15 +357,35 @@ bool staysWorking(const Node* g) {
   return false;
 }
 
+// True when the spine g (whose head keptHead accepts) will be a value once
+// substituted: it is one now, and each argument either mentions none of
+// the letters or is a variable whose value is a value.  (A linear head's
+// parameters may hold terms still to compute.)
+bool staysValue(const Node* g, uint32_t letters, Node* const* values) {
+  if (!isApplication(g) || hasWork(g) || storedArity(g) < 1) return false;
+  for (; isApplication(g) && !isConstantAnnotated(g); g = functionOf(g)) {
+    Node* argument = argumentOf(g);
+    uint32_t mentioned = letters & cachedVariables(argument);
+    if (mentioned == 0) continue;
+    if (!isLeaf(argument)) return false;
+    Node* value = values[__builtin_ctz(mentioned)];
+    ensureAnnotated(value);
+    if (!valueNode(value)) return false;
+  }
+  return true;
+}
+
 // What the machine's next step would do with `body` once substituted, when
 // that is known without substituting it: compute its argument for its
 // function part (a function frame), or compute its function part first (an
 // argument frame).  Only non-linear heads, whose steps do not depend on the
 // continuation, are considered.
-enum class NextStep : uint8_t { Unknown, ComputeArgument, ComputeFunction };
+enum class NextStep : uint8_t { Unknown, ComputeArgument, ComputeArgumentOfBuilt, ComputeFunction };
 
-NextStep nextStepOf(Node* body, uint32_t letters) {
-  if (!isApplication(body) || isConstantAnnotated(body)) return NextStep::Unknown;
+NextStep nextStepOf(Node* body, uint32_t letters, Node* const* values) {
+  // A definition's body is annotated by its first substitution.
+  if (!isApplication(body) || !isAnnotated(body) || isConstantAnnotated(body))
+    return NextStep::Unknown;
   int arity = storedArity(body);
   if (arity < 0) return NextStep::Unknown;
   const Node* head = keptHead(body);
@@ -374,8 +396,9 @@ NextStep nextStepOf(Node* body, uint32_t letters) {
   bool gWorks = gClosed ? hasWork(g) : staysWorking(g);
   if (arity == 0) {
     if (gWorks) return NextStep::ComputeFunction;
-    if (gClosed && staysNonValue(x)) return NextStep::ComputeArgument;
-    return NextStep::Unknown;
+    if (!staysNonValue(x)) return NextStep::Unknown;
+    if (gClosed) return NextStep::ComputeArgument;
+    return staysValue(g, letters, values) ? NextStep::ComputeArgumentOfBuilt : NextStep::Unknown;
   }
   if (!(gWorks || staysNonValue(x))) return NextStep::Unknown;
   if (gClosed && valueNode(g)) return NextStep::ComputeArgument;
@@ -418,9 +441,12 @@ void substituteOnto(NodeRef& e, Continuation& k, Node* body, uint32_t letters,
       pushArgumentOf(k, argumentOf(body), letters, values);
       body = functionOf(body);
     }
-    NextStep step = nextStepOf(body, letters);
+    NextStep step = nextStepOf(body, letters, values);
     if (step == NextStep::ComputeArgument) {
       k.pushFunction(functionOf(body));  // closed: the letters leave it alone
+      body = argumentOf(body);
+    } else if (step == NextStep::ComputeArgumentOfBuilt) {
+      k.pushFunction(substituteLetters(functionOf(body), letters, values));
       body = argumentOf(body);
     } else if (step == NextStep::ComputeFunction) {
       pushArgumentOf(k, argumentOf(body), letters, values);

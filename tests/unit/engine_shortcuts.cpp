@@ -120,6 +120,15 @@ TEST_F(EngineShortcutTest, BodiesWhoseFirstStepsAreKnownBeforeSubstitution) {
   define("con", "\\x pair ([a] x) (tick 5)");
   EXPECT_EQ(reduced("con [b]"), "H");
   EXPECT_EQ(tickCount(), 4);
+  // A linear head's parameter may hold a term still to compute: pair's
+  // first argument is computed, and fails, before its second.
+  define("loop", "I loop");
+  define("Lazy", "\\x pair x (fail 2)");
+  for (int call = 0; call < 2; call++) {
+    NodeRef result = evaluate(term("Lazy loop"));
+    ASSERT_TRUE(result.isApp());
+    EXPECT_EQ(readFailureRecord(result.arg().text()).status, "cycle") << shown(result);
+  }
 }
 
 TEST_F(EngineShortcutTest, AFalseConditionFollowsTheCurrentIdentity) {
