@@ -377,7 +377,8 @@ bool staysValue(const Node* g, uint32_t letters, Node* const* values) {
 
 // What the machine's next step would do with `body` once substituted, when
 // that is known without substituting it: compute its argument for its
-// function part (a function frame), or compute its function part first (an
+// function part (a function frame; the function part is substituted first
+// when it mentions the letters), or compute its function part first (an
 // argument frame).  Only non-linear heads, whose steps do not depend on the
 // continuation, are considered.
 enum class NextStep : uint8_t { Unknown, ComputeArgument, ComputeArgumentOfBuilt, ComputeFunction };
@@ -433,7 +434,8 @@ bool takeConstantValue(NodeRef& e, Node* n) {
 // e := body with the letters replaced.  The outer spine of a body with more
 // arguments than its head takes would be taken apart at once, pushing its
 // arguments; those go straight onto the continuation instead of into
-// cells.
+// cells, and so do the parts of the first steps nextStepOf foresees.  A
+// body left as an operator's name starts from the operator's value.
 void substituteOnto(NodeRef& e, Continuation& k, Node* body, uint32_t letters,
                     Node* const* values) {
   for (;;) {
