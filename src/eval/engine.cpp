@@ -327,8 +327,6 @@ bool takesExtraArguments(const Node* n) {
   return isApplication(n) && state != 0 && state != kConstantState && storedArity(n) < 0;
 }
 
-bool isLinearLeaf(const Node* head);
-
 // The head of the spine n, an annotated part of a body, when it is a leaf
 // that is neither a variable nor a constant nor a binder's marker; null
 // otherwise.  Substitution keeps such a spine's arity and shape, and none of
@@ -390,7 +388,7 @@ NextStep nextStepOf(Node* body, uint32_t letters, Node* const* values) {
   int arity = storedArity(body);
   if (arity < 0) return NextStep::Unknown;
   const Node* head = keptHead(body);
-  if (head == nullptr || isLinearLeaf(head)) return NextStep::Unknown;
+  if (head == nullptr || isLinearHeadLeaf(head)) return NextStep::Unknown;
   Node* g = functionOf(body);
   Node* x = argumentOf(body);
   bool gClosed = (letters & cachedVariables(g)) == 0;
@@ -724,18 +722,6 @@ Node* headOf(Node* n, int& arguments) {
   return n;
 }
 
-inline bool isLinearLeaf(const Node* head) {
-  if (isApplication(head)) return false;
-  switch (leafChars(head)[0]) {
-    case '&': case 'A': case 'B': case 'C': case 'D': case 'E': case 'F':
-    case 'H': case 'I': case 'J': case 'K': case 'L': case 'N': case 'Q':
-    case 'R': case 'T': case 'U': case 'V': case 'X': case 'Z': case '|':
-      return true;
-    default:
-      return false;
-  }
-}
-
 // The builtin named by a head leaf, or null.
 const BuiltinEntry* builtinOf(Node* head) {
   if (isApplication(head)) return nullptr;
@@ -786,7 +772,7 @@ void returnValue(NodeRef& e, Continuation& k) {
   }
   int given;
   Node* head = headOf(v, given);
-  bool linear = isLinearLeaf(head);
+  bool linear = isLinearHeadLeaf(head);
   if (linear) {
     if (applyPendingDirectly(e, k, arity)) return;
   } else if (const BuiltinEntry* builtin = builtinOf(head)) {

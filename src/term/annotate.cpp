@@ -197,15 +197,7 @@ bool isValue(Node* n) {
 bool headIsLinear(Node* n) {
   annotate(n);
   while (isApplication(n) && !isConstantAnnotated(n)) n = functionOf(n);
-  if (isApplication(n)) return false;
-  switch (leafChars(n)[0]) {
-    case '&': case 'A': case 'B': case 'C': case 'D': case 'E': case 'F':
-    case 'H': case 'I': case 'J': case 'K': case 'L': case 'N': case 'Q':
-    case 'R': case 'T': case 'U': case 'V': case 'X': case 'Z': case '|':
-      return true;
-    default:
-      return false;
-  }
+  return isLinearHeadLeaf(n);
 }
 
 char binderShape(const Node* n) {

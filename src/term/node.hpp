@@ -124,6 +124,19 @@ void annotateFromParts(Node* n);
 int arityOf(Node* n);
 bool isValue(Node* n);
 bool headIsLinear(Node* n);
+// True for a head (a leaf, or a constant application) that the engine
+// contracts without computing its arguments.
+inline bool isLinearHeadLeaf(const Node* head) {
+  if (isApplication(head)) return false;
+  switch (leafChars(head)[0]) {
+    case '&': case 'A': case 'B': case 'C': case 'D': case 'E': case 'F':
+    case 'H': case 'I': case 'J': case 'K': case 'L': case 'N': case 'Q':
+    case 'R': case 'T': case 'U': case 'V': case 'X': case 'Z': case '|':
+      return true;
+    default:
+      return false;
+  }
+}
 // 'u' for a lambda form ((\ v) b), 'i' for a wing form ((({ v) e) b), else 'o'.
 char binderShape(const Node* n);
 // The free-variable set (bit 0 = 'a') of an annotated term; 0 for constants

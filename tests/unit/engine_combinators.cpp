@@ -57,7 +57,9 @@ TEST_F(CombinatorTest, DirectContractionEqualsSubstitution) {
     NodeRef general = bySubstitution(definition.get(), raw, count);
     EXPECT_EQ(compare(direct, general), 0) << name;
     // Leaves of the body are shared, not copied.
-    if (direct.isLeafNode()) EXPECT_TRUE(direct == general) << name;
+    if (direct.isLeafNode()) {
+      EXPECT_TRUE(direct == general) << name;
+    }
   }
   EXPECT_EQ(checked, 20);
 }
