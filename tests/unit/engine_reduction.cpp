@@ -16,13 +16,7 @@ using testing::shown;
 using testing::term;
 using testing::tickCount;
 
-class EngineTest : public ::testing::Test {
- protected:
-  void SetUp() override { testing::installCombinators(); }
-  void TearDown() override { resetGlobalTables(); }
-
-  std::string reduced(std::string_view text) { return shown(evaluate(term(text))); }
-};
+using EngineTest = testing::ReductionTest;
 
 TEST_F(EngineTest, ValuesComeBackAsTheSameNode) {
   NodeRef i = term("I");

@@ -17,13 +17,7 @@ using testing::shown;
 using testing::term;
 using testing::tickCount;
 
-class EngineShortcutTest : public ::testing::Test {
- protected:
-  void SetUp() override { testing::installCombinators(); }
-  void TearDown() override { resetGlobalTables(); }
-
-  std::string reduced(std::string_view text) { return shown(evaluate(term(text))); }
-};
+using EngineShortcutTest = testing::ReductionTest;
 
 TEST_F(EngineShortcutTest, BodiesWithMoreArgumentsThanTheirHeadTakes) {
   // The arguments beyond K's two arrive through the spine; K still leaves

@@ -170,4 +170,14 @@ inline void installCombinators() {
   tickCount() = 0;
 }
 
+// A fixture with the combinators and builtins installed, and a way to see
+// what a term reduces to.
+class ReductionTest : public ::testing::Test {
+ protected:
+  void SetUp() override { installCombinators(); }
+  void TearDown() override { resetGlobalTables(); }
+
+  std::string reduced(std::string_view text) { return shown(evaluate(term(text))); }
+};
+
 }  // namespace quorl::testing

@@ -5,17 +5,15 @@
 
 #include "compile/rewrite.hpp"
 #include "term/node.hpp"
+#include "term_builders.hpp"
 
 namespace quorl {
 namespace {
 
-NodeRef L(std::string_view text) { return leaf(text); }
-NodeRef A(NodeRef g, NodeRef x) { return apply(std::move(g), std::move(x)); }
-NodeRef A(NodeRef g, NodeRef x, NodeRef y) { return apply3(std::move(g), std::move(x), std::move(y)); }
-NodeRef lambda(std::string_view v, NodeRef body) { return apply3(L("\\"), L(v), std::move(body)); }
-NodeRef wing(NodeRef binder, NodeRef value, NodeRef body) {
-  return apply4(L("{"), std::move(binder), std::move(value), std::move(body));
-}
+using builders::A;
+using builders::L;
+using builders::lambda;
+using builders::wing;
 
 #define EXPECT_SAME_TERM(actual, expected) \
   EXPECT_EQ(termText(actual), termText(expected)); \

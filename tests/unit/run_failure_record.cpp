@@ -7,15 +7,11 @@
 namespace quorl {
 namespace {
 
+// The fields in record order: message, status, vip, tip, way.
 RunOutcome outcomeOf(std::string message, std::string status, std::string vip,
                      std::string tip, std::string way) {
-  RunOutcome o;
-  o.message = std::move(message);
-  o.status = std::move(status);
-  o.vip = std::move(vip);
-  o.tip = std::move(tip);
-  o.way = std::move(way);
-  return o;
+  return failure(std::move(status), std::move(message), std::move(vip), std::move(tip),
+                 std::move(way));
 }
 
 TEST(FailureRecordTest, FieldsSurviveTheRoundTrip) {
