@@ -25,6 +25,7 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
 
 bench: deps
+	@./scripts/install-deps.sh --bench
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_BENCH=ON >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 	./bench/run.sh $(BUILD)

@@ -1,4 +1,4 @@
-# The factorial of 2000, computed in full by recursion, modulo a large prime.
+# The factorial of n, computed in full by recursion, modulo a large prime.
 import sys
 
 
@@ -6,5 +6,5 @@ def fact(n):
     return 1 if n == 0 else n * fact(n - 1)
 
 
-sys.setrecursionlimit(10000)
-sys.exit((fact(2000) % 1000000007) & 0xFF)
+sys.setrecursionlimit(int(sys.argv[1]) + 1000)
+sys.exit((fact(int(sys.argv[1])) % 1000000007) & 0xFF)

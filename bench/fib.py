@@ -1,4 +1,4 @@
-# Naive doubly recursive Fibonacci of 25.
+# Naive doubly recursive Fibonacci of the size given as the first argument.
 import sys
 
 
@@ -6,4 +6,4 @@ def fib(n):
     return n if n < 2 else fib(n - 1) + fib(n - 2)
 
 
-sys.exit(fib(25) & 0xFF)
+sys.exit(fib(int(sys.argv[1])) & 0xFF)

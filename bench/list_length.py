@@ -1,4 +1,4 @@
-# A million-element list of pairs built by a loop, then counted by a loop.
+# A list of n pairs built by a loop, then counted by a loop.
 import sys
 
 
@@ -14,4 +14,4 @@ def count(lst, a):
     return a
 
 
-sys.exit(count(build(1000000, None), 0) & 0xFF)
+sys.exit(count(build(int(sys.argv[1]), None), 0) & 0xFF)

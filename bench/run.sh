@@ -1,29 +1,37 @@
 #!/usr/bin/env bash
-# Times each benchmark program in quorl and in Python and prints the median
-# wall time of the whole process for both, and their ratio.
+# Times each benchmark program in quorl, in Python and (where lua5.4 is
+# installed and the program has a Lua version) in Lua, whole process, and
+# prints the median wall times, the ratios quorl / Python and quorl / Lua,
+# and how each implementation's time grows from the small size to the large
+# one, so that a cost growing faster than the work shows.
 #
-#   bench/run.sh <build-dir> [runs]
+#   bench/run.sh <build-dir> [runs] [benchmark...]
 #
-# Every benchmark is a pair bench/<name>.qrl and bench/<name>.py computing the
-# same thing the same way; both exit with the low byte of the result, and a
-# pair whose statuses differ is reported, since its figures would compare
-# different work.
+# bench/sizes lists the benchmarks with their two sizes.  Every benchmark is
+# bench/<name>.qrl with bench/<name>.py (and optionally bench/<name>.lua)
+# computing the same thing the same way from the size given as the first
+# argument; each exits with the low byte of its result, and a benchmark
+# whose implementations disagree is reported, since its figures would
+# compare different work.
 set -u
 
 if [ $# -lt 1 ]; then
-  echo "usage: $0 <build-dir> [runs]" >&2
+  echo "usage: $0 <build-dir> [runs] [benchmark...]" >&2
   exit 2
 fi
 quorl=$1/quorl
 runs=${2:-5}
+shift $(($# >= 2 ? 2 : 1))
+only=("$@")
 here=$(cd "$(dirname "$0")" && pwd)
 
 if [ ! -x "$quorl" ]; then
   echo "no quorl binary at $quorl" >&2
   exit 1
 fi
-# The interpreter executable itself, not a launcher script in front of it.
+# The interpreter executables themselves, not launcher scripts in front of them.
 python=$(realpath "$(python3 -c 'import sys; print(sys.executable)')")
+lua=$(command -v lua5.4 || true)
 
 # Runs a command `runs` times; prints the median wall time in milliseconds,
 # then the exit status of the last run.
@@ -41,23 +49,43 @@ median_ms() {
   echo "$status"
 }
 
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+
 echo "quorl:  $quorl"
 echo "python: $python ($("$python" --version 2>&1))"
-echo "runs:   $runs per program, median wall time of the whole process"
+echo "lua:    ${lua:-not installed} $([ -n "$lua" ] && "$lua" -v 2>&1 | head -1)"
+echo "runs:   $runs per program and size, median wall time of the whole process"
 echo
-printf '%-16s %12s %12s %8s\n' benchmark "quorl ms" "python ms" ratio
+printf '%-12s %9s %9s %9s %9s %8s %8s %9s %9s\n' benchmark size "quorl ms" "python ms" "lua ms" \
+  "q/py" "q/lua" "q growth" "py growth"
 failed=0
-for program in "$here"/*.qrl; do
-  name=$(basename "$program" .qrl)
-  script=$here/$name.py
-  [ -f "$script" ] || continue
-  { read -r quorl_ms; read -r quorl_status; } < <(median_ms "$quorl" "$program")
-  { read -r python_ms; read -r python_status; } < <(median_ms "$python" "$script")
-  ratio=$(awk -v q="$quorl_ms" -v p="$python_ms" 'BEGIN { printf "%.2f", q / p }')
-  printf '%-16s %12s %12s %8s\n' "$name" "$quorl_ms" "$python_ms" "$ratio"
-  if [ "$quorl_status" != "$python_status" ]; then
-    echo "  $name: quorl exited with $quorl_status, python with $python_status" >&2
-    failed=1
-  fi
-done
+while read -r name small large _; do
+  case $name in ''|'#'*) continue ;; esac
+  if [ ${#only[@]} -gt 0 ] && [[ ! " ${only[*]} " == *" $name "* ]]; then continue; fi
+  program=$here/$name.qrl script=$here/$name.py lua_script=$here/$name.lua
+  [ -f "$program" ] && [ -f "$script" ] || { echo "$name: missing program" >&2; failed=1; continue; }
+  declare -A ms=() status=()
+  for size in "$small" "$large"; do
+    { read -r ms[q$size]; read -r status[q$size]; } < <(median_ms "$quorl" "$program" "$size")
+    { read -r ms[p$size]; read -r status[p$size]; } < <(median_ms "$python" "$script" "$size")
+    if [ -n "$lua" ] && [ -f "$lua_script" ]; then
+      { read -r ms[l$size]; read -r status[l$size]; } < <(median_ms "$lua" "$lua_script" "$size")
+    fi
+    for impl in p l; do
+      if [ -n "${status[$impl$size]:-}" ] && [ "${status[$impl$size]}" != "${status[q$size]}" ]; then
+        echo "  $name $size: quorl exited with ${status[q$size]}, $impl with ${status[$impl$size]}" >&2
+        failed=1
+      fi
+    done
+  done
+  lua_ms=${ms[l$large]:--}
+  lua_ratio=-
+  [ "$lua_ms" != - ] && lua_ratio=$(ratio "${ms[q$large]}" "$lua_ms")
+  printf '%-12s %9s %9s %9s %9s %8s %8s %9s %9s\n' "$name" "$large" "${ms[q$large]}" \
+    "${ms[p$large]}" "$lua_ms" "$(ratio "${ms[q$large]}" "${ms[p$large]}")" "$lua_ratio" \
+    "$(ratio "${ms[q$large]}" "${ms[q$small]}")" "$(ratio "${ms[p$large]}" "${ms[p$small]}")"
+  unset ms status
+done < "$here/sizes"
+echo
+echo "growth: time at the large size over time at the small one (bench/sizes says how the work grows)"
 exit $failed

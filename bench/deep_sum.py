@@ -1,4 +1,4 @@
-# A million-deep recursion that is not a tail call: the sum of 1..n.
+# The sum 1 + ... + n by a recursion that is not a tail call, n deep.
 import sys
 import threading
 
@@ -9,11 +9,11 @@ def total(n):
 
 def main():
     global result
-    result = total(1000000)
+    result = total(int(sys.argv[1]))
 
 
 result = 0
-sys.setrecursionlimit(1100000)
+sys.setrecursionlimit(int(sys.argv[1]) + 1000)
 threading.stack_size(1 << 30)
 worker = threading.Thread(target=main)
 worker.start()
