@@ -8,6 +8,7 @@ namespace quorl {
 namespace tables_detail {
 // Read on every name-cache hit, so it is a plain variable the header reads.
 constinit uint64_t generation = 0;
+constinit uint64_t epoch = 0;
 }  // namespace tables_detail
 
 void clearInternSet();  // term/intern.cpp
@@ -64,6 +65,7 @@ void resetGlobalTables() {
   clearInternSet();
   forgetSharedLeaves();
   noteDefinitionsChanged();
+  tables_detail::epoch++;
 }
 
 }  // namespace quorl

@@ -55,6 +55,12 @@ namespace tables_detail {
 extern constinit uint64_t generation;
 }
 inline uint64_t definitionGeneration() { return tables_detail::generation; }
+// Bumped by every reset of the tables: what was compiled against the old
+// ones must be made again.
+namespace tables_detail {
+extern constinit uint64_t epoch;
+}
+inline uint64_t tablesEpoch() { return tables_detail::epoch; }
 inline void noteDefinitionsChanged() { tables_detail::generation++; }
 
 }  // namespace quorl

@@ -811,7 +811,7 @@ void returnValue(NodeRef& e, Continuation& k) {
 
 }  // namespace
 
-NodeRef evaluate(NodeRef term) {
+NodeRef evaluateBySubstitution(NodeRef term) {
   Continuation k;
   NodeRef e = std::move(term);
   for (;;) {

@@ -1,0 +1,342 @@
+// Compiling the parts of bodies into Code, once per part.
+//
+// Bodies come from the linked definitions, whose parts are interned, so a
+// part shared by several bodies is compiled once.  Compilation walks with
+// an explicit stack: source may nest as deeply as memory allows.
+#include "eval/code.hpp"
+
+#include <unordered_map>
+#include <vector>
+
+#include "builtins/table.hpp"
+#include "eval/combinators.hpp"
+#include "eval/substitute.hpp"
+
+namespace quorl {
+
+namespace {
+
+struct CodeCache {
+  uint64_t epoch = 0;
+  std::unordered_map<Node*, Code*> codes;      // part -> code; holds a count on the part
+  std::unordered_map<Node*, Callee*> callees;  // definition -> callee; likewise
+  std::unordered_map<Node*, Code*> lambdas;    // closed lambda form -> its code
+};
+
+// Made on first use and never torn down.
+constinit CodeCache* theCache = nullptr;
+
+void clearCache(CodeCache& c);
+
+CodeCache& cache() {
+  if (theCache == nullptr) theCache = new CodeCache();
+  if (theCache->epoch != tablesEpoch()) [[unlikely]] {
+    clearCache(*theCache);
+    theCache->epoch = tablesEpoch();
+  }
+  return *theCache;
+}
+
+inline uint32_t bitOf(int letter) { return uint32_t{1} << letter; }
+
+uint32_t lettersOf(const Operand& op) {
+  switch (op.kind) {
+    case Operand::Letter:
+      return bitOf(op.letter);
+    case Operand::Compiled:
+      return op.code->letters;
+    default:
+      return 0;
+  }
+}
+
+int letterOfLeaf(const Node* leaf) { return static_cast<unsigned char>(leafChars(leaf)[0]) - 'a'; }
+
+// The operand of a part whose code, if it needs one, exists already.
+Operand operandOf(Node* part) {
+  Operand op;
+  uint32_t letters = cachedVariables(part);
+  if (letters == 0) {
+    op.kind = Operand::Shared;
+    op.node = part;
+    op.valueState = isValue(part) ? 1 : 0;
+  } else if (isLeaf(part)) {
+    op.kind = Operand::Letter;
+    op.letter = static_cast<uint8_t>(letterOfLeaf(part));
+    op.valueState = 1;  // letters only ever stand for values
+  } else {
+    op.kind = Operand::Compiled;
+    op.code = cache().codes.at(part);
+    op.valueState = op.code->valueState;
+  }
+  return op;
+}
+
+// The parts of `n` that need code of their own before n's can be made.
+template <typename Visit>
+void forEachPart(Node* n, Visit visit) {
+  char shape = binderShape(n);
+  if (shape == 'u') {
+    visit(argumentOf(n));
+    return;
+  }
+  if (shape == 'i') {
+    visit(argumentOf(functionOf(n)));
+    visit(argumentOf(n));
+    return;
+  }
+  Node* head = n;
+  while (isApplication(head) && binderShape(head) == 'o' && cachedVariables(head) != 0) {
+    visit(argumentOf(head));
+    head = functionOf(head);
+  }
+  if (cachedVariables(head) != 0) visit(head);
+}
+
+bool needsCode(Node* part) { return isApplication(part) && cachedVariables(part) != 0; }
+
+// Whether a spine of `count` operands over a head taking `arity`
+// arguments is a value.
+int8_t spineValueState(int arity, const Operand* args, int count) {
+  if (count >= arity) return 0;
+  int8_t state = 1;
+  for (int i = 0; i < count; i++) {
+    if (args[i].valueState == 0) return 0;
+    if (args[i].valueState < 0) state = -1;
+  }
+  return state;
+}
+
+// What a shared head is, for a spine of `count` operands.
+void classifyHead(Code& code, Node* head) {
+  code.head = HeadKind::Other;
+  code.writtenHead = head;
+  // A name defined without parameters whose definition is a value already
+  // (an operator bound to its builtin) evaluates to that value every time:
+  // memoising leaves values alone.  Look through to it, noting the slot so
+  // that a later definition is still honoured.
+  for (;;) {
+    code.headPart.kind = Operand::Shared;
+    code.headPart.node = head;
+    if (!isLeaf(head)) return;
+    unsigned char first = static_cast<unsigned char>(leafChars(head)[0]);
+    if ((first >= '0' && first <= '9') || first == '[' || first == '(' || first == ' ' ||
+        first == ')' || first == ']' || first == 0)
+      return;
+    std::string_view name(leafChars(head));
+    if (const BuiltinEntry* builtin = findBuiltin(name)) {
+      code.head = HeadKind::Builtin;
+      code.builtin = builtin;
+      code.callArity = builtin->arity;
+      return;
+    }
+    NodeRef* slot = const_cast<NodeRef*>(findDefinition(name));
+    if (slot == nullptr) return;
+    int arity = arityOf(head);
+    if (arity == 0) {
+      Node* definition = slot->get();
+      if (!isValue(definition) || code.hops == Code::kMaxHops) {
+        code.head = HeadKind::Constant;
+        code.definition = slot;
+        return;
+      }
+      code.hopSlots[code.hops] = slot;
+      code.hopValues[code.hops] = definition;
+      acquire(definition);  // so that its address cannot come back as another's
+      code.hops++;
+      head = definition;
+      continue;
+    }
+    if (isLinearHeadLeaf(head)) {
+      char key = directCombinator(name, slot->get());
+      if (key != 0) {
+        code.head = HeadKind::Combinator;
+        code.combinator = key;
+        code.definition = slot;
+        code.callArity = static_cast<uint8_t>(arity);
+      }
+      return;
+    }
+    code.head = HeadKind::Strict;
+    code.definition = slot;
+    code.callArity = static_cast<uint8_t>(arity);
+    return;
+  }
+}
+
+Code* buildSpine(Node* n) {
+  auto* code = new Code{};
+  code->kind = CodeKind::Spine;
+  std::vector<Node*> reversed;
+  Node* head = n;
+  while (isApplication(head) && binderShape(head) == 'o' && cachedVariables(head) != 0) {
+    reversed.push_back(argumentOf(head));
+    head = functionOf(head);
+  }
+  code->argCount = static_cast<uint8_t>(reversed.size());
+  code->args = new Operand[reversed.size()];
+  for (size_t i = 0; i < reversed.size(); i++) code->args[i] = operandOf(reversed[reversed.size() - 1 - i]);
+  int count = code->argCount;
+  if (cachedVariables(head) != 0) {
+    code->headPart = operandOf(head);
+    if (code->headPart.kind == Operand::Letter) {
+      code->head = HeadKind::Letter;
+      code->valueState = -1;
+    } else {
+      code->head = code->headPart.code->kind == CodeKind::Lambda ? HeadKind::Lambda : HeadKind::Wing;
+      code->valueState = 0;  // a lambda takes one argument, a wing none
+    }
+  } else {
+    classifyHead(*code, head);
+    switch (code->head) {
+      case HeadKind::Builtin:
+      case HeadKind::Strict:
+      case HeadKind::Combinator:
+        code->valueState = spineValueState(code->callArity, code->args, count);
+        break;
+      case HeadKind::Constant:
+        code->valueState = 0;
+        break;
+      default: {
+        Node* h = code->headPart.node;
+        if (isConstantAnnotated(h)) code->valueState = -1;
+        else if (hasWork(h)) code->valueState = 0;
+        else code->valueState = spineValueState(storedArity(h), code->args, count);
+        break;
+      }
+    }
+  }
+  // What a call in progress still needs after each operand.
+  if (code->head == HeadKind::Builtin || code->head == HeadKind::Strict) {
+    int taken = count < code->callArity ? count : code->callArity;
+    code->restLetters = new uint32_t[count + 1]();
+    uint32_t rest = 0;
+    for (int i = taken - 1; i >= 0; i--) {
+      code->restLetters[i] = rest;
+      rest |= lettersOf(code->args[i]);
+    }
+  }
+  return code;
+}
+
+Code* buildCode(Node* n) {
+  char shape = binderShape(n);
+  if (shape == 'u') {
+    auto* code = new Code{};
+    code->kind = CodeKind::Lambda;
+    code->letter = static_cast<uint8_t>(letterOfLeaf(argumentOf(functionOf(n))));
+    code->body = operandOf(argumentOf(n));
+    // A lambda whose parameter occurs in its body waits for its argument;
+    // one whose parameter does not occur is a value once its body is.
+    bool occurs = (lettersOf(code->body) & bitOf(code->letter)) != 0;
+    code->valueState = occurs ? 1 : code->body.valueState;
+    return code;
+  }
+  if (shape == 'i') {
+    auto* code = new Code{};
+    code->kind = CodeKind::Wing;
+    code->letter = static_cast<uint8_t>(letterOfLeaf(argumentOf(functionOf(functionOf(n)))));
+    code->bound = operandOf(argumentOf(functionOf(n)));
+    code->body = operandOf(argumentOf(n));
+    code->valueState = 0;
+    return code;
+  }
+  return buildSpine(n);
+}
+
+// Compiles `root` and every part below it that has no code yet.
+void compileTree(Node* root) {
+  CodeCache& c = cache();
+  std::vector<Node*> work{root};
+  while (!work.empty()) {
+    Node* n = work.back();
+    if (c.codes.count(n)) {
+      work.pop_back();
+      continue;
+    }
+    bool ready = true;
+    forEachPart(n, [&](Node* part) {
+      if (needsCode(part) && !c.codes.count(part)) {
+        work.push_back(part);
+        ready = false;
+      }
+    });
+    if (!ready) continue;
+    work.pop_back();
+    Code* code = buildCode(n);
+    code->term = n;
+    code->letters = cachedVariables(n);
+    acquire(n);
+    c.codes.emplace(n, code);
+  }
+}
+
+void destroyCode(Code* code) {
+  release(code->term);
+  for (int i = 0; i < code->hops; i++) release(code->hopValues[i]);
+  delete[] code->args;
+  delete[] code->restLetters;
+  delete code;
+}
+
+void clearCache(CodeCache& c) {
+  for (auto& [part, code] : c.codes) destroyCode(code);
+  for (auto& [lambda, code] : c.lambdas) destroyCode(code);
+  for (auto& [definition, callee] : c.callees) {
+    release(definition);
+    delete callee;
+  }
+  c.codes.clear();
+  c.lambdas.clear();
+  c.callees.clear();
+}
+
+}  // namespace
+
+Operand compileOperand(Node* term) {
+  annotate(term);
+  if (needsCode(term)) compileTree(term);
+  return operandOf(term);
+}
+
+const Code* lambdaCodeOf(Node* lambda) {
+  CodeCache& c = cache();
+  auto found = c.lambdas.find(lambda);
+  if (found != c.lambdas.end()) return found->second;
+  // Lambdas of the program's own text are interned; one built while
+  // running is substituted, as it is met once or twice at most.
+  if (!isInterned(lambda) || binderShape(lambda) != 'u') return nullptr;
+  auto* code = new Code{};
+  code->kind = CodeKind::Lambda;
+  code->letter = static_cast<uint8_t>(letterOfLeaf(argumentOf(functionOf(lambda))));
+  code->body = compileOperand(argumentOf(lambda));
+  code->valueState = 1;
+  code->term = lambda;
+  code->letters = 0;
+  acquire(lambda);
+  c.lambdas.emplace(lambda, code);
+  return code;
+}
+
+const Callee* calleeOf(Node* definition) {
+  CodeCache& c = cache();
+  auto found = c.callees.find(definition);
+  if (found != c.callees.end()) return found->second;
+  auto* callee = new Callee{};
+  callee->definition = definition;
+  Node* body = definition;
+  while (callee->arity < kMaxArity && binderShape(body) == 'u') {
+    callee->params[callee->arity++] = static_cast<uint8_t>(letterOfLeaf(argumentOf(functionOf(body))));
+    body = argumentOf(body);
+  }
+  callee->body = compileOperand(body);
+  acquire(definition);
+  c.callees.emplace(definition, callee);
+  return callee;
+}
+
+void forgetCompiledCode() {
+  if (theCache != nullptr) clearCache(*theCache);
+}
+
+}  // namespace quorl

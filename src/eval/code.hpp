@@ -1,0 +1,109 @@
+// The code of a body: its term, compiled once into the decisions the
+// reduction machine would otherwise take again on every call.
+//
+// A part of a body that mentions none of the body's letters is shared as it
+// is (substitution would share it too); a letter stands for its value; any
+// other part is a Code: a spine (a head applied to operands), a lambda form
+// or a wing form.  What a spine's head is (a builtin, a function taking
+// its arguments as values, a Prelude combinator, a constant, a letter...)
+// is resolved here, from definitions that no longer change once linked:
+// only constants change, and they are read through their table slot.
+#pragma once
+
+#include <cstdint>
+
+#include "term/node.hpp"
+#include "term/tables.hpp"
+
+namespace quorl {
+
+struct Code;
+struct Callee;
+
+// One part of a body.
+struct Operand {
+  enum Kind : uint8_t { Letter, Shared, Compiled };
+  Kind kind = Shared;
+  uint8_t letter = 0;  // Letter: 0 = 'a'
+  // Whether the part, its letters replaced by values, is a value: 1 yes,
+  // 0 no, -1 depends on the values.
+  int8_t valueState = 0;
+  Node* node = nullptr;        // Shared: the part itself (held by the body)
+  const Code* code = nullptr;  // Compiled
+};
+
+enum class CodeKind : uint8_t { Spine, Lambda, Wing };
+
+// What heads a spine.
+enum class HeadKind : uint8_t {
+  Letter,       // a parameter: known only at run time
+  Builtin,      // a builtin's name
+  Strict,       // a global function that takes its arguments as values
+  Combinator,   // a linear Prelude combinator, contracted directly
+  Constant,     // a name defined without parameters, whose value is not known yet
+  Lambda,       // a lambda form of the body
+  Wing,         // a wing form of the body
+  Other,        // any other shared term: a linear function of the program, a number...
+};
+
+struct Code {
+  CodeKind kind;
+  // Spine: the head.  Lambda: the parameter.  Wing: the binder.
+  HeadKind head = HeadKind::Other;
+  uint8_t letter = 0;
+  uint8_t argCount = 0;
+  int8_t valueState = 0;     // as Operand::valueState, for the whole part
+  char combinator = 0;       // HeadKind::Combinator: its key
+  uint8_t callArity = 0;     // Builtin and Strict: arguments taken
+  uint32_t letters = 0;      // the letters the part mentions
+  Node* term = nullptr;      // the part of the body (held)
+  Operand headPart;          // Spine: the head (a letter, shared node or code)
+  Operand* args = nullptr;   // Spine: the operands, in application order
+  // Spine: restLetters[i] = letters of the operands after i up to the
+  // call's arity (what a call in progress still needs).
+  uint32_t* restLetters = nullptr;
+  const BuiltinEntry* builtin = nullptr;   // Builtin
+  NodeRef* definition = nullptr;           // Strict, Constant: the table slot
+  mutable const Callee* callee = nullptr;  // Strict: compiled on first call
+  Operand body;                            // Lambda and Wing
+  Operand bound;                           // Wing: the bound value
+  // Spine: constants whose values the head was resolved through (an
+  // operator's name to its builtin), with those values, and the name the
+  // spine was written with.  The resolution holds while each slot still
+  // holds its value.
+  static constexpr int kMaxHops = 4;
+  uint8_t hops = 0;
+  NodeRef* hopSlots[kMaxHops] = {};
+  Node* hopValues[kMaxHops] = {};
+  Node* writtenHead = nullptr;
+};
+
+// Whether the constants a spine's head was resolved through still hold
+// the values it was resolved to.
+inline bool headStillResolves(const Code* code) {
+  for (int i = 0; i < code->hops; i++)
+    if (code->hopSlots[i]->get() != code->hopValues[i]) return false;
+  return true;
+}
+
+// A global function's parameters and body.
+struct Callee {
+  Node* definition = nullptr;  // the definition it was compiled from (held)
+  uint8_t arity = 0;
+  uint8_t params[kMaxArity] = {};  // outermost first, 0 = 'a'
+  Operand body;
+};
+
+// The operand of a term that is part of a body (annotated, closed values
+// only substituted for its letters), compiled on first use and kept.
+Operand compileOperand(Node* term);
+// The code of a lambda form term, for applying it; null when the term is
+// not one the machine compiles (it is then substituted).
+const Code* lambdaCodeOf(Node* lambda);
+// The parameters and body of a definition with at least one parameter.
+const Callee* calleeOf(Node* definition);
+
+// Drops every compiled code (their terms belong to the old tables).
+void forgetCompiledCode();
+
+}  // namespace quorl

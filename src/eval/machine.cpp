@@ -1,0 +1,866 @@
+// The reduction engine: a machine whose state is a term e and a
+// continuation k that receives e's value.
+//
+// The rules are those of the term machine: a non-linear head (builtins,
+// global functions, lambdas, S, W, ...) gets its arguments as values,
+// computed left to right; a linear head (K, I, B, V, ...) is contracted at
+// once with whatever its arguments are, so K a b never computes b; a
+// partial application with work takes the arguments waiting for it when its
+// head is linear, and has its parts computed otherwise.
+//
+// What differs is how terms are held.  A called body is not substituted:
+// the machine works on its code under the bindings of its parameters
+// (values.hpp, code.hpp), and builds a term only where one is needed.
+// Pushing a spine's arguments as frames and working on its head reaches the
+// same states the term machine reaches from the whole spine, so the code of
+// a spine is taken apart without building it.  A call whose head takes its
+// arguments as values collects them straight from the operands, and a
+// builtin gets the redex its calling contract asks for.
+#include "eval/engine.hpp"
+
+#include <string>
+
+#include "builtins/table.hpp"
+#include "compile/rewrite.hpp"
+#include "eval/combinators.hpp"
+#include "eval/failure_record.hpp"
+#include "eval/machine.hpp"
+#include "eval/names.hpp"
+#include "eval/substitute.hpp"
+#include "eval/unfold.hpp"
+#include "term/cells.hpp"
+#include "term/tables.hpp"
+
+namespace quorl {
+
+namespace {
+
+// --- small facts ---------------------------------------------------------------
+
+bool isSingle(const Node* n, char c) {
+  return isLeaf(n) && leafChars(n)[0] == c && leafChars(n)[1] == '\0';
+}
+
+bool valueNode(const Node* n) {
+  uint64_t h = n->header;
+  if ((h & kAnnotationMask) == kConstantState) return true;
+  return !(h & kWorkFlag) && storedArity(n) >= 1;
+}
+
+inline void ensureAnnotated(Node* n) {
+  if (!isAnnotated(n)) annotate(n);
+}
+
+int storedArityOrOne(const Node* n) { return isConstantAnnotated(n) ? 1 : storedArity(n); }
+
+// The head of a term: the leaf or constant reached through function parts.
+Node* headOf(Node* n) {
+  while (isApplication(n) && !isConstantAnnotated(n)) n = functionOf(n);
+  return n;
+}
+
+uint32_t lettersOf(const Operand& op) {
+  switch (op.kind) {
+    case Operand::Letter:
+      return uint32_t{1} << op.letter;
+    case Operand::Compiled:
+      return op.code->letters;
+    default:
+      return 0;
+  }
+}
+
+// The marker a constant definition holds while its value is being
+// computed.  Only its identity matters: no value is ever this Node.
+constinit Node* theBlackHole = nullptr;
+
+bool isBlackHole(const Node* n) { return n == theBlackHole; }
+
+Node* blackHole() {
+  if (theBlackHole == nullptr) {
+    theBlackHole = newLeaf(")");
+    acquire(theBlackHole);  // never freed
+  }
+  return theBlackHole;
+}
+
+NodeRef lambdaForm(Node* variable, Node* body) {
+  return apply(apply(sharedLeaf('\\'), NodeRef(variable)), NodeRef(body));
+}
+
+NodeRef cycleRecord(std::string_view name) {
+  RunOutcome outcome;
+  outcome.message = "Cycle detected on function " + std::string(name) + ".";
+  outcome.status = "cycle";
+  outcome.vip = clipBalanced(name);
+  return failureRecord(outcome);
+}
+
+// The largest number of arguments a saturated spine can carry.
+constexpr int kMaxSpine = kMaxArity + 1;
+
+struct NodeSpine {
+  Node* head;
+  Node* args[kMaxSpine];  // in application order
+  int count;
+};
+
+NodeSpine splitSpine(Node* e) {
+  NodeSpine s;
+  Node* reversed[kMaxSpine];
+  int count = 0;
+  Node* n = e;
+  while (isApplication(n) && !isConstantAnnotated(n)) {
+    QUORL_CHECK(count < kMaxSpine, 3258);
+    reversed[count++] = argumentOf(n);
+    n = functionOf(n);
+  }
+  s.head = n;
+  s.count = count;
+  for (int i = 0; i < count; i++) s.args[i] = reversed[count - 1 - i];
+  return s;
+}
+
+// A value as a Node held for the caller; consumes the value.
+Node* nodeOf(Value v) {
+  if (!v.isClosure()) return v.node();
+  Node* n = termOf(v);
+  acquire(n);
+  releaseValue(v);
+  return n;
+}
+
+// Bindings of `letters`: `letter` bound to x (consumed), the others taken
+// from `from` (borrowed; null when it has none of them).  Null when no
+// letter is needed.
+Bindings* extend(uint32_t letters, Bindings* from, int letter, Value x) {
+  uint32_t bit = uint32_t{1} << letter;
+  if (!(letters & bit)) {
+    releaseValue(x);
+    return letters == 0 ? nullptr : bindingsFor(letters, from);
+  }
+  Bindings* b = newBindings(letters);
+  Value* out = b->values();
+  for (uint32_t rest = letters; rest != 0; rest &= rest - 1) {
+    int l = __builtin_ctz(rest);
+    if (l == letter) {
+      *out++ = x;
+    } else {
+      Value v = from->of(l);
+      acquireValue(v);
+      *out++ = v;
+    }
+  }
+  return b;
+}
+
+// The term of an operand under bindings (borrowed).
+Term operandTerm(const Operand& op, Bindings* b) {
+  switch (op.kind) {
+    case Operand::Letter: {
+      Value v = b->of(op.letter);
+      acquireValue(v);
+      return Term::of(v);
+    }
+    case Operand::Shared:
+      acquire(op.node);
+      return Term::ofNode(op.node);
+    default:
+      return Term::ofCode(op.code, bindingsFor(op.code->letters, b));
+  }
+}
+
+// --- the machine -------------------------------------------------------------------
+
+class Machine {
+ public:
+  NodeRef run(Node* term);
+
+ private:
+  void stepCode();
+  void stepSpine(const Code* code, Bindings* b);
+  void stepWing(const Code* code, Bindings* b);
+  void stepNode(Node* n);
+  void computePart(Node* n);
+  void contractNode(Node* n);
+  void contractConstant(Node* head, const NameResolution& r);
+  void returnValue();
+  void applyToArgument();
+  void applyFunction(Value g);
+  void applyNodeTo(Node* g, Value x);
+  void contractApplied(Node* g, Value x);
+  void contractLinearWithPending(Node* n, int arity);
+  void collect(const Code* code, Bindings* b, int stage);
+  void perform(const Code* code);
+  void callBuiltin(const BuiltinEntry& builtin, Node* redex);
+  void enter(const Callee* callee, Value* args);
+  void focusBody(const Operand& body, Bindings* from, int letter, Value x);
+  void storeMemo();
+  void takeContracted(const Contracted& r);
+  void pushArguments(const Code* code, Bindings* b, int from);
+
+  FrameStack stack_;
+  Term focus_;
+};
+
+NodeRef Machine::run(Node* term) {
+  focus_ = Term::ofNode(term);
+  for (;;) {
+    if (focus_.isCode()) {
+      const Code* code = focus_.code();
+      if (code->kind != CodeKind::Lambda || code->valueState != 1) {
+        stepCode();
+        continue;
+      }
+    } else if (!focus_.value().isClosure()) {
+      Node* n = focus_.value().node();
+      ensureAnnotated(n);
+      if (!valueNode(n)) {
+        stepNode(n);
+        continue;
+      }
+    }
+    // The focus is a value.
+    if (stack_.empty()) return NodeRef::adopt(toNode(focus_));
+    returnValue();
+  }
+}
+
+void Machine::pushArguments(const Code* code, Bindings* b, int from) {
+  for (int i = code->argCount - 1; i >= from; i--) stack_.pushArgument(operandTerm(code->args[i], b));
+}
+
+void Machine::takeContracted(const Contracted& r) {
+  for (int i = r.count - 1; i >= 0; i--) stack_.pushArgument(r.args[i]);
+  focus_ = r.head;
+}
+
+// --- code -----------------------------------------------------------------------
+
+void Machine::stepCode() {
+  const Code* code = focus_.code();
+  Bindings* b = focus_.bindings;
+  switch (code->kind) {
+    case CodeKind::Spine:
+      stepSpine(code, b);
+      return;
+    case CodeKind::Wing:
+      stepWing(code, b);
+      return;
+    case CodeKind::Lambda:
+      // Not known to be a value: its body is computed, as the term's is.
+      focus_ = Term::ofNode(buildTerm(code, b));
+      releaseBindings(b);
+      return;
+  }
+}
+
+void Machine::stepSpine(const Code* code, Bindings* b) {
+  if (code->hops != 0 && !headStillResolves(code)) [[unlikely]] {
+    // A constant the head was resolved through has been defined anew.
+    pushArguments(code, b, 0);
+    acquire(code->writtenHead);
+    focus_ = Term::ofNode(code->writtenHead);
+    releaseBindings(b);
+    return;
+  }
+  switch (code->head) {
+    case HeadKind::Builtin:
+    case HeadKind::Strict: {
+      int taken = code->argCount < code->callArity ? code->argCount : code->callArity;
+      pushArguments(code, b, taken);
+      collect(code, b, 0);
+      return;
+    }
+    case HeadKind::Combinator:
+      if (code->argCount >= code->callArity) {
+        int arity = code->callArity;
+        pushArguments(code, b, arity);
+        Term args[kMaxSpine];
+        for (int i = 0; i < arity; i++) args[i] = operandTerm(code->args[i], b);
+        releaseBindings(b);
+        takeContracted(contractCombinatorTerms(code->combinator, code->definition->get(), args));
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  pushArguments(code, b, 0);
+  focus_ = operandTerm(code->headPart, b);
+  releaseBindings(b);
+}
+
+void Machine::stepWing(const Code* code, Bindings* b) {
+  uint32_t need = lettersOf(code->body) & ~(uint32_t{1} << code->letter);
+  Bindings* kept = need == 0 ? nullptr : bindingsFor(need, b);
+  if (code->bound.valueState == 1) {
+    Value v = toValue(operandTerm(code->bound, b));
+    releaseBindings(b);
+    focusBody(code->body, kept, code->letter, v);
+    if (kept != nullptr) releaseBindings(kept);
+    return;
+  }
+  stack_.push(FrameKind::Wing, reinterpret_cast<uintptr_t>(code), kept);
+  focus_ = operandTerm(code->bound, b);
+  releaseBindings(b);
+}
+
+// The focus becomes `body` under `from` with `letter` bound to x.
+void Machine::focusBody(const Operand& body, Bindings* from, int letter, Value x) {
+  switch (body.kind) {
+    case Operand::Shared:
+      releaseValue(x);
+      acquire(body.node);
+      focus_ = Term::ofNode(body.node);
+      return;
+    case Operand::Letter:
+      if (body.letter == letter) {
+        focus_ = Term::of(x);
+      } else {
+        Value v = from->of(body.letter);
+        acquireValue(v);
+        releaseValue(x);
+        focus_ = Term::of(v);
+      }
+      return;
+    case Operand::Compiled:
+      focus_ = Term::ofCode(body.code, extend(body.code->letters, from, letter, x));
+      return;
+  }
+}
+
+// --- calls that take their arguments as values ---------------------------------------
+
+// Collects the operands of a call from `stage` on; the values collected so
+// far are Held frames on top.  `b` (consumed, may be null) holds what the
+// operands from `stage` on mention.
+void Machine::collect(const Code* code, Bindings* b, int stage) {
+  int taken = code->argCount < code->callArity ? code->argCount : code->callArity;
+  for (int i = stage; i < taken; i++) {
+    const Operand& op = code->args[i];
+    if (op.valueState == 1) {
+      stack_.pushHeld(toValue(operandTerm(op, b)));
+      continue;
+    }
+    uint32_t rest = code->restLetters[i];
+    Bindings* keep = rest == 0 ? nullptr : bindingsFor(rest, b);
+    stack_.push(FrameKind::Call, reinterpret_cast<uintptr_t>(code), keep, static_cast<uint8_t>(i + 1));
+    focus_ = operandTerm(op, b);
+    if (b != nullptr) releaseBindings(b);
+    return;
+  }
+  if (b != nullptr) releaseBindings(b);
+  perform(code);
+}
+
+void Machine::perform(const Code* code) {
+  int taken = code->argCount < code->callArity ? code->argCount : code->callArity;
+  Value args[kMaxSpine];
+  for (int i = taken - 1; i >= 0; i--) args[i] = Value{stack_.pop().bits};
+  Node* head = code->headPart.node;
+  if (code->argCount < code->callArity) {
+    // A partial application whose arguments are values is a value.
+    Node* n = head;
+    acquire(n);
+    for (int i = 0; i < taken; i++) n = ownedCell(n, nodeOf(args[i]));
+    focus_ = Term::ofNode(n);
+    return;
+  }
+  if (code->head == HeadKind::Builtin) {
+    Node* redex = head;
+    acquire(redex);
+    for (int i = 0; i < taken; i++) {
+      redex = adoptingCell(redex, nodeOf(args[i]));
+      acquire(redex);
+    }
+    callBuiltin(*code->builtin, redex);
+    return;
+  }
+  const Callee* callee = code->callee;
+  Node* definition = code->definition->get();
+  if (callee == nullptr || callee->definition != definition) callee = code->callee = calleeOf(definition);
+  enter(callee, args);
+}
+
+// Calls a builtin's handler with its redex (consumed).
+void Machine::callBuiltin(const BuiltinEntry& builtin, Node* redex) {
+  NodeRef result = builtin.handler(NodeRef::adopt(redex));
+  Node* r = result.get();
+  if (isApplication(r)) {
+    const Node* g = functionOf(r);
+    // A failure record (or a closure marker) ends the evaluation at once.
+    if (isLeaf(g) && (leafChars(g)[0] == ']' || leafChars(g)[0] == ')')) stack_.clear();
+  }
+  focus_ = Term::ofNode(result.detach());
+}
+
+// Enters a global function's body with its arguments (consumed, values).
+void Machine::enter(const Callee* callee, Value* args) {
+  Value byLetter[26];
+  uint32_t given = 0;
+  for (int i = 0; i < callee->arity; i++) {
+    int letter = callee->params[i];
+    uint32_t bit = uint32_t{1} << letter;
+    // A later parameter of the same letter shadows an earlier one.
+    if (given & bit) releaseValue(byLetter[letter]);
+    byLetter[letter] = args[i];
+    given |= bit;
+  }
+  const Operand& body = callee->body;
+  uint32_t used = lettersOf(body);
+  for (uint32_t unused = given & ~used; unused != 0; unused &= unused - 1)
+    releaseValue(byLetter[__builtin_ctz(unused)]);
+  switch (body.kind) {
+    case Operand::Shared:
+      acquire(body.node);
+      focus_ = Term::ofNode(body.node);
+      return;
+    case Operand::Letter:
+      focus_ = Term::of(byLetter[body.letter]);
+      return;
+    case Operand::Compiled: {
+      Bindings* b = newBindings(used);
+      Value* out = b->values();
+      for (uint32_t rest = used; rest != 0; rest &= rest - 1) *out++ = byLetter[__builtin_ctz(rest)];
+      focus_ = Term::ofCode(body.code, b);
+      return;
+    }
+  }
+}
+
+// --- values meeting their frames ----------------------------------------------------
+
+// The code and bindings (borrowed) of a lambda value, if it is one the
+// machine applies without building it.
+bool lambdaOf(Term v, const Code*& code, Bindings*& b) {
+  if (v.isCode()) {
+    code = v.code();
+    b = v.bindings;
+    return true;
+  }
+  Value value = v.value();
+  if (value.isClosure()) {
+    code = value.closure()->code;
+    b = value.closure()->bindings;
+    return true;
+  }
+  Node* n = value.node();
+  if (binderShape(n) != 'u') return false;
+  code = lambdaCodeOf(n);
+  b = nullptr;
+  return code != nullptr;
+}
+
+void Machine::returnValue() {
+  Frame& top = stack_.top();
+  switch (top.kind) {
+    case FrameKind::Call: {
+      Frame f = stack_.pop();
+      stack_.pushHeld(toValue(focus_));
+      focus_ = Term{};
+      collect(reinterpret_cast<const Code*>(f.bits), f.bindings, f.stage);
+      return;
+    }
+    case FrameKind::Argument:
+      applyToArgument();
+      return;
+    case FrameKind::Function: {
+      Frame f = stack_.pop();
+      applyFunction(Value{f.bits});
+      return;
+    }
+    case FrameKind::Memo:
+      storeMemo();
+      return;
+    case FrameKind::Wing: {
+      Frame f = stack_.pop();
+      const Code* code = reinterpret_cast<const Code*>(f.bits);
+      Value v = toValue(focus_);
+      focusBody(code->body, f.bindings, code->letter, v);
+      if (f.bindings != nullptr) releaseBindings(f.bindings);
+      return;
+    }
+    case FrameKind::Held:
+      break;
+  }
+  checkFailure(kCoreModule, 3258);
+}
+
+// The focus, a value, meets an argument frame.
+void Machine::applyToArgument() {
+  Term v = focus_;
+  const Code* lambda;
+  Bindings* lb;
+  if (lambdaOf(v, lambda, lb)) {
+    Frame& top = stack_.top();
+    Term x{top.bits, top.bindings};
+    if (!knownValue(x)) {
+      // A lambda computes its argument first.
+      top.kind = FrameKind::Function;
+      top.bits = toValue(v).bits;
+      top.bindings = nullptr;
+      focus_ = x;
+      return;
+    }
+    stack_.pop();
+    focusBody(lambda->body, lb, lambda->letter, toValue(x));
+    releaseTerm(v);
+    return;
+  }
+  // Closures are lambdas, so v is a Node.
+  Node* n = v.value().node();
+  Node* head = headOf(n);
+  int arity = storedArityOrOne(n);
+  if (isLinearHeadLeaf(head) && stack_.pendingArguments(arity) == arity) {
+    contractLinearWithPending(n, arity);
+    return;
+  }
+  Frame& top = stack_.top();
+  Term x{top.bits, top.bindings};
+  if (!knownValue(x)) {
+    // (v x) with work: a head that is not linear computes its argument,
+    // and so does a linear one that is not given all it takes.
+    top.kind = FrameKind::Function;
+    top.bits = v.bits;
+    top.bindings = nullptr;
+    focus_ = x;
+    return;
+  }
+  stack_.pop();
+  applyNodeTo(n, toValue(x));
+}
+
+// The value g of a function frame is applied to the value in focus.
+void Machine::applyFunction(Value g) {
+  Value x = toValue(focus_);
+  const Code* lambda;
+  Bindings* lb;
+  if (lambdaOf(Term::of(g), lambda, lb)) {
+    focusBody(lambda->body, lb, lambda->letter, x);
+    releaseValue(g);
+    return;
+  }
+  applyNodeTo(g.node(), x);
+}
+
+// g (held) applied to the value x (consumed).
+void Machine::applyNodeTo(Node* g, Value x) {
+  if (storedArityOrOne(g) == 1) {
+    contractApplied(g, x);
+    return;
+  }
+  // A partial application of values is a value.
+  focus_ = Term::ofNode(ownedCell(g, nodeOf(x)));
+}
+
+// (g x) is saturated: g a value taking one more argument, x a value.
+void Machine::contractApplied(Node* g, Value x) {
+  Node* head = headOf(g);
+  if (isLeaf(head) && !isConstantAnnotated(head)) {
+    unsigned char first = static_cast<unsigned char>(leafChars(head)[0]);
+    bool named = !((first >= '0' && first <= '9') || first == '(' || first == ' ' || first == ')' ||
+                   first == ']' || first == '[' || first == '\\' || first == '{' || first == 0);
+    if (named) {
+      const NameResolution& r = resolveName(head);
+      if (r.builtin != nullptr) {
+        Node* redex = adoptingCell(g, nodeOf(x));
+        acquire(redex);
+        callBuiltin(*r.builtin, redex);
+        return;
+      }
+      if (r.definition != nullptr && !isLinearHeadLeaf(head) && r.combinator == 0) {
+        NodeSpine s = splitSpine(g);
+        Value args[kMaxSpine];
+        for (int i = 0; i < s.count; i++) {
+          acquire(s.args[i]);
+          args[i] = Value::ofNode(s.args[i]);
+        }
+        args[s.count] = x;
+        Node* definition = r.definition->get();
+        release(g);
+        enter(calleeOf(definition), args);
+        return;
+      }
+    }
+  }
+  // Any other head: the redex is built and contracted as a term.
+  focus_ = Term::ofNode(ownedCell(g, nodeOf(x)));
+}
+
+// n (held by the focus), a partial application of a linear head lacking
+// `arity` arguments, takes the arguments waiting on top.
+void Machine::contractLinearWithPending(Node* n, int arity) {
+  NodeSpine s = splitSpine(n);
+  const NameResolution& r = resolveName(s.head);
+  if (r.combinator != 0 && s.count + arity < kMaxSpine) {
+    Term args[kMaxSpine];
+    for (int i = 0; i < s.count; i++) {
+      acquire(s.args[i]);
+      args[i] = Term::ofNode(s.args[i]);
+    }
+    for (int i = 0; i < arity; i++) {
+      Frame f = stack_.pop();
+      args[s.count + i] = Term{f.bits, f.bindings};
+    }
+    char key = r.combinator;
+    Node* definition = r.definition->get();
+    release(n);
+    takeContracted(contractCombinatorTerms(key, definition, args));
+    return;
+  }
+  // Contracted by its definition: the whole redex is built.
+  Node* e = n;
+  for (int i = 0; i < arity; i++) {
+    Frame f = stack_.pop();
+    e = ownedCell(e, toNode(Term{f.bits, f.bindings}));
+  }
+  focus_ = Term::ofNode(e);
+}
+
+// --- terms --------------------------------------------------------------------------
+
+// One step on a Node that is not a value (held by the focus).
+void Machine::stepNode(Node* n) {
+  int arity = storedArity(n);
+  if (arity < 0) {
+    // More arguments than the head takes: the function part first, down
+    // to the part that takes no more than it has.
+    Node* m = n;
+    do {
+      Node* x = argumentOf(m);
+      acquire(x);
+      stack_.pushArgument(Term::ofNode(x));
+      m = functionOf(m);
+    } while (isApplication(m) && !isConstantAnnotated(m) && storedArity(m) < 0);
+    acquire(m);
+    release(n);
+    focus_ = Term::ofNode(m);
+    return;
+  }
+  if (arity == 0) {
+    if (hasWork(n) && !headIsLinear(n)) computePart(n);
+    else contractNode(n);
+    return;
+  }
+  // A partial application that still holds work.  A linear head takes the
+  // arguments waiting for it unevaluated; otherwise its parts are computed.
+  if (headIsLinear(n) && stack_.pendingArguments(arity) == arity) {
+    contractLinearWithPending(n, arity);
+    return;
+  }
+  Node* g = functionOf(n);
+  Node* x = argumentOf(n);
+  acquire(g);
+  acquire(x);
+  if (isValue(g)) {
+    stack_.pushFunction(Value::ofNode(g));
+    focus_ = Term::ofNode(x);
+  } else {
+    stack_.pushArgument(Term::ofNode(x));
+    focus_ = Term::ofNode(g);
+  }
+  release(n);
+}
+
+// n (held) is saturated, has work and a head that is not linear: the part
+// holding the work is computed first.
+void Machine::computePart(Node* n) {
+  Node* g = functionOf(n);
+  if (binderShape(n) == 'i') {
+    // A wing whose bound value is still to be computed: compute it, then
+    // give it to the lambda form of the same binder.
+    Node* bound = argumentOf(g);
+    if (isValue(bound)) {
+      contractNode(n);
+      return;
+    }
+    stack_.pushFunction(Value::ofNode(lambdaForm(argumentOf(functionOf(g)), argumentOf(n)).detach()));
+    acquire(bound);
+    focus_ = Term::ofNode(bound);
+    release(n);
+    return;
+  }
+  if (!isConstantAnnotated(g) && hasWork(g)) {
+    acquire(argumentOf(n));
+    stack_.pushArgument(Term::ofNode(argumentOf(n)));
+    acquire(g);
+    focus_ = Term::ofNode(g);
+  } else {
+    acquire(g);
+    stack_.pushFunction(Value::ofNode(g));
+    acquire(argumentOf(n));
+    focus_ = Term::ofNode(argumentOf(n));
+  }
+  release(n);
+}
+
+// Contracts the saturated redex n (held by the focus).
+void Machine::contractNode(Node* n) {
+  NodeSpine s = splitSpine(n);
+  Node* head = s.head;
+  NodeRef redex = NodeRef::adopt(n);  // keeps the spine's parts alive
+  if (isConstantAnnotated(head)) {
+    QUORL_CHECK(s.count == 1, 3258);
+    focus_ = Term::ofNode(unfoldConstant(NodeRef(head), NodeRef(s.args[0])).detach());
+    return;
+  }
+  QUORL_CHECK(isLeaf(head), 3258);
+  const char* text = leafChars(head);
+  switch (text[0]) {
+    case '0': case '1': case '2': case '3': case '4':
+    case '5': case '6': case '7': case '8': case '9':
+      focus_ = Term::ofNode(unfoldNumber(head).detach());
+      return;
+    case '(':
+      focus_ = Term::ofNode(unfoldByteBlock(head).detach());
+      return;
+    case ' ':
+      focus_ = Term::ofNode(unfoldReal(head, NodeRef(s.args[0])).detach());
+      return;
+    case ']':
+      focus_ = Term::ofNode(leaf("]" + std::string(NodeRef(s.args[0]).text())).detach());
+      stack_.clear();
+      return;
+    case ')': {
+      // (")name" v): v is the value of the constant `name`.
+      Node* value = s.args[0];
+      QUORL_CHECK(valueNode(value), 3304);
+      std::string_view name = text + 1;
+      QUORL_CHECK(findDefinition(name) != nullptr, 3303);
+      QUORL_CHECK(nullaryNames().count(name) == 0, 3309);
+      NodeRef stored = binderShape(value) == 'u'
+                           ? apply(apply(sharedLeaf('B'), sharedLeaf('I')), NodeRef(value))
+                           : NodeRef(value);
+      setDefinition(name, stored);
+      focus_ = Term::ofNode(stored.detach());
+      return;
+    }
+    default:
+      break;
+  }
+  if (isSingle(head, '\\') && s.count == 3) {
+    // ((\ v) body) a
+    Node* lambda = functionOf(n);
+    acquire(s.args[2]);
+    Value a = Value::ofNode(s.args[2]);
+    if (const Code* code = lambdaCodeOf(lambda)) {
+      focusBody(code->body, nullptr, code->letter, a);
+      return;
+    }
+    focus_ = Term::ofNode(
+        substitute(NodeRef(s.args[1]), NodeRef::adopt(a.node()), leafChars(s.args[0])[0]).detach());
+    return;
+  }
+  if (isSingle(head, '{') && s.count == 3) {
+    // ((({ v) bound) body)
+    Node* variable = s.args[0];
+    Node* bound = s.args[1];
+    Node* body = s.args[2];
+    if (!isValue(bound)) {
+      stack_.pushFunction(Value::ofNode(lambdaForm(variable, body).detach()));
+      acquire(bound);
+      focus_ = Term::ofNode(bound);
+      return;
+    }
+    focus_ = Term::ofNode(substitute(NodeRef(body), NodeRef(bound), leafChars(variable)[0]).detach());
+    return;
+  }
+  const NameResolution& r = resolveName(head);
+  if (r.builtin != nullptr) {
+    QUORL_CHECK(s.count == r.builtin->arity, 3258);
+    callBuiltin(*r.builtin, redex.detach());
+    return;
+  }
+  QUORL_CHECK(r.definition != nullptr, 8163);
+  if (s.count == 0) {
+    contractConstant(head, r);
+    return;
+  }
+  Node* definition = r.definition->get();
+  if (r.combinator != 0) {
+    if (isLinearHeadLeaf(head)) {
+      Term args[kMaxSpine];
+      for (int i = 0; i < s.count; i++) {
+        acquire(s.args[i]);
+        args[i] = Term::ofNode(s.args[i]);
+      }
+      takeContracted(contractCombinatorTerms(r.combinator, definition, args));
+    } else {
+      focus_ = Term::ofNode(contractCombinator(r.combinator, definition, s.args).detach());
+    }
+    return;
+  }
+  if (isLinearHeadLeaf(head)) {
+    // A linear function of the program's own: its arguments may be work
+    // still to do, so they are substituted as they are.
+    Node* body = definition;
+    Node* values[26];
+    uint32_t letters = 0;
+    for (int i = 0; i < s.count; i++) {
+      QUORL_CHECK(binderShape(body) == 'u', 3340);
+      int letter = leafChars(argumentOf(functionOf(body)))[0] - 'a';
+      values[letter] = s.args[i];
+      letters |= uint32_t{1} << letter;
+      body = argumentOf(body);
+    }
+    focus_ = Term::ofNode(substituteLetters(body, letters, values).detach());
+    return;
+  }
+  Value args[kMaxSpine];
+  for (int i = 0; i < s.count; i++) {
+    acquire(s.args[i]);
+    args[i] = Value::ofNode(s.args[i]);
+  }
+  enter(calleeOf(definition), args);
+}
+
+// A name defined without parameters: computed once, then remembered in
+// the definition table.
+void Machine::contractConstant(Node* head, const NameResolution& r) {
+  NodeRef* slot = r.definition;
+  Node* body = slot->get();
+  if (isBlackHole(body)) {
+    focus_ = Term::ofNode(cycleRecord(leafChars(head)).detach());
+    stack_.clear();
+    return;
+  }
+  ensureAnnotated(body);
+  if (r.nullary || valueNode(body)) {
+    acquire(body);
+    focus_ = Term::ofNode(body);
+    return;
+  }
+  acquire(body);
+  *slot = NodeRef(blackHole());
+  noteDefinitionsChanged();
+  acquire(head);
+  stack_.push(FrameKind::Memo, reinterpret_cast<uintptr_t>(head), nullptr);
+  focus_ = Term::ofNode(body);
+}
+
+// The value in focus is the constant of the Memo frame on top.
+void Machine::storeMemo() {
+  Frame f = stack_.pop();
+  NodeRef name = NodeRef::adopt(reinterpret_cast<Node*>(f.bits));
+  NodeRef value = NodeRef::adopt(toNode(focus_));
+  std::string_view key = leafChars(name.get());
+  QUORL_CHECK(findDefinition(key) != nullptr, 3303);
+  QUORL_CHECK(nullaryNames().count(key) == 0, 3309);
+  // A lambda stored as it is would read as a function of one more
+  // parameter; ((B I) v) is the same function with none.
+  NodeRef stored = binderShape(value.get()) == 'u'
+                       ? apply(apply(sharedLeaf('B'), sharedLeaf('I')), std::move(value))
+                       : std::move(value);
+  setDefinition(key, stored);
+  focus_ = Term::ofNode(stored.detach());
+}
+
+}  // namespace
+
+NodeRef evaluate(NodeRef term) {
+  Machine machine;
+  return machine.run(term.detach());
+}
+
+}  // namespace quorl

@@ -1,0 +1,133 @@
+// Bindings and closures: counts, iterative freeing, and their terms.
+#include "eval/values.hpp"
+
+#include <vector>
+
+#include "eval/code.hpp"
+#include "eval/substitute.hpp"
+
+namespace quorl {
+
+namespace {
+
+// Closures can hold bindings that hold closures, as deep as a program
+// nests them (a continuation built step by step), so freeing and building
+// terms walk with explicit stacks.  Made on first need, never torn down.
+constinit std::vector<Bindings*>* dyingBindings = nullptr;
+
+void freeBindingsCell(Bindings* b) { releaseCell(b, bindingsBytes(b->letters)); }
+
+// Drops one count of each value; closures that die hand their bindings to
+// the caller's list instead of freeing them here.
+void dropValues(Bindings* b, std::vector<Bindings*>& dying) {
+  Value* values = b->values();
+  int n = __builtin_popcount(b->letters);
+  for (int i = 0; i < n; i++) {
+    Value v = values[i];
+    if (!v.isClosure()) {
+      release(v.node());
+      continue;
+    }
+    Closure* c = v.closure();
+    if (--c->count != 0) continue;
+    if (c->term != nullptr) release(c->term);
+    if (--c->bindings->count == 0) dying.push_back(c->bindings);
+    releaseCell(c, sizeof(Closure));
+  }
+}
+
+}  // namespace
+
+void destroyBindings(Bindings* b) {
+  if (dyingBindings == nullptr) dyingBindings = new std::vector<Bindings*>();
+  std::vector<Bindings*>& dying = *dyingBindings;
+  // Re-entered from dropValues' releases only through Nodes, which never
+  // hold bindings, so one shared list serves.
+  size_t base = dying.size();
+  dying.push_back(b);
+  while (dying.size() > base) {
+    Bindings* next = dying.back();
+    dying.pop_back();
+    dropValues(next, dying);
+    freeBindingsCell(next);
+  }
+}
+
+void destroyClosure(Closure* c) {
+  if (c->term != nullptr) release(c->term);
+  Bindings* b = c->bindings;
+  releaseCell(c, sizeof(Closure));
+  releaseBindings(b);
+}
+
+Bindings* bindingsFor(uint32_t letters, Bindings* from) {
+  if (from->letters == letters) {
+    acquireBindings(from);
+    return from;
+  }
+  Bindings* b = newBindings(letters);
+  Value* out = b->values();
+  for (uint32_t rest = letters; rest != 0; rest &= rest - 1) {
+    Value v = from->of(__builtin_ctz(rest));
+    acquireValue(v);
+    *out++ = v;
+  }
+  return b;
+}
+
+Closure* newClosure(const Code* lambda, Bindings* bindings) {
+  auto* c = static_cast<Closure*>(allocateCell(sizeof(Closure)));
+  c->count = 1;
+  c->code = lambda;
+  c->bindings = bindings;
+  c->term = nullptr;
+  return c;
+}
+
+namespace {
+
+// Builds the term of every closure reachable from `root` through bindings
+// that has none yet, innermost first.
+void buildClosureTerms(Closure* root) {
+  std::vector<Closure*> work{root};
+  while (!work.empty()) {
+    Closure* c = work.back();
+    if (c->term != nullptr) {
+      work.pop_back();
+      continue;
+    }
+    bool ready = true;
+    const Bindings* b = c->bindings;
+    int n = __builtin_popcount(b->letters);
+    for (int i = 0; i < n; i++) {
+      Value v = b->values()[i];
+      if (v.isClosure() && v.closure()->term == nullptr) {
+        work.push_back(v.closure());
+        ready = false;
+      }
+    }
+    if (!ready) continue;
+    work.pop_back();
+    Node* values[26];
+    termsOfBindings(b, c->code->letters, values);
+    c->term = substituteLetters(c->code->term, c->code->letters, values).detach();
+  }
+}
+
+}  // namespace
+
+Node* termOf(Value v) {
+  if (!v.isClosure()) return v.node();
+  Closure* c = v.closure();
+  if (c->term == nullptr) buildClosureTerms(c);
+  return c->term;
+}
+
+void termsOfBindings(const Bindings* b, uint32_t letters, Node** out) {
+  for (uint32_t rest = letters; rest != 0; rest &= rest - 1) {
+    int letter = __builtin_ctz(rest);
+    out[letter] = termOf(b->of(letter));
+  }
+}
+
+}  // namespace quorl

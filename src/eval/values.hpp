@@ -1,0 +1,118 @@
+// What the reduction machine holds besides terms: the values of a body's
+// letters, and lambdas kept as their code with those values.
+//
+// Substituting a called body builds a copy of every cell that mentions a
+// parameter, only for the machine to take most of it apart again at once.
+// The machine instead works on a body's code under its bindings (the
+// values of the letters it mentions) and builds a term only where one is
+// needed: a value stored into a term, handed to a builtin, remembered or
+// returned.  Building it then gives exactly the term substitution would
+// have given, since substitution is pure and every value is closed.
+//
+// A lambda value that nobody has needed as a term yet is a Closure.  Its
+// term, once built, is kept, so that a value has one identity however
+// often it is used (`raws` tells Nodes apart).
+#pragma once
+
+#include <cstdint>
+
+#include "term/node.hpp"
+#include "term/pool.hpp"
+
+namespace quorl {
+
+struct Code;
+struct Bindings;
+struct Closure;
+
+// A value: a Node (bit 0 clear) or a Closure (bit 0 set).  A Value held by
+// the machine owns one count.
+struct Value {
+  uintptr_t bits = 0;
+
+  static Value ofNode(Node* n) { return Value{reinterpret_cast<uintptr_t>(n)}; }
+  static Value ofClosure(Closure* c) { return Value{reinterpret_cast<uintptr_t>(c) | 1}; }
+  bool isClosure() const { return bits & 1; }
+  Node* node() const { return reinterpret_cast<Node*>(bits); }
+  Closure* closure() const { return reinterpret_cast<Closure*>(bits & ~uintptr_t{1}); }
+  explicit operator bool() const { return bits != 0; }
+};
+
+// The values of a set of letters, in letter order.  Shared by count.
+struct Bindings {
+  uint32_t count;
+  uint32_t letters;  // bit 0 = 'a'
+
+  Value* values() { return reinterpret_cast<Value*>(this + 1); }
+  const Value* values() const { return reinterpret_cast<const Value*>(this + 1); }
+  // The value of a letter the bindings hold (0 = 'a').
+  Value of(int letter) const {
+    return values()[__builtin_popcount(letters & ((uint32_t{1} << letter) - 1))];
+  }
+};
+
+// A lambda form's code with the values of its free letters.
+struct Closure {
+  uint32_t count;
+  const Code* code;    // a lambda form
+  Bindings* bindings;  // exactly the letters the lambda mentions
+  Node* term;          // the lambda as a term, once built (holds a count)
+};
+
+// --- counts -----------------------------------------------------------------
+
+void destroyBindings(Bindings* b);  // frees values iteratively
+void destroyClosure(Closure* c);
+
+inline void acquireBindings(Bindings* b) { b->count++; }
+inline void releaseBindings(Bindings* b) {
+  if (--b->count == 0) destroyBindings(b);
+}
+
+inline void acquireValue(Value v) {
+  if (v.isClosure()) v.closure()->count++;
+  else acquire(v.node());
+}
+inline void releaseValue(Value v) {
+  if (v.isClosure()) {
+    Closure* c = v.closure();
+    if (--c->count == 0) destroyClosure(c);
+  } else {
+    release(v.node());
+  }
+}
+
+// --- construction -------------------------------------------------------------
+
+inline size_t bindingsBytes(uint32_t letters) {
+  return sizeof(Bindings) + __builtin_popcount(letters) * sizeof(Value);
+}
+
+// New bindings of `letters` with count 1; the caller fills every value.
+inline Bindings* newBindings(uint32_t letters) {
+  auto* b = static_cast<Bindings*>(allocateCell(bindingsBytes(letters)));
+  b->count = 1;
+  b->letters = letters;
+  return b;
+}
+
+// Bindings of exactly `letters`, taken from `from`, which holds them all:
+// `from` itself when it holds no more, else a copy of the part needed.  The
+// result holds a count for the caller.  Keeping bindings to what their code
+// mentions keeps a value's count what substitution would have made it, so
+// that a builtin can still tell when only its call holds a value.
+Bindings* bindingsFor(uint32_t letters, Bindings* from);
+
+Closure* newClosure(const Code* lambda, Bindings* bindings);  // takes the count on bindings
+
+// --- terms --------------------------------------------------------------------
+
+// The term of a value, built on first need (a Node is its own term).  The
+// result is borrowed from the value.
+Node* termOf(Value v);
+
+// The values of `letters` as Nodes, indexed by letter, for substitution;
+// closures among them get their terms.  Borrowed from the bindings.
+void termsOfBindings(const Bindings* b, uint32_t letters, Node** out);
+
+}  // namespace quorl
