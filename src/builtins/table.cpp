@@ -10,6 +10,7 @@
 #include "compile/runtime_definition.hpp"
 #include "eval/kinds.hpp"
 #include "numbers/arith_builtins.hpp"
+#include "numbers/word_arith.hpp"
 
 namespace quorl {
 
@@ -147,8 +148,20 @@ const Row kRows[] = {
     {"ewouldblock", 0, bridgeHandler("ewouldblock")},
 };
 
+// Builtins that answer machine-word operands without their redex.
+struct Shortcut {
+  const char* name;
+  BuiltinShortcut shortcut;
+};
+const Shortcut kShortcuts[] = {
+    {"plus", plusWords}, {"dash", dashWords}, {"mult", multWords},
+    {"over", overWords}, {"cent", centWords}, {"less", lessWords},
+    {"gteq", gteqWords}, {"same", sameWords}, {"diff", diffWords},
+};
+
 void fillRows(BuiltinMap& rows) {
   for (const Row& row : kRows) rows.emplace(row.name, BuiltinEntry{row.arity, row.handler});
+  for (const Shortcut& s : kShortcuts) rows.at(s.name).shortcut = s.shortcut;
 }
 
 }  // namespace

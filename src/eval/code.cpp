@@ -206,6 +206,13 @@ Code* buildSpine(Node* n) {
       }
     }
   }
+  if (code->head == HeadKind::Builtin && code->builtin->shortcut != nullptr && count == 2 &&
+      code->callArity == 2) {
+    auto asIs = [](const Operand& op) {
+      return op.kind == Operand::Letter || (op.kind == Operand::Shared && op.valueState == 1);
+    };
+    code->immediate = asIs(code->args[0]) && asIs(code->args[1]);
+  }
   // What a call in progress still needs after each operand.
   if (code->head == HeadKind::Builtin || code->head == HeadKind::Strict) {
     int taken = count < code->callArity ? count : code->callArity;
@@ -330,6 +337,17 @@ const Callee* calleeOf(Node* definition) {
     body = argumentOf(body);
   }
   callee->body = compileOperand(body);
+  callee->bodyLetters = lettersOf(callee->body);
+  int giver[26];
+  for (int i = 0; i < callee->arity; i++) giver[callee->params[i]] = i;
+  uint16_t used = 0;
+  int k = 0;
+  for (uint32_t rest = callee->bodyLetters; rest != 0; rest &= rest - 1) {
+    int i = giver[__builtin_ctz(rest)];
+    callee->argumentOfBinding[k++] = static_cast<uint8_t>(i);
+    used |= static_cast<uint16_t>(1 << i);
+  }
+  callee->unusedArguments = static_cast<uint16_t>(((1 << callee->arity) - 1) & ~used);
   acquire(definition);
   c.callees.emplace(definition, callee);
   return callee;

@@ -55,6 +55,10 @@ struct Code {
   int8_t valueState = 0;     // as Operand::valueState, for the whole part
   char combinator = 0;       // HeadKind::Combinator: its key
   uint8_t callArity = 0;     // Builtin and Strict: arguments taken
+  // Builtin: a two-argument builtin with a shortcut, given two operands
+  // that are values as they stand (letters or shared values), so that it
+  // can be answered where it stands.
+  bool immediate = false;
   uint32_t letters = 0;      // the letters the part mentions
   Node* term = nullptr;      // the part of the body (held)
   Operand headPart;          // Spine: the head (a letter, shared node or code)
@@ -92,6 +96,12 @@ struct Callee {
   uint8_t arity = 0;
   uint8_t params[kMaxArity] = {};  // outermost first, 0 = 'a'
   Operand body;
+  // The body's bindings in letter order: which argument gives each one
+  // (a later parameter of the same letter shadows an earlier one), and the
+  // arguments the body does not use.
+  uint32_t bodyLetters = 0;
+  uint8_t argumentOfBinding[kMaxArity] = {};
+  uint16_t unusedArguments = 0;
 };
 
 // The operand of a term that is part of a body (annotated, closed values

@@ -170,6 +170,41 @@ Term operandTerm(const Operand& op, Bindings* b) {
   }
 }
 
+// The answer of an immediate builtin operand (code.hpp) under bindings
+// (borrowed), or null when its shortcut does not apply.
+Node* immediateResult(const Code* code, Bindings* b) {
+  const Node* operands[2];
+  for (int i = 0; i < 2; i++) {
+    const Operand& op = code->args[i];
+    if (op.kind == Operand::Shared) {
+      operands[i] = op.node;
+      continue;
+    }
+    Value v = b->of(op.letter);
+    if (v.isClosure()) return nullptr;
+    operands[i] = v.node();
+  }
+  return code->builtin->shortcut(operands[0], operands[1]);
+}
+
+// The answer of K or H, the Prelude's, given the two arguments waiting:
+// K a b is a, H a b is I b, that is b.  The other argument is never built.
+bool selectsPending(const Node* leaf, int& kept) {
+  const char* text = leafChars(leaf);
+  if ((text[0] != 'K' && text[0] != 'H') || text[1] != '\0') return false;
+  const NameResolution& r = resolveName(const_cast<Node*>(leaf));
+  if (r.combinator == 'K') {
+    kept = 0;
+    return true;
+  }
+  if (r.combinator != 'H') return false;
+  Node* answer = argumentOf(r.definition->get());  // ((\ a) I)
+  if (!isLeaf(answer) || leafChars(answer)[0] != 'I' || leafChars(answer)[1] != '\0') return false;
+  if (resolveName(answer).combinator != 'I') return false;
+  kept = 1;
+  return true;
+}
+
 // --- the machine -------------------------------------------------------------------
 
 class Machine {
@@ -343,6 +378,12 @@ void Machine::collect(const Code* code, Bindings* b, int stage) {
       stack_.pushHeld(toValue(operandTerm(op, b)));
       continue;
     }
+    if (op.kind == Operand::Compiled && op.code->immediate) {
+      if (Node* r = immediateResult(op.code, b)) {
+        stack_.pushHeld(Value::ofNode(r));
+        continue;
+      }
+    }
     uint32_t rest = code->restLetters[i];
     Bindings* keep = rest == 0 ? nullptr : bindingsFor(rest, b);
     stack_.push(FrameKind::Call, reinterpret_cast<uintptr_t>(code), keep, static_cast<uint8_t>(i + 1));
@@ -368,13 +409,22 @@ void Machine::perform(const Code* code) {
     return;
   }
   if (code->head == HeadKind::Builtin) {
+    const BuiltinEntry& builtin = *code->builtin;
+    if (builtin.shortcut != nullptr && !args[0].isClosure() && !args[1].isClosure()) {
+      if (Node* r = builtin.shortcut(args[0].node(), args[1].node())) {
+        release(args[0].node());
+        release(args[1].node());
+        focus_ = Term::ofNode(r);
+        return;
+      }
+    }
     Node* redex = head;
     acquire(redex);
     for (int i = 0; i < taken; i++) {
       redex = adoptingCell(redex, nodeOf(args[i]));
       acquire(redex);
     }
-    callBuiltin(*code->builtin, redex);
+    callBuiltin(builtin, redex);
     return;
   }
   const Callee* callee = code->callee;
@@ -397,32 +447,22 @@ void Machine::callBuiltin(const BuiltinEntry& builtin, Node* redex) {
 
 // Enters a global function's body with its arguments (consumed, values).
 void Machine::enter(const Callee* callee, Value* args) {
-  Value byLetter[26];
-  uint32_t given = 0;
-  for (int i = 0; i < callee->arity; i++) {
-    int letter = callee->params[i];
-    uint32_t bit = uint32_t{1} << letter;
-    // A later parameter of the same letter shadows an earlier one.
-    if (given & bit) releaseValue(byLetter[letter]);
-    byLetter[letter] = args[i];
-    given |= bit;
-  }
+  for (unsigned unused = callee->unusedArguments; unused != 0; unused &= unused - 1)
+    releaseValue(args[__builtin_ctz(unused)]);
   const Operand& body = callee->body;
-  uint32_t used = lettersOf(body);
-  for (uint32_t unused = given & ~used; unused != 0; unused &= unused - 1)
-    releaseValue(byLetter[__builtin_ctz(unused)]);
   switch (body.kind) {
     case Operand::Shared:
       acquire(body.node);
       focus_ = Term::ofNode(body.node);
       return;
     case Operand::Letter:
-      focus_ = Term::of(byLetter[body.letter]);
+      focus_ = Term::of(args[callee->argumentOfBinding[0]]);
       return;
     case Operand::Compiled: {
-      Bindings* b = newBindings(used);
+      Bindings* b = newBindings(callee->bodyLetters);
       Value* out = b->values();
-      for (uint32_t rest = used; rest != 0; rest &= rest - 1) *out++ = byLetter[__builtin_ctz(rest)];
+      int n = __builtin_popcount(callee->bodyLetters);
+      for (int k = 0; k < n; k++) out[k] = args[callee->argumentOfBinding[k]];
       focus_ = Term::ofCode(body.code, b);
       return;
     }
@@ -510,6 +550,15 @@ void Machine::applyToArgument() {
   }
   // Closures are lambdas, so v is a Node.
   Node* n = v.value().node();
+  int kept;
+  if (isLeaf(n) && stack_.pendingArguments(2) == 2 && selectsPending(n, kept)) {
+    Frame first = stack_.pop();
+    Frame second = stack_.pop();
+    releaseTerm(Term{kept == 0 ? second.bits : first.bits, kept == 0 ? second.bindings : first.bindings});
+    focus_ = kept == 0 ? Term{first.bits, first.bindings} : Term{second.bits, second.bindings};
+    release(n);
+    return;
+  }
   Node* head = headOf(n);
   int arity = storedArityOrOne(n);
   if (isLinearHeadLeaf(head) && stack_.pendingArguments(arity) == arity) {

@@ -24,8 +24,8 @@ namespace quorl {
 // A value (bindings null), or code under bindings.  Owns one count on
 // whichever it holds.
 struct Term {
-  uintptr_t bits = 0;
-  Bindings* bindings = nullptr;
+  uintptr_t bits;  // no initializers: arrays of terms cost nothing to make
+  Bindings* bindings;
 
   static Term of(Value v) { return Term{v.bits, nullptr}; }
   static Term ofNode(Node* n) { return Term{reinterpret_cast<uintptr_t>(n), nullptr}; }
@@ -50,43 +50,41 @@ struct Frame {
   uint8_t stage;       // Call: the operand computed now
 };
 
+// The frames, on the heap: a program's depth of pending work is limited by
+// memory alone.  Pushing and popping stay inline; only growing does not.
 class FrameStack {
  public:
-  FrameStack() { frames_.reserve(256); }
+  FrameStack() { grow(); }
   FrameStack(const FrameStack&) = delete;
   FrameStack& operator=(const FrameStack&) = delete;
-  ~FrameStack() { clear(); }
+  ~FrameStack();
 
-  bool empty() const { return frames_.empty(); }
-  size_t size() const { return frames_.size(); }
-  Frame& top() { return frames_.back(); }
-  Frame& below(size_t i) { return frames_[frames_.size() - 1 - i]; }
+  bool empty() const { return top_ == base_; }
+  size_t size() const { return static_cast<size_t>(top_ - base_); }
+  Frame& top() { return top_[-1]; }
+  Frame& below(size_t i) { return top_[-1 - static_cast<ptrdiff_t>(i)]; }
 
   void push(FrameKind kind, uintptr_t bits, Bindings* bindings, uint8_t stage = 0) {
-    frames_.push_back(Frame{bits, bindings, kind, stage});
+    if (top_ == end_) [[unlikely]]
+      grow();
+    *top_++ = Frame{bits, bindings, kind, stage};
   }
   void pushArgument(Term t) { push(FrameKind::Argument, t.bits, t.bindings); }
   void pushFunction(Value v) { push(FrameKind::Function, v.bits, nullptr); }
   void pushHeld(Value v) { push(FrameKind::Held, v.bits, nullptr); }
   // Removes the top frame and hands over what it held.
-  Frame pop() {
-    Frame f = frames_.back();
-    frames_.pop_back();
-    return f;
-  }
+  Frame pop() { return *--top_; }
   // The number of Argument frames on top, up to `limit`.
   int pendingArguments(int limit) const {
     int n = 0;
-    size_t size = frames_.size();
-    while (n < limit && static_cast<size_t>(n) < size &&
-           frames_[size - 1 - n].kind == FrameKind::Argument)
+    size_t available = size();
+    while (n < limit && static_cast<size_t>(n) < available && top_[-1 - n].kind == FrameKind::Argument)
       n++;
     return n;
   }
   // Drops every frame: the evaluation ends with the current term.
   void clear() {
-    for (const Frame& f : frames_) releaseFrame(f);
-    frames_.clear();
+    while (top_ != base_) releaseFrame(*--top_);
   }
 
   static void releaseFrame(const Frame& f) {
@@ -109,7 +107,11 @@ class FrameStack {
   }
 
  private:
-  std::vector<Frame> frames_;
+  void grow();
+
+  Frame* base_ = nullptr;
+  Frame* top_ = nullptr;
+  Frame* end_ = nullptr;
 };
 
 // --- conversions between machine terms, values and Nodes ------------------------

@@ -5,7 +5,25 @@
 #include "eval/substitute.hpp"
 #include "term/cells.hpp"
 
+#include <cstdlib>
+#include <new>
+
 namespace quorl {
+
+void FrameStack::grow() {
+  size_t count = size();
+  size_t capacity = base_ == nullptr ? 1024 : 2 * static_cast<size_t>(end_ - base_);
+  auto* frames = static_cast<Frame*>(std::realloc(base_, capacity * sizeof(Frame)));
+  if (frames == nullptr) throw std::bad_alloc();
+  base_ = frames;
+  top_ = frames + count;
+  end_ = frames + capacity;
+}
+
+FrameStack::~FrameStack() {
+  clear();
+  std::free(base_);
+}
 
 Node* buildTerm(const Code* code, const Bindings* b) {
   Node* values[26];

@@ -28,7 +28,7 @@ struct Closure;
 // A value: a Node (bit 0 clear) or a Closure (bit 0 set).  A Value held by
 // the machine owns one count.
 struct Value {
-  uintptr_t bits = 0;
+  uintptr_t bits;  // no initializer: arrays of values cost nothing to make
 
   static Value ofNode(Node* n) { return Value{reinterpret_cast<uintptr_t>(n)}; }
   static Value ofClosure(Closure* c) { return Value{reinterpret_cast<uintptr_t>(c) | 1}; }

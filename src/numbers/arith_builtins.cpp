@@ -19,6 +19,7 @@
 #include "numbers/operands.hpp"
 #include "numbers/real.hpp"
 #include "numbers/wide.hpp"
+#include "numbers/word_arith.hpp"
 
 namespace quorl {
 
@@ -220,8 +221,7 @@ NodeRef repeated(const Operand& text, const Operand& count) {
 }  // namespace
 
 NodeRef plusBuiltin(NodeRef redex) {
-  int64_t a, b;
-  if (shortIntegerArguments(redex, a, b)) return integerLeaf(a + b);
+  QUORL_TRY_WORDS(plusWords, redex);
   Operand x = operandAt(redex, 1), y = operandAt(redex, 2);
   if (eitherVoid(x, y)) return failureValue();
   if (isText(x.kind) || isText(y.kind)) return joined(x, y);
@@ -229,8 +229,7 @@ NodeRef plusBuiltin(NodeRef redex) {
 }
 
 NodeRef dashBuiltin(NodeRef redex) {
-  int64_t a, b;
-  if (shortIntegerArguments(redex, a, b)) return integerLeaf(a - b);
+  QUORL_TRY_WORDS(dashWords, redex);
   Operand x = operandAt(redex, 1), y = operandAt(redex, 2);
   if (eitherVoid(x, y)) return failureValue();
   if (isText(x.kind)) return y.kind == 'i' ? dropped(x, y) : failureValue();
@@ -238,9 +237,7 @@ NodeRef dashBuiltin(NodeRef redex) {
 }
 
 NodeRef multBuiltin(NodeRef redex) {
-  int64_t a, b, product;
-  if (shortIntegerArguments(redex, a, b) && !__builtin_mul_overflow(a, b, &product))
-    return integerLeaf(product);
+  QUORL_TRY_WORDS(multWords, redex);
   Operand x = operandAt(redex, 1), y = operandAt(redex, 2);
   if (eitherVoid(x, y)) return failureValue();
   if (x.kind == 'i' && isText(y.kind)) return repeated(y, x);
@@ -249,26 +246,12 @@ NodeRef multBuiltin(NodeRef redex) {
 }
 
 NodeRef overBuiltin(NodeRef redex) {
-  int64_t a, b;
-  if (shortIntegerArguments(redex, a, b)) {
-    if (b == 0) return failureValue();
-    int64_t q = a / b;
-    if (a % b != 0 && (a < 0) != (b < 0)) q--;
-    return integerLeaf(q);
-  }
+  QUORL_TRY_WORDS(overWords, redex);
   return numericResult(Op::over, operandAt(redex, 1), operandAt(redex, 2));
 }
 
 NodeRef centBuiltin(NodeRef redex) {
-  int64_t a, b;
-  if (shortIntegerArguments(redex, a, b)) {
-    if (b == 0) return failureValue();
-    // The remainder of the magnitudes, turned non-negative when the signs
-    // differ: -7 % 2 and 7 % -2 are both 1.
-    int64_t r = (a < 0 ? -a : a) % (b < 0 ? -b : b);
-    if ((a < 0) != (b < 0) && r != 0) r = (b < 0 ? -b : b) - r;
-    return integerLeaf(r);
-  }
+  QUORL_TRY_WORDS(centWords, redex);
   return numericResult(Op::cent, operandAt(redex, 1), operandAt(redex, 2));
 }
 

@@ -12,6 +12,7 @@
 #include "numbers/integer.hpp"
 #include "numbers/operands.hpp"
 #include "numbers/real.hpp"
+#include "numbers/word_arith.hpp"
 
 namespace quorl {
 
@@ -120,30 +121,28 @@ Equality equalityOfOperands(const NodeRef& redex) {
 }  // namespace
 
 NodeRef lessBuiltin(NodeRef redex) {
-  int64_t a, b;
-  if (shortIntegerArguments(redex, a, b))
-    return truthValue(a < b);
+  QUORL_TRY_WORDS(lessWords, redex);
   Order order = orderOfOperands(redex);
   if (order == Order::none) return failureValue();
   return truthValue(order == Order::less);
 }
 
 NodeRef gteqBuiltin(NodeRef redex) {
-  int64_t a, b;
-  if (shortIntegerArguments(redex, a, b))
-    return truthValue(a >= b);
+  QUORL_TRY_WORDS(gteqWords, redex);
   Order order = orderOfOperands(redex);
   if (order == Order::none) return failureValue();
   return truthValue(order == Order::greater || order == Order::equal);
 }
 
 NodeRef sameBuiltin(NodeRef redex) {
+  QUORL_TRY_WORDS(sameWords, redex);
   Equality e = equalityOfOperands(redex);
   if (e == Equality::none) return failureValue();
   return truthValue(e == Equality::equal);
 }
 
 NodeRef diffBuiltin(NodeRef redex) {
+  QUORL_TRY_WORDS(diffWords, redex);
   Equality e = equalityOfOperands(redex);
   if (e == Equality::none) return failureValue();
   return truthValue(e == Equality::different);

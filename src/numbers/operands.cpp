@@ -6,6 +6,7 @@
 #include "numbers/number.hpp"
 #include "numbers/real.hpp"
 #include "numbers/wide.hpp"
+#include "term/pool.hpp"
 
 namespace quorl {
 
@@ -72,13 +73,23 @@ bool joinText(const Operand& x, std::string& storage, std::string_view& out) {
   }
 }
 
-NodeRef integerLeaf(int64_t v) {
-  char buffer[24];
-  char* end = buffer + sizeof buffer;
+NodeRef integerLeaf(int64_t v) { return NodeRef::adopt(newIntegerLeaf(v)); }
+
+Node* newIntegerLeaf(int64_t v) {
   uint64_t magnitude = v < 0 ? uint64_t{0} - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-  char* p = writeDecimalBackwards(end, magnitude);
-  if (v < 0) *--p = '0';
-  return leaf(std::string_view(p, static_cast<size_t>(end - p)));
+  size_t digits = 1;
+  for (uint64_t rest = magnitude; rest >= 10; rest /= 10) digits++;
+  size_t length = digits + (v < 0 ? 1 : 0);
+  // The digits go straight into the new leaf, the sign "0" in front.
+  auto* n = static_cast<Node*>(allocateCell(sizeof(Node) + length + 1));
+  // Annotated already: a number leaf takes one argument and holds no work.
+  n->header = kLeafFlag | 1 | (static_cast<uint64_t>(length) << kExtentShift) |
+              (uint64_t{1 + kArityBias} << kArityShift);
+  char* text = leafCharsMutable(n);
+  text[length] = '\0';
+  writeDecimalBackwards(text + length, magnitude);
+  if (v < 0) text[0] = '0';
+  return n;
 }
 
 }  // namespace quorl

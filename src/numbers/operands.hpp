@@ -67,13 +67,9 @@ inline bool shortIntegerLeaf(const Node* n, int64_t& out) {
   return true;
 }
 
-// Both arguments of a two-argument redex as short integers.
-inline bool shortIntegerArguments(const NodeRef& redex, int64_t& x, int64_t& y) {
-  const Node* r = redex.get();
-  return shortIntegerLeaf(argumentOf(functionOf(r)), x) && shortIntegerLeaf(argumentOf(r), y);
-}
-
 // The number leaf of a machine integer, written without a heap text.
 NodeRef integerLeaf(int64_t v);
+// The same leaf as a Node with one count for the caller.
+Node* newIntegerLeaf(int64_t v);
 
 }  // namespace quorl
