@@ -1,0 +1,109 @@
+// The engine against the substituting engine it replaced, on random
+// programs: the same values, the same failure reports, and the same work
+// done in the same order (every `tick` records what it was given).
+//
+// Each run happens in a child process with a time and memory limit, since
+// a random program may loop; a program that ends in neither engine within
+// the limit is skipped, one that ends in only one of them is a failure.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "builtins/table.hpp"
+#include "compile/compile.hpp"
+#include "compile/link.hpp"
+#include "compile/rewrite.hpp"
+#include "eval/engine.hpp"
+#include "eval/failure_record.hpp"
+#include "front/prelude.hpp"
+#include "program_generator.hpp"
+#include "term/tables.hpp"
+
+namespace quorl {
+namespace {
+
+std::string& tickLog() {
+  static std::string log;
+  return log;
+}
+
+NodeRef tickRecording(NodeRef redex) {
+  NodeRef x = redex.arg();
+  tickLog() += termText(x).substr(0, 200) + ";";
+  return x;
+}
+
+// What running `text` with `engine` shows: the value or the report, then
+// what was ticked.
+std::string runWith(NodeRef (*engine)(NodeRef), const std::string& text) {
+  compilePrelude();
+  builtinTable();
+  builtinStorage().emplace("tick", BuiltinEntry{1, tickRecording});
+  tickLog().clear();
+  RunOutcome compiled = compileProgram(text);
+  if (!compiled.ok()) return "compile " + compiled.status + " " + compiled.message;
+  RunOutcome linked = linkProgram();
+  if (!linked.ok()) return "link " + linked.status + " " + linked.message;
+  NodeRef argument = leaf("12345");
+  NodeRef result = engine(apply(*findDefinition(""), std::move(argument)));
+  std::string shown;
+  if (result.isApp() && result.fun().isLeafNode() && result.fun().firstChar() == ']') {
+    RunOutcome record = readFailureRecord(result.arg().text());
+    shown = "record " + record.status + " " + record.message;
+  } else {
+    shown = "value " + termText(result);
+  }
+  if (shown.size() > 100000) shown.resize(100000);
+  return shown + "\nticks " + tickLog();
+}
+
+// Runs in a child with limits; "timeout" when it did not end in time.
+std::string runIsolated(NodeRef (*engine)(NodeRef), const std::string& text) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return "no pipe";
+  pid_t child = fork();
+  if (child == 0) {
+    close(pipeEnds[0]);
+    rlimit memory{1u << 30, 1u << 30};
+    setrlimit(RLIMIT_AS, &memory);
+    alarm(5);
+    std::string out = runWith(engine, text);
+    size_t done = 0;
+    while (done < out.size()) {
+      ssize_t n = write(pipeEnds[1], out.data() + done, out.size() - done);
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    _exit(0);
+  }
+  close(pipeEnds[1]);
+  std::string out;
+  char buffer[4096];
+  ssize_t n;
+  while ((n = read(pipeEnds[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<size_t>(n));
+  close(pipeEnds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (WIFSIGNALED(status))
+    return WTERMSIG(status) == SIGALRM ? "timeout" : "signal " + std::to_string(WTERMSIG(status));
+  return out;
+}
+
+TEST(EngineDifferential, RandomProgramsRunAsBySubstitution) {
+  int compared = 0;
+  for (uint32_t seed = 1; seed <= 400; seed++) {
+    std::string text = testing::ProgramGenerator(seed).program();
+    std::string expected = runIsolated(evaluateBySubstitution, text);
+    std::string actual = runIsolated(evaluate, text);
+    if (expected == "timeout" && actual == "timeout") continue;
+    compared++;
+    EXPECT_EQ(actual, expected) << "seed " << seed << ", program:\n" << text;
+  }
+  EXPECT_GT(compared, 300);
+}
+
+}  // namespace
+}  // namespace quorl
