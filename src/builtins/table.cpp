@@ -10,7 +10,6 @@
 #include "compile/runtime_definition.hpp"
 #include "eval/kinds.hpp"
 #include "numbers/arith_builtins.hpp"
-#include "numbers/word_arith.hpp"
 
 namespace quorl {
 
@@ -148,20 +147,20 @@ const Row kRows[] = {
     {"ewouldblock", 0, bridgeHandler("ewouldblock")},
 };
 
-// Builtins that answer machine-word operands without their redex.
-struct Shortcut {
+// Builtins that answer machine integers without their redex.
+struct WordRow {
   const char* name;
-  BuiltinShortcut shortcut;
+  WordOp op;
 };
-const Shortcut kShortcuts[] = {
-    {"plus", plusWords}, {"dash", dashWords}, {"mult", multWords},
-    {"over", overWords}, {"cent", centWords}, {"less", lessWords},
-    {"gteq", gteqWords}, {"same", sameWords}, {"diff", diffWords},
+const WordRow kWordRows[] = {
+    {"plus", WordOp::Plus}, {"dash", WordOp::Dash}, {"mult", WordOp::Mult},
+    {"over", WordOp::Over}, {"cent", WordOp::Cent}, {"less", WordOp::Less},
+    {"gteq", WordOp::Gteq}, {"same", WordOp::Same}, {"diff", WordOp::Diff},
 };
 
 void fillRows(BuiltinMap& rows) {
   for (const Row& row : kRows) rows.emplace(row.name, BuiltinEntry{row.arity, row.handler});
-  for (const Shortcut& s : kShortcuts) rows.at(s.name).shortcut = s.shortcut;
+  for (const WordRow& w : kWordRows) rows.at(w.name).wordOp = w.op;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "builtins/table.hpp"
 #include "eval/combinators.hpp"
 #include "eval/substitute.hpp"
+#include "numbers/operands.hpp"
 
 namespace quorl {
 
@@ -39,11 +40,11 @@ CodeCache& cache() {
 
 inline uint32_t bitOf(int letter) { return uint32_t{1} << letter; }
 
-uint32_t lettersOf(const Operand& op) {
+uint32_t lettersOf(const Part& op) {
   switch (op.kind) {
-    case Operand::Letter:
+    case Part::Letter:
       return bitOf(op.letter);
-    case Operand::Compiled:
+    case Part::Compiled:
       return op.code->letters;
     default:
       return 0;
@@ -53,19 +54,20 @@ uint32_t lettersOf(const Operand& op) {
 int letterOfLeaf(const Node* leaf) { return static_cast<unsigned char>(leafChars(leaf)[0]) - 'a'; }
 
 // The operand of a part whose code, if it needs one, exists already.
-Operand operandOf(Node* part) {
-  Operand op;
+Part partOf(Node* part) {
+  Part op;
   uint32_t letters = cachedVariables(part);
   if (letters == 0) {
-    op.kind = Operand::Shared;
+    op.kind = Part::Shared;
     op.node = part;
     op.valueState = isValue(part) ? 1 : 0;
+    op.isWord = shortIntegerLeaf(part, op.word);
   } else if (isLeaf(part)) {
-    op.kind = Operand::Letter;
+    op.kind = Part::Letter;
     op.letter = static_cast<uint8_t>(letterOfLeaf(part));
     op.valueState = 1;  // letters only ever stand for values
   } else {
-    op.kind = Operand::Compiled;
+    op.kind = Part::Compiled;
     op.code = cache().codes.at(part);
     op.valueState = op.code->valueState;
   }
@@ -97,7 +99,7 @@ bool needsCode(Node* part) { return isApplication(part) && cachedVariables(part)
 
 // Whether a spine of `count` operands over a head taking `arity`
 // arguments is a value.
-int8_t spineValueState(int arity, const Operand* args, int count) {
+int8_t spineValueState(int arity, const Part* args, int count) {
   if (count >= arity) return 0;
   int8_t state = 1;
   for (int i = 0; i < count; i++) {
@@ -105,6 +107,17 @@ int8_t spineValueState(int arity, const Operand* args, int count) {
     if (args[i].valueState < 0) state = -1;
   }
   return state;
+}
+
+// Whether K and H are the Prelude's, so that K a b is a and H a b is b.
+bool preludeSelectors() {
+  const NodeRef* k = findDefinition("K");
+  const NodeRef* h = findDefinition("H");
+  const NodeRef* i = findDefinition("I");
+  if (k == nullptr || h == nullptr || i == nullptr) return false;
+  if (directCombinator("K", k->get()) != 'K' || directCombinator("H", h->get()) != 'H') return false;
+  // H a = I, and I must be the Prelude's too.
+  return directCombinator("I", i->get()) == 'I';
 }
 
 // What a shared head is, for a spine of `count` operands.
@@ -116,7 +129,7 @@ void classifyHead(Code& code, Node* head) {
   // memoising leaves values alone.  Look through to it, noting the slot so
   // that a later definition is still honoured.
   for (;;) {
-    code.headPart.kind = Operand::Shared;
+    code.headPart.kind = Part::Shared;
     code.headPart.node = head;
     if (!isLeaf(head)) return;
     unsigned char first = static_cast<unsigned char>(leafChars(head)[0]);
@@ -174,12 +187,12 @@ Code* buildSpine(Node* n) {
     head = functionOf(head);
   }
   code->argCount = static_cast<uint8_t>(reversed.size());
-  code->args = new Operand[reversed.size()];
-  for (size_t i = 0; i < reversed.size(); i++) code->args[i] = operandOf(reversed[reversed.size() - 1 - i]);
+  code->args = new Part[reversed.size()];
+  for (size_t i = 0; i < reversed.size(); i++) code->args[i] = partOf(reversed[reversed.size() - 1 - i]);
   int count = code->argCount;
   if (cachedVariables(head) != 0) {
-    code->headPart = operandOf(head);
-    if (code->headPart.kind == Operand::Letter) {
+    code->headPart = partOf(head);
+    if (code->headPart.kind == Part::Letter) {
       code->head = HeadKind::Letter;
       code->valueState = -1;
     } else {
@@ -206,13 +219,25 @@ Code* buildSpine(Node* n) {
       }
     }
   }
-  if (code->head == HeadKind::Builtin && code->builtin->shortcut != nullptr && count == 2 &&
+  if (code->head == HeadKind::Builtin && code->builtin->wordOp != WordOp::None && count == 2 &&
       code->callArity == 2) {
-    auto asIs = [](const Operand& op) {
-      return op.kind == Operand::Letter || (op.kind == Operand::Shared && op.valueState == 1);
+    auto asIs = [](const Part& op) {
+      return op.kind == Part::Letter || (op.kind == Part::Shared && op.valueState == 1);
     };
     code->immediate = asIs(code->args[0]) && asIs(code->args[1]);
   }
+  if (code->head == HeadKind::Builtin && count == 4 && code->callArity == 2 &&
+      preludeSelectors()) {
+    WordOp op = code->builtin->wordOp;
+    auto asIs = [](const Part& p) {
+      return p.kind == Part::Letter || (p.kind == Part::Shared && p.valueState == 1);
+    };
+    code->selects = (op == WordOp::Less || op == WordOp::Gteq || op == WordOp::Same ||
+                     op == WordOp::Diff) &&
+                    asIs(code->args[0]) && asIs(code->args[1]);
+  }
+  if (code->head == HeadKind::Builtin || code->head == HeadKind::Strict)
+    code->taken = static_cast<uint8_t>(count < code->callArity ? count : code->callArity);
   // What a call in progress still needs after each operand.
   if (code->head == HeadKind::Builtin || code->head == HeadKind::Strict) {
     int taken = count < code->callArity ? count : code->callArity;
@@ -232,7 +257,7 @@ Code* buildCode(Node* n) {
     auto* code = new Code{};
     code->kind = CodeKind::Lambda;
     code->letter = static_cast<uint8_t>(letterOfLeaf(argumentOf(functionOf(n))));
-    code->body = operandOf(argumentOf(n));
+    code->body = partOf(argumentOf(n));
     // A lambda whose parameter occurs in its body waits for its argument;
     // one whose parameter does not occur is a value once its body is.
     bool occurs = (lettersOf(code->body) & bitOf(code->letter)) != 0;
@@ -243,8 +268,8 @@ Code* buildCode(Node* n) {
     auto* code = new Code{};
     code->kind = CodeKind::Wing;
     code->letter = static_cast<uint8_t>(letterOfLeaf(argumentOf(functionOf(functionOf(n)))));
-    code->bound = operandOf(argumentOf(functionOf(n)));
-    code->body = operandOf(argumentOf(n));
+    code->bound = partOf(argumentOf(functionOf(n)));
+    code->body = partOf(argumentOf(n));
     code->valueState = 0;
     return code;
   }
@@ -300,10 +325,10 @@ void clearCache(CodeCache& c) {
 
 }  // namespace
 
-Operand compileOperand(Node* term) {
+Part compilePart(Node* term) {
   annotate(term);
   if (needsCode(term)) compileTree(term);
-  return operandOf(term);
+  return partOf(term);
 }
 
 const Code* lambdaCodeOf(Node* lambda) {
@@ -316,7 +341,7 @@ const Code* lambdaCodeOf(Node* lambda) {
   auto* code = new Code{};
   code->kind = CodeKind::Lambda;
   code->letter = static_cast<uint8_t>(letterOfLeaf(argumentOf(functionOf(lambda))));
-  code->body = compileOperand(argumentOf(lambda));
+  code->body = compilePart(argumentOf(lambda));
   code->valueState = 1;
   code->term = lambda;
   code->letters = 0;
@@ -336,7 +361,7 @@ const Callee* calleeOf(Node* definition) {
     callee->params[callee->arity++] = static_cast<uint8_t>(letterOfLeaf(argumentOf(functionOf(body))));
     body = argumentOf(body);
   }
-  callee->body = compileOperand(body);
+  callee->body = compilePart(body);
   callee->bodyLetters = lettersOf(callee->body);
   int giver[26];
   for (int i = 0; i < callee->arity; i++) giver[callee->params[i]] = i;

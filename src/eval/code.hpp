@@ -21,13 +21,15 @@ struct Code;
 struct Callee;
 
 // One part of a body.
-struct Operand {
+struct Part {
   enum Kind : uint8_t { Letter, Shared, Compiled };
   Kind kind = Shared;
   uint8_t letter = 0;  // Letter: 0 = 'a'
   // Whether the part, its letters replaced by values, is a value: 1 yes,
   // 0 no, -1 depends on the values.
   int8_t valueState = 0;
+  bool isWord = false;         // Shared: a short integer leaf, whose value is `word`
+  int64_t word = 0;
   Node* node = nullptr;        // Shared: the part itself (held by the body)
   const Code* code = nullptr;  // Compiled
 };
@@ -52,25 +54,30 @@ struct Code {
   HeadKind head = HeadKind::Other;
   uint8_t letter = 0;
   uint8_t argCount = 0;
-  int8_t valueState = 0;     // as Operand::valueState, for the whole part
+  int8_t valueState = 0;     // as Part::valueState, for the whole part
   char combinator = 0;       // HeadKind::Combinator: its key
   uint8_t callArity = 0;     // Builtin and Strict: arguments taken
-  // Builtin: a two-argument builtin with a shortcut, given two operands
+  // Builtin: a two-argument builtin that answers machine integers, given two operands
   // that are values as they stand (letters or shared values), so that it
   // can be answered where it stands.
   bool immediate = false;
+  // Builtin: a comparison of two operands as they stand, given two more
+  // operands: with the Prelude's K and H, its truth value picks one of
+  // them and drops the other.
+  bool selects = false;
+  uint8_t taken = 0;         // Builtin and Strict: operands the call takes
   uint32_t letters = 0;      // the letters the part mentions
   Node* term = nullptr;      // the part of the body (held)
-  Operand headPart;          // Spine: the head (a letter, shared node or code)
-  Operand* args = nullptr;   // Spine: the operands, in application order
+  Part headPart;          // Spine: the head (a letter, shared node or code)
+  Part* args = nullptr;   // Spine: the operands, in application order
   // Spine: restLetters[i] = letters of the operands after i up to the
   // call's arity (what a call in progress still needs).
   uint32_t* restLetters = nullptr;
   const BuiltinEntry* builtin = nullptr;   // Builtin
   NodeRef* definition = nullptr;           // Strict, Constant: the table slot
   mutable const Callee* callee = nullptr;  // Strict: compiled on first call
-  Operand body;                            // Lambda and Wing
-  Operand bound;                           // Wing: the bound value
+  Part body;                            // Lambda and Wing
+  Part bound;                           // Wing: the bound value
   // Spine: constants whose values the head was resolved through (an
   // operator's name to its builtin), with those values, and the name the
   // spine was written with.  The resolution holds while each slot still
@@ -95,7 +102,7 @@ struct Callee {
   Node* definition = nullptr;  // the definition it was compiled from (held)
   uint8_t arity = 0;
   uint8_t params[kMaxArity] = {};  // outermost first, 0 = 'a'
-  Operand body;
+  Part body;
   // The body's bindings in letter order: which argument gives each one
   // (a later parameter of the same letter shadows an earlier one), and the
   // arguments the body does not use.
@@ -106,7 +113,7 @@ struct Callee {
 
 // The operand of a term that is part of a body (annotated, closed values
 // only substituted for its letters), compiled on first use and kept.
-Operand compileOperand(Node* term);
+Part compilePart(Node* term);
 // The code of a lambda form term, for applying it; null when the term is
 // not one the machine compiles (it is then substituted).
 const Code* lambdaCodeOf(Node* lambda);

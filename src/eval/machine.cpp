@@ -28,6 +28,7 @@
 #include "eval/names.hpp"
 #include "eval/substitute.hpp"
 #include "eval/unfold.hpp"
+#include "numbers/word_arith.hpp"
 #include "term/cells.hpp"
 #include "term/tables.hpp"
 
@@ -59,11 +60,11 @@ Node* headOf(Node* n) {
   return n;
 }
 
-uint32_t lettersOf(const Operand& op) {
+uint32_t lettersOf(const Part& op) {
   switch (op.kind) {
-    case Operand::Letter:
+    case Part::Letter:
       return uint32_t{1} << op.letter;
-    case Operand::Compiled:
+    case Part::Compiled:
       return op.code->letters;
     default:
       return 0;
@@ -123,11 +124,39 @@ NodeSpine splitSpine(Node* e) {
 
 // A value as a Node held for the caller; consumes the value.
 Node* nodeOf(Value v) {
-  if (!v.isClosure()) return v.node();
+  if (v.isNode()) return v.node();
   Node* n = termOf(v);
   acquire(n);
   releaseValue(v);
   return n;
+}
+
+// The machine integer of an operand under bindings, if it has one.
+inline bool partWord(const Part& op, Bindings* b, int64_t& out) {
+  if (op.kind == Part::Letter) return wordOf(b->of(op.letter), out);
+  out = op.word;
+  return op.isWord;
+}
+
+// A word operation's answer as a value, if it has one.
+bool answerValue(WordOp op, int64_t x, int64_t y, Value& out) {
+  WordAnswer answer = answerWords(op, x, y);
+  switch (answer.kind) {
+    case WordAnswer::Integer:
+      out = newWord(answer.value);
+      return true;
+    case WordAnswer::True:
+      out = Value::ofNode(sharedLeaf('K').detach());
+      return true;
+    case WordAnswer::False:
+      out = Value::ofNode(sharedLeaf('H').detach());
+      return true;
+    case WordAnswer::Failure:
+      out = Value::ofNode(sharedLeaf('Z').detach());
+      return true;
+    default:
+      return false;
+  }
 }
 
 // Bindings of `letters`: `letter` bound to x (consumed), the others taken
@@ -155,14 +184,14 @@ Bindings* extend(uint32_t letters, Bindings* from, int letter, Value x) {
 }
 
 // The term of an operand under bindings (borrowed).
-Term operandTerm(const Operand& op, Bindings* b) {
+Term partTerm(const Part& op, Bindings* b) {
   switch (op.kind) {
-    case Operand::Letter: {
+    case Part::Letter: {
       Value v = b->of(op.letter);
       acquireValue(v);
       return Term::of(v);
     }
-    case Operand::Shared:
+    case Part::Shared:
       acquire(op.node);
       return Term::ofNode(op.node);
     default:
@@ -171,20 +200,11 @@ Term operandTerm(const Operand& op, Bindings* b) {
 }
 
 // The answer of an immediate builtin operand (code.hpp) under bindings
-// (borrowed), or null when its shortcut does not apply.
-Node* immediateResult(const Code* code, Bindings* b) {
-  const Node* operands[2];
-  for (int i = 0; i < 2; i++) {
-    const Operand& op = code->args[i];
-    if (op.kind == Operand::Shared) {
-      operands[i] = op.node;
-      continue;
-    }
-    Value v = b->of(op.letter);
-    if (v.isClosure()) return nullptr;
-    operands[i] = v.node();
-  }
-  return code->builtin->shortcut(operands[0], operands[1]);
+// (borrowed), if its operands are machine integers and it has one.
+inline bool immediateResult(const Code* code, Bindings* b, Value& out) {
+  int64_t x, y;
+  return partWord(code->args[0], b, x) && partWord(code->args[1], b, y) &&
+         answerValue(code->builtin->wordOp, x, y, out);
 }
 
 // The answer of K or H, the Prelude's, given the two arguments waiting:
@@ -226,10 +246,10 @@ class Machine {
   void contractApplied(Node* g, Value x);
   void contractLinearWithPending(Node* n, int arity);
   void collect(const Code* code, Bindings* b, int stage);
-  void perform(const Code* code);
+  void perform(const Code* code, Value* args);
   void callBuiltin(const BuiltinEntry& builtin, Node* redex);
   void enter(const Callee* callee, Value* args);
-  void focusBody(const Operand& body, Bindings* from, int letter, Value x);
+  void focusBody(const Part& body, Bindings* from, int letter, Value x);
   void storeMemo();
   void takeContracted(const Contracted& r);
   void pushArguments(const Code* code, Bindings* b, int from);
@@ -247,7 +267,7 @@ NodeRef Machine::run(Node* term) {
         stepCode();
         continue;
       }
-    } else if (!focus_.value().isClosure()) {
+    } else if (focus_.value().isNode()) {
       Node* n = focus_.value().node();
       ensureAnnotated(n);
       if (!valueNode(n)) {
@@ -262,7 +282,7 @@ NodeRef Machine::run(Node* term) {
 }
 
 void Machine::pushArguments(const Code* code, Bindings* b, int from) {
-  for (int i = code->argCount - 1; i >= from; i--) stack_.pushArgument(operandTerm(code->args[i], b));
+  for (int i = code->argCount - 1; i >= from; i--) stack_.pushArgument(partTerm(code->args[i], b));
 }
 
 void Machine::takeContracted(const Contracted& r) {
@@ -301,9 +321,19 @@ void Machine::stepSpine(const Code* code, Bindings* b) {
   }
   switch (code->head) {
     case HeadKind::Builtin:
+      if (code->selects) {
+        // (x < y) a b: the comparison picks a or b, as K or H would.
+        int64_t x, y;
+        if (partWord(code->args[0], b, x) && partWord(code->args[1], b, y)) {
+          WordAnswer answer = answerWords(code->builtin->wordOp, x, y);
+          focus_ = partTerm(code->args[answer.kind == WordAnswer::True ? 2 : 3], b);
+          releaseBindings(b);
+          return;
+        }
+      }
+      [[fallthrough]];
     case HeadKind::Strict: {
-      int taken = code->argCount < code->callArity ? code->argCount : code->callArity;
-      pushArguments(code, b, taken);
+      pushArguments(code, b, code->taken);
       collect(code, b, 0);
       return;
     }
@@ -312,7 +342,7 @@ void Machine::stepSpine(const Code* code, Bindings* b) {
         int arity = code->callArity;
         pushArguments(code, b, arity);
         Term args[kMaxSpine];
-        for (int i = 0; i < arity; i++) args[i] = operandTerm(code->args[i], b);
+        for (int i = 0; i < arity; i++) args[i] = partTerm(code->args[i], b);
         releaseBindings(b);
         takeContracted(contractCombinatorTerms(code->combinator, code->definition->get(), args));
         return;
@@ -322,7 +352,7 @@ void Machine::stepSpine(const Code* code, Bindings* b) {
       break;
   }
   pushArguments(code, b, 0);
-  focus_ = operandTerm(code->headPart, b);
+  focus_ = partTerm(code->headPart, b);
   releaseBindings(b);
 }
 
@@ -330,26 +360,26 @@ void Machine::stepWing(const Code* code, Bindings* b) {
   uint32_t need = lettersOf(code->body) & ~(uint32_t{1} << code->letter);
   Bindings* kept = need == 0 ? nullptr : bindingsFor(need, b);
   if (code->bound.valueState == 1) {
-    Value v = toValue(operandTerm(code->bound, b));
+    Value v = toValue(partTerm(code->bound, b));
     releaseBindings(b);
     focusBody(code->body, kept, code->letter, v);
     if (kept != nullptr) releaseBindings(kept);
     return;
   }
   stack_.push(FrameKind::Wing, reinterpret_cast<uintptr_t>(code), kept);
-  focus_ = operandTerm(code->bound, b);
+  focus_ = partTerm(code->bound, b);
   releaseBindings(b);
 }
 
 // The focus becomes `body` under `from` with `letter` bound to x.
-void Machine::focusBody(const Operand& body, Bindings* from, int letter, Value x) {
+void Machine::focusBody(const Part& body, Bindings* from, int letter, Value x) {
   switch (body.kind) {
-    case Operand::Shared:
+    case Part::Shared:
       releaseValue(x);
       acquire(body.node);
       focus_ = Term::ofNode(body.node);
       return;
-    case Operand::Letter:
+    case Part::Letter:
       if (body.letter == letter) {
         focus_ = Term::of(x);
       } else {
@@ -359,7 +389,7 @@ void Machine::focusBody(const Operand& body, Bindings* from, int letter, Value x
         focus_ = Term::of(v);
       }
       return;
-    case Operand::Compiled:
+    case Part::Compiled:
       focus_ = Term::ofCode(body.code, extend(body.code->letters, from, letter, x));
       return;
   }
@@ -371,34 +401,32 @@ void Machine::focusBody(const Operand& body, Bindings* from, int letter, Value x
 // far are Held frames on top.  `b` (consumed, may be null) holds what the
 // operands from `stage` on mention.
 void Machine::collect(const Code* code, Bindings* b, int stage) {
-  int taken = code->argCount < code->callArity ? code->argCount : code->callArity;
+  int taken = code->taken;
+  Value args[kMaxSpine];  // args[i] for i from `stage`; those before are Held frames
   for (int i = stage; i < taken; i++) {
-    const Operand& op = code->args[i];
+    const Part& op = code->args[i];
     if (op.valueState == 1) {
-      stack_.pushHeld(toValue(operandTerm(op, b)));
+      args[i] = toValue(partTerm(op, b));
       continue;
     }
-    if (op.kind == Operand::Compiled && op.code->immediate) {
-      if (Node* r = immediateResult(op.code, b)) {
-        stack_.pushHeld(Value::ofNode(r));
-        continue;
-      }
-    }
+    if (op.kind == Part::Compiled && op.code->immediate && immediateResult(op.code, b, args[i])) continue;
+    // This one must be computed: what is collected waits on the stack.
+    for (int j = stage; j < i; j++) stack_.pushHeld(args[j]);
     uint32_t rest = code->restLetters[i];
     Bindings* keep = rest == 0 ? nullptr : bindingsFor(rest, b);
     stack_.push(FrameKind::Call, reinterpret_cast<uintptr_t>(code), keep, static_cast<uint8_t>(i + 1));
-    focus_ = operandTerm(op, b);
+    focus_ = partTerm(op, b);
     if (b != nullptr) releaseBindings(b);
     return;
   }
   if (b != nullptr) releaseBindings(b);
-  perform(code);
+  for (int i = stage - 1; i >= 0; i--) args[i] = Value{stack_.pop().bits};
+  perform(code, args);
 }
 
-void Machine::perform(const Code* code) {
-  int taken = code->argCount < code->callArity ? code->argCount : code->callArity;
-  Value args[kMaxSpine];
-  for (int i = taken - 1; i >= 0; i--) args[i] = Value{stack_.pop().bits};
+// Performs a call whose operands are values (consumed).
+void Machine::perform(const Code* code, Value* args) {
+  int taken = code->taken;
   Node* head = code->headPart.node;
   if (code->argCount < code->callArity) {
     // A partial application whose arguments are values is a value.
@@ -410,13 +438,14 @@ void Machine::perform(const Code* code) {
   }
   if (code->head == HeadKind::Builtin) {
     const BuiltinEntry& builtin = *code->builtin;
-    if (builtin.shortcut != nullptr && !args[0].isClosure() && !args[1].isClosure()) {
-      if (Node* r = builtin.shortcut(args[0].node(), args[1].node())) {
-        release(args[0].node());
-        release(args[1].node());
-        focus_ = Term::ofNode(r);
-        return;
-      }
+    int64_t x, y;
+    Value answer;
+    if (builtin.wordOp != WordOp::None && wordOf(args[0], x) && wordOf(args[1], y) &&
+        answerValue(builtin.wordOp, x, y, answer)) {
+      releaseValue(args[0]);
+      releaseValue(args[1]);
+      focus_ = Term::of(answer);
+      return;
     }
     Node* redex = head;
     acquire(redex);
@@ -449,16 +478,16 @@ void Machine::callBuiltin(const BuiltinEntry& builtin, Node* redex) {
 void Machine::enter(const Callee* callee, Value* args) {
   for (unsigned unused = callee->unusedArguments; unused != 0; unused &= unused - 1)
     releaseValue(args[__builtin_ctz(unused)]);
-  const Operand& body = callee->body;
+  const Part& body = callee->body;
   switch (body.kind) {
-    case Operand::Shared:
+    case Part::Shared:
       acquire(body.node);
       focus_ = Term::ofNode(body.node);
       return;
-    case Operand::Letter:
+    case Part::Letter:
       focus_ = Term::of(args[callee->argumentOfBinding[0]]);
       return;
-    case Operand::Compiled: {
+    case Part::Compiled: {
       Bindings* b = newBindings(callee->bodyLetters);
       Value* out = b->values();
       int n = __builtin_popcount(callee->bodyLetters);
@@ -485,6 +514,7 @@ bool lambdaOf(Term v, const Code*& code, Bindings*& b) {
     b = value.closure()->bindings;
     return true;
   }
+  if (!value.isNode()) return false;
   Node* n = value.node();
   if (binderShape(n) != 'u') return false;
   code = lambdaCodeOf(n);
@@ -548,7 +578,9 @@ void Machine::applyToArgument() {
     releaseTerm(v);
     return;
   }
-  // Closures are lambdas, so v is a Node.
+  // Closures are lambdas, so v is a Node, or a Word, which is applied as
+  // its leaf.
+  if (v.value().isWord()) v = focus_ = Term::ofNode(nodeOf(v.value()));
   Node* n = v.value().node();
   int kept;
   if (isLeaf(n) && stack_.pendingArguments(2) == 2 && selectsPending(n, kept)) {
@@ -590,7 +622,7 @@ void Machine::applyFunction(Value g) {
     releaseValue(g);
     return;
   }
-  applyNodeTo(g.node(), x);
+  applyNodeTo(nodeOf(g), x);
 }
 
 // g (held) applied to the value x (consumed).

@@ -51,7 +51,7 @@ Node* toNode(Term t) {
     return n;
   }
   Value v = t.value();
-  if (!v.isClosure()) return v.node();
+  if (v.isNode()) return v.node();
   Node* n = termOf(v);
   acquire(n);
   releaseValue(v);
@@ -61,7 +61,7 @@ Node* toNode(Term t) {
 bool knownValue(Term t) {
   if (t.isCode()) return t.code()->valueState == 1;
   Value v = t.value();
-  if (v.isClosure()) return true;
+  if (!v.isNode()) return true;  // closures are lambdas, words numbers
   Node* n = v.node();
   if (!isAnnotated(n)) annotate(n);
   return isValue(n);

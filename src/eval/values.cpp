@@ -5,6 +5,7 @@
 
 #include "eval/code.hpp"
 #include "eval/substitute.hpp"
+#include "numbers/operands.hpp"
 
 namespace quorl {
 
@@ -25,7 +26,7 @@ void dropValues(Bindings* b, std::vector<Bindings*>& dying) {
   for (int i = 0; i < n; i++) {
     Value v = values[i];
     if (!v.isClosure()) {
-      release(v.node());
+      releaseValue(v);  // a Node or a Word, which hold no bindings
       continue;
     }
     Closure* c = v.closure();
@@ -39,6 +40,17 @@ void dropValues(Bindings* b, std::vector<Bindings*>& dying) {
 }  // namespace
 
 void destroyBindings(Bindings* b) {
+  // Most bindings hold no closure that dies with them: no list is needed.
+  Value* values = b->values();
+  int n = __builtin_popcount(b->letters);
+  bool simple = true;
+  for (int i = 0; i < n; i++)
+    if (values[i].isClosure() && values[i].closure()->count == 1) simple = false;
+  if (simple) {
+    for (int i = 0; i < n; i++) releaseValue(values[i]);
+    freeBindingsCell(b);
+    return;
+  }
   if (dyingBindings == nullptr) dyingBindings = new std::vector<Bindings*>();
   std::vector<Bindings*>& dying = *dyingBindings;
   // Re-entered from dropValues' releases only through Nodes, which never
@@ -59,6 +71,13 @@ void destroyClosure(Closure* c) {
   releaseCell(c, sizeof(Closure));
   releaseBindings(b);
 }
+
+void destroyWord(Word* w) {
+  if (w->leaf != nullptr) release(w->leaf);
+  releaseCell(w, sizeof(Word));
+}
+
+bool leafWordOf(const Node* n, int64_t& out) { return shortIntegerLeaf(n, out); }
 
 Bindings* bindingsFor(uint32_t letters, Bindings* from) {
   if (from->letters == letters) {
@@ -117,7 +136,12 @@ void buildClosureTerms(Closure* root) {
 }  // namespace
 
 Node* termOf(Value v) {
-  if (!v.isClosure()) return v.node();
+  if (v.isNode()) return v.node();
+  if (v.isWord()) {
+    Word* w = v.word();
+    if (w->leaf == nullptr) w->leaf = newIntegerLeaf(w->value);
+    return w->leaf;
+  }
   Closure* c = v.closure();
   if (c->term == nullptr) buildClosureTerms(c);
   return c->term;

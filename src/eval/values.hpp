@@ -9,9 +9,11 @@
 // returned.  Building it then gives exactly the term substitution would
 // have given, since substitution is pure and every value is closed.
 //
-// A lambda value that nobody has needed as a term yet is a Closure.  Its
-// term, once built, is kept, so that a value has one identity however
-// often it is used (`raws` tells Nodes apart).
+// A lambda value that nobody has needed as a term yet is a Closure, and an
+// integer that fits a machine word, computed by the machine, is a Word:
+// its leaf's decimal text is written only when something needs the leaf.
+// A value's term, once built, is kept, so that a value has one identity
+// however often it is used (`raws` tells Nodes apart).
 #pragma once
 
 #include <cstdint>
@@ -24,18 +26,23 @@ namespace quorl {
 struct Code;
 struct Bindings;
 struct Closure;
+struct Word;
 
-// A value: a Node (bit 0 clear) or a Closure (bit 0 set).  A Value held by
-// the machine owns one count.
+// A value: a Node, a Closure or a Word, told apart by the low two bits.  A
+// Value held by the machine owns one count.
 struct Value {
   uintptr_t bits;  // no initializer: arrays of values cost nothing to make
 
+  static constexpr uintptr_t kTags = 3, kClosureTag = 1, kWordTag = 2;
   static Value ofNode(Node* n) { return Value{reinterpret_cast<uintptr_t>(n)}; }
-  static Value ofClosure(Closure* c) { return Value{reinterpret_cast<uintptr_t>(c) | 1}; }
-  bool isClosure() const { return bits & 1; }
+  static Value ofClosure(Closure* c) { return Value{reinterpret_cast<uintptr_t>(c) | kClosureTag}; }
+  static Value ofWord(Word* w) { return Value{reinterpret_cast<uintptr_t>(w) | kWordTag}; }
+  bool isNode() const { return (bits & kTags) == 0; }
+  bool isClosure() const { return (bits & kTags) == kClosureTag; }
+  bool isWord() const { return (bits & kTags) == kWordTag; }
   Node* node() const { return reinterpret_cast<Node*>(bits); }
-  Closure* closure() const { return reinterpret_cast<Closure*>(bits & ~uintptr_t{1}); }
-  explicit operator bool() const { return bits != 0; }
+  Closure* closure() const { return reinterpret_cast<Closure*>(bits & ~kTags); }
+  Word* word() const { return reinterpret_cast<Word*>(bits & ~kTags); }
 };
 
 // The values of a set of letters, in letter order.  Shared by count.
@@ -59,10 +66,19 @@ struct Closure {
   Node* term;          // the lambda as a term, once built (holds a count)
 };
 
+// An integer of the language held as a machine word (its leaf, once made,
+// holds the same number).
+struct Word {
+  uint32_t count;
+  int64_t value;
+  Node* leaf;  // held, once made
+};
+
 // --- counts -----------------------------------------------------------------
 
 void destroyBindings(Bindings* b);  // frees values iteratively
 void destroyClosure(Closure* c);
+void destroyWord(Word* w);
 
 inline void acquireBindings(Bindings* b) { b->count++; }
 inline void releaseBindings(Bindings* b) {
@@ -70,15 +86,19 @@ inline void releaseBindings(Bindings* b) {
 }
 
 inline void acquireValue(Value v) {
-  if (v.isClosure()) v.closure()->count++;
-  else acquire(v.node());
+  if (v.isNode()) acquire(v.node());
+  else if (v.isClosure()) v.closure()->count++;
+  else v.word()->count++;
 }
 inline void releaseValue(Value v) {
-  if (v.isClosure()) {
+  if (v.isNode()) {
+    release(v.node());
+  } else if (v.isClosure()) {
     Closure* c = v.closure();
     if (--c->count == 0) destroyClosure(c);
   } else {
-    release(v.node());
+    Word* w = v.word();
+    if (--w->count == 0) destroyWord(w);
   }
 }
 
@@ -105,10 +125,29 @@ Bindings* bindingsFor(uint32_t letters, Bindings* from);
 
 Closure* newClosure(const Code* lambda, Bindings* bindings);  // takes the count on bindings
 
+inline Value newWord(int64_t value) {
+  auto* w = static_cast<Word*>(allocateCell(sizeof(Word)));
+  w->count = 1;
+  w->value = value;
+  w->leaf = nullptr;
+  return Value::ofWord(w);
+}
+
+// The machine integer a value holds, if it is a Word or a short integer
+// leaf (numbers/operands.hpp).
+bool leafWordOf(const Node* n, int64_t& out);
+inline bool wordOf(Value v, int64_t& out) {
+  if (v.isWord()) {
+    out = v.word()->value;
+    return true;
+  }
+  return v.isNode() && leafWordOf(v.node(), out);
+}
+
 // --- terms --------------------------------------------------------------------
 
-// The term of a value, built on first need (a Node is its own term).  The
-// result is borrowed from the value.
+// The term of a value, built on first need (a Node is its own term, a
+// Word's is its number leaf).  The result is borrowed from the value.
 Node* termOf(Value v);
 
 // The values of `letters` as Nodes, indexed by letter, for substitution;

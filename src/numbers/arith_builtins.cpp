@@ -221,7 +221,7 @@ NodeRef repeated(const Operand& text, const Operand& count) {
 }  // namespace
 
 NodeRef plusBuiltin(NodeRef redex) {
-  QUORL_TRY_WORDS(plusWords, redex);
+  QUORL_TRY_WORDS(WordOp::Plus, redex);
   Operand x = operandAt(redex, 1), y = operandAt(redex, 2);
   if (eitherVoid(x, y)) return failureValue();
   if (isText(x.kind) || isText(y.kind)) return joined(x, y);
@@ -229,7 +229,7 @@ NodeRef plusBuiltin(NodeRef redex) {
 }
 
 NodeRef dashBuiltin(NodeRef redex) {
-  QUORL_TRY_WORDS(dashWords, redex);
+  QUORL_TRY_WORDS(WordOp::Dash, redex);
   Operand x = operandAt(redex, 1), y = operandAt(redex, 2);
   if (eitherVoid(x, y)) return failureValue();
   if (isText(x.kind)) return y.kind == 'i' ? dropped(x, y) : failureValue();
@@ -237,7 +237,7 @@ NodeRef dashBuiltin(NodeRef redex) {
 }
 
 NodeRef multBuiltin(NodeRef redex) {
-  QUORL_TRY_WORDS(multWords, redex);
+  QUORL_TRY_WORDS(WordOp::Mult, redex);
   Operand x = operandAt(redex, 1), y = operandAt(redex, 2);
   if (eitherVoid(x, y)) return failureValue();
   if (x.kind == 'i' && isText(y.kind)) return repeated(y, x);
@@ -246,12 +246,12 @@ NodeRef multBuiltin(NodeRef redex) {
 }
 
 NodeRef overBuiltin(NodeRef redex) {
-  QUORL_TRY_WORDS(overWords, redex);
+  QUORL_TRY_WORDS(WordOp::Over, redex);
   return numericResult(Op::over, operandAt(redex, 1), operandAt(redex, 2));
 }
 
 NodeRef centBuiltin(NodeRef redex) {
-  QUORL_TRY_WORDS(centWords, redex);
+  QUORL_TRY_WORDS(WordOp::Cent, redex);
   return numericResult(Op::cent, operandAt(redex, 1), operandAt(redex, 2));
 }
 

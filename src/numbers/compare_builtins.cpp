@@ -121,28 +121,28 @@ Equality equalityOfOperands(const NodeRef& redex) {
 }  // namespace
 
 NodeRef lessBuiltin(NodeRef redex) {
-  QUORL_TRY_WORDS(lessWords, redex);
+  QUORL_TRY_WORDS(WordOp::Less, redex);
   Order order = orderOfOperands(redex);
   if (order == Order::none) return failureValue();
   return truthValue(order == Order::less);
 }
 
 NodeRef gteqBuiltin(NodeRef redex) {
-  QUORL_TRY_WORDS(gteqWords, redex);
+  QUORL_TRY_WORDS(WordOp::Gteq, redex);
   Order order = orderOfOperands(redex);
   if (order == Order::none) return failureValue();
   return truthValue(order == Order::greater || order == Order::equal);
 }
 
 NodeRef sameBuiltin(NodeRef redex) {
-  QUORL_TRY_WORDS(sameWords, redex);
+  QUORL_TRY_WORDS(WordOp::Same, redex);
   Equality e = equalityOfOperands(redex);
   if (e == Equality::none) return failureValue();
   return truthValue(e == Equality::equal);
 }
 
 NodeRef diffBuiltin(NodeRef redex) {
-  QUORL_TRY_WORDS(diffWords, redex);
+  QUORL_TRY_WORDS(WordOp::Diff, redex);
   Equality e = equalityOfOperands(redex);
   if (e == Equality::none) return failureValue();
   return truthValue(e == Equality::different);

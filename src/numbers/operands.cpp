@@ -77,8 +77,7 @@ NodeRef integerLeaf(int64_t v) { return NodeRef::adopt(newIntegerLeaf(v)); }
 
 Node* newIntegerLeaf(int64_t v) {
   uint64_t magnitude = v < 0 ? uint64_t{0} - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-  size_t digits = 1;
-  for (uint64_t rest = magnitude; rest >= 10; rest /= 10) digits++;
+  size_t digits = decimalDigits(magnitude);
   size_t length = digits + (v < 0 ? 1 : 0);
   // The digits go straight into the new leaf, the sign "0" in front.
   auto* n = static_cast<Node*>(allocateCell(sizeof(Node) + length + 1));

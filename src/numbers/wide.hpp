@@ -35,6 +35,18 @@ inline bool parseDecimalU64(std::string_view digits, uint64_t& out) {
   return true;
 }
 
+// The number of decimal digits of v (1 for zero), from its bit length.
+inline int decimalDigits(uint64_t v) {
+  static constexpr uint64_t kPowers[] = {
+      1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull,
+      1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull,
+      100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
+      1000000000000000000ull, 10000000000000000000ull};
+  if (v == 0) return 1;
+  int guess = ((64 - __builtin_clzll(v)) * 1233) >> 12;  // 1233 / 4096 is about log10(2)
+  return guess + (v >= kPowers[guess]);
+}
+
 // Room for the digits of any 128-bit value and a sign.
 inline constexpr int kWideDigitRoom = 48;
 

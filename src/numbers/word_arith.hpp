@@ -1,28 +1,33 @@
-// Arithmetic and comparison of two short integer leaves with machine
-// arithmetic: the step recursive number code repeats most.  Each answers
-// what its builtin's kind tables would, or null when an operand is not a
-// short integer leaf (or the result would not fit), leaving the case to
-// the builtin itself.  A result is a new Node with one count for the caller.
+// Arithmetic and comparison of integers that fit a machine word: the step
+// recursive number code repeats most.  Each operation answers what its
+// builtin's kind tables would for two integers, or says that it cannot
+// (the exact result does not fit), leaving the case to the builtin itself.
 #pragma once
 
+#include <cstdint>
+
 #include "term/node.hpp"
+#include "term/tables.hpp"
 
 namespace quorl {
 
-Node* plusWords(const Node* x, const Node* y);
-Node* dashWords(const Node* x, const Node* y);
-Node* multWords(const Node* x, const Node* y);
-Node* overWords(const Node* x, const Node* y);
-Node* centWords(const Node* x, const Node* y);
-Node* lessWords(const Node* x, const Node* y);
-Node* gteqWords(const Node* x, const Node* y);
-Node* sameWords(const Node* x, const Node* y);
-Node* diffWords(const Node* x, const Node* y);
+struct WordAnswer {
+  enum Kind : uint8_t { Integer, True, False, Failure, Unknown };
+  Kind kind;
+  int64_t value;  // Integer
+};
 
-// In a builtin's handler: returns the word-sized answer of `fast` for the
+WordAnswer answerWords(WordOp op, int64_t a, int64_t b);
+
+// The answer for two short integer leaves as a Node with one count for
+// the caller, or null when either is no short integer or the answer does
+// not fit.
+Node* answerLeaves(WordOp op, const Node* x, const Node* y);
+
+// In a builtin's handler: returns the word-sized answer of `op` for the
 // redex's two arguments, if there is one.
-#define QUORL_TRY_WORDS(fast, redex)                                                         \
-  if (Node* words = fast(argumentOf(functionOf((redex).get())), argumentOf((redex).get()))) \
+#define QUORL_TRY_WORDS(op, redex)                                                             \
+  if (Node* words = answerLeaves(op, argumentOf(functionOf((redex).get())), argumentOf((redex).get()))) \
   return NodeRef::adopt(words)
 
 }  // namespace quorl

@@ -24,7 +24,9 @@ void* mallocOrThrow(size_t bytes) {
 
 void* allocateSlow(size_t bytes) {
 #ifdef QUORL_NO_POOL
-  return mallocOrThrow(bytes);
+  // Whole granules, as the pool gives them: readers may read a leaf's
+  // text a granule at a time.
+  return mallocOrThrow(sizeClass(bytes) * kGranule);
 #else
   size_t cls = sizeClass(bytes);
   if (cls > kPooledClasses) return mallocOrThrow(bytes);

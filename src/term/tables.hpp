@@ -38,14 +38,13 @@ void dropNonValuesFromInternSet();
 // A builtin handler receives the redex (the builtin applied to exactly its
 // arity of arguments) and returns the replacement term.
 using BuiltinHandler = NodeRef (*)(NodeRef redex);
-// A shortcut some two-argument builtins have for common operands, taken
-// without building the redex: the handler's answer (a Node with one count
-// for the caller), or null when the handler must be called.
-using BuiltinShortcut = Node* (*)(const Node* x, const Node* y);
+// The two-argument builtins that answer two machine integers by machine
+// arithmetic (numbers/word_arith.hpp), without building their redex.
+enum class WordOp : uint8_t { None, Plus, Dash, Mult, Over, Cent, Less, Gteq, Same, Diff };
 struct BuiltinEntry {
   uint8_t arity;
   BuiltinHandler handler;
-  BuiltinShortcut shortcut = nullptr;
+  WordOp wordOp = WordOp::None;
 };
 using BuiltinMap = std::map<std::string, BuiltinEntry, std::less<>>;
 // Raw storage of the builtin rows; builtins/table.hpp fills it on first use.
