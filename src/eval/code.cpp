@@ -19,6 +19,7 @@ namespace {
 
 struct CodeCache {
   uint64_t epoch = 0;
+  uint64_t redefinitions = 0;
   std::unordered_map<Node*, Code*> codes;      // part -> code; holds a count on the part
   std::unordered_map<Node*, Callee*> callees;  // definition -> callee; likewise
   std::unordered_map<Node*, Code*> lambdas;    // closed lambda form -> its code
@@ -31,9 +32,13 @@ void clearCache(CodeCache& c);
 
 CodeCache& cache() {
   if (theCache == nullptr) theCache = new CodeCache();
-  if (theCache->epoch != tablesEpoch()) [[unlikely]] {
+  // Code resolves heads from the definitions; any change of them other
+  // than a constant's value makes it stale.  (No definition changes so
+  // while a program runs: code in use is never dropped.)
+  if (theCache->epoch != tablesEpoch() || theCache->redefinitions != redefinitionCount()) [[unlikely]] {
     clearCache(*theCache);
     theCache->epoch = tablesEpoch();
+    theCache->redefinitions = redefinitionCount();
   }
   return *theCache;
 }

@@ -813,7 +813,7 @@ void Machine::contractNode(Node* n) {
       NodeRef stored = binderShape(value) == 'u'
                            ? apply(apply(sharedLeaf('B'), sharedLeaf('I')), NodeRef(value))
                            : NodeRef(value);
-      setDefinition(name, stored);
+      rememberConstant(name, stored);
       focus_ = Term::ofNode(stored.detach());
       return;
     }
@@ -933,7 +933,7 @@ void Machine::storeMemo() {
   NodeRef stored = binderShape(value.get()) == 'u'
                        ? apply(apply(sharedLeaf('B'), sharedLeaf('I')), std::move(value))
                        : std::move(value);
-  setDefinition(key, stored);
+  rememberConstant(key, stored);
   focus_ = Term::ofNode(stored.detach());
 }
 

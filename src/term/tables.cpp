@@ -9,6 +9,7 @@ namespace tables_detail {
 // Read on every name-cache hit, so it is a plain variable the header reads.
 constinit uint64_t generation = 0;
 constinit uint64_t epoch = 0;
+constinit uint64_t redefinitions = 0;
 }  // namespace tables_detail
 
 void clearInternSet();  // term/intern.cpp
@@ -42,8 +43,20 @@ const NodeRef* findDefinition(std::string_view name) {
 void setDefinition(std::string_view name, NodeRef term) {
   DefinitionMap& table = definitionTable();
   auto it = table.find(name);
-  if (it == table.end()) table.emplace(std::string(name), std::move(term));
-  else it->second = std::move(term);
+  if (it == table.end()) {
+    table.emplace(std::string(name), std::move(term));
+  } else {
+    it->second = std::move(term);
+    tables_detail::redefinitions++;
+  }
+  noteDefinitionsChanged();
+}
+
+void rememberConstant(std::string_view name, NodeRef value) {
+  DefinitionMap& table = definitionTable();
+  auto it = table.find(name);
+  if (it == table.end()) table.emplace(std::string(name), std::move(value));
+  else it->second = std::move(value);
   noteDefinitionsChanged();
 }
 
@@ -51,6 +64,7 @@ void eraseDefinition(std::string_view name) {
   DefinitionMap& table = definitionTable();
   auto it = table.find(name);
   if (it != table.end()) table.erase(it);
+  tables_detail::redefinitions++;
   noteDefinitionsChanged();
 }
 

@@ -24,6 +24,9 @@ DefinitionMap& preludeSnapshot();
 // The definition of a name, or null when the name has none.
 const NodeRef* findDefinition(std::string_view name);
 void setDefinition(std::string_view name, NodeRef term);
+// Stores the value computed for a constant in its slot: the one change of
+// a definition that running a program makes.
+void rememberConstant(std::string_view name, NodeRef value);
 void eraseDefinition(std::string_view name);
 
 // Interning: equal terms (by compareTerms) share one Node.  The set is a
@@ -65,6 +68,12 @@ namespace tables_detail {
 extern constinit uint64_t epoch;
 }
 inline uint64_t tablesEpoch() { return tables_detail::epoch; }
+// Bumped whenever a definition is replaced other than by remembering a
+// constant's value: what was resolved from the old definitions is stale.
+namespace tables_detail {
+extern constinit uint64_t redefinitions;
+}
+inline uint64_t redefinitionCount() { return tables_detail::redefinitions; }
 inline void noteDefinitionsChanged() { tables_detail::generation++; }
 
 }  // namespace quorl
