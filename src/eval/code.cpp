@@ -125,6 +125,23 @@ bool preludeSelectors() {
   return directCombinator("I", i->get()) == 'I';
 }
 
+// Whether K, J and V are the Prelude's, so that a list K applied to n and
+// c gives n, and a pair J x y applied to them gives c x y.
+bool preludeLists() {
+  const NodeRef* k = findDefinition("K");
+  const NodeRef* j = findDefinition("J");
+  const NodeRef* v = findDefinition("V");
+  return k != nullptr && j != nullptr && v != nullptr && directCombinator("K", k->get()) == 'K' &&
+         directCombinator("J", j->get()) == 'J' && directCombinator("V", v->get()) == 'V';
+}
+
+// A lambda of two parameters whose code takes them one after the other.
+bool twoParameterLambda(const Part& p) {
+  if (p.kind != Part::Compiled || p.code->kind != CodeKind::Lambda || p.valueState != 1) return false;
+  const Part& inner = p.code->body;
+  return inner.kind == Part::Compiled && inner.code->kind == CodeKind::Lambda && inner.valueState == 1;
+}
+
 // What a shared head is, for a spine of `count` operands.
 void classifyHead(Code& code, Node* head) {
   code.head = HeadKind::Other;
@@ -200,6 +217,7 @@ Code* buildSpine(Node* n) {
     if (code->headPart.kind == Part::Letter) {
       code->head = HeadKind::Letter;
       code->valueState = -1;
+      code->matches = count == 2 && twoParameterLambda(code->args[1]) && preludeLists();
     } else {
       code->head = code->headPart.code->kind == CodeKind::Lambda ? HeadKind::Lambda : HeadKind::Wing;
       code->valueState = 0;  // a lambda takes one argument, a wing none
@@ -241,6 +259,9 @@ Code* buildSpine(Node* n) {
                      op == WordOp::Diff) &&
                     asIs(code->args[0]) && asIs(code->args[1]);
   }
+  auto plain = [](const Part& p) { return p.kind != Part::Compiled; };
+  code->flat = code->head == HeadKind::Letter || code->writtenHead != nullptr;
+  for (int i = 0; i < count; i++) code->flat = code->flat && plain(code->args[i]);
   if (code->head == HeadKind::Builtin || code->head == HeadKind::Strict)
     code->taken = static_cast<uint8_t>(count < code->callArity ? count : code->callArity);
   // What a call in progress still needs after each operand.

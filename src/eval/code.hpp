@@ -66,6 +66,12 @@ struct Code {
   // them and drops the other.
   bool selects = false;
   uint8_t taken = 0;         // Builtin and Strict: operands the call takes
+  // Letter: the list match `l n (h\t\c)` with the Prelude's lists: a list
+  // K gives n, a pair J x y gives c with h and t bound to x and y.
+  bool matches = false;
+  // Spine: its head and operands are all letters or shared terms, so its
+  // term is built cell by cell.
+  bool flat = false;
   uint32_t letters = 0;      // the letters the part mentions
   Node* term = nullptr;      // the part of the body (held)
   Part headPart;          // Spine: the head (a letter, shared node or code)

@@ -250,6 +250,7 @@ class Machine {
   void callBuiltin(const BuiltinEntry& builtin, Node* redex);
   void enter(const Callee* callee, Value* args);
   void focusBody(const Part& body, Bindings* from, int letter, Value x);
+  bool matchList(const Code* code, Bindings* b);
   void storeMemo();
   void takeContracted(const Contracted& r);
   void pushArguments(const Code* code, Bindings* b, int from);
@@ -348,6 +349,9 @@ void Machine::stepSpine(const Code* code, Bindings* b) {
         return;
       }
       break;
+    case HeadKind::Letter:
+      if (code->matches && matchList(code, b)) return;
+      break;
     default:
       break;
   }
@@ -369,6 +373,55 @@ void Machine::stepWing(const Code* code, Bindings* b) {
   stack_.push(FrameKind::Wing, reinterpret_cast<uintptr_t>(code), kept);
   focus_ = partTerm(code->bound, b);
   releaseBindings(b);
+}
+
+// The list match `l n (h\t\c)` (code.hpp) when l is K or a pair J x y,
+// as K, J, V and the lambda would contract it; false for any other l.
+// Consumes b when it answers.
+bool Machine::matchList(const Code* code, Bindings* b) {
+  Value v = b->of(code->headPart.letter);
+  if (!v.isNode()) return false;
+  Node* l = v.node();
+  if (isLeaf(l)) {
+    if (!isSingle(l, 'K')) return false;
+    focus_ = partTerm(code->args[0], b);  // K n c is n
+    releaseBindings(b);
+    return true;
+  }
+  Node* g = functionOf(l);
+  if (!isApplication(g) || !isSingle(functionOf(g), 'J')) return false;
+  // J x y n c is V x y c, which is c x y: the lambda takes both, values
+  // as the parts of a value are.
+  const Code* outer = code->args[1].code;
+  const Code* inner = outer->body.code;
+  Value x = Value::ofNode(argumentOf(g));
+  Value y = Value::ofNode(argumentOf(l));
+  const Part& body = inner->body;
+  uint32_t letters = lettersOf(body);
+  int h = outer->letter, t = inner->letter;
+  auto valueOf = [&](int letter) {
+    Value bound = letter == t ? y : letter == h ? x : b->of(letter);
+    acquireValue(bound);
+    return bound;
+  };
+  switch (body.kind) {
+    case Part::Shared:
+      acquire(body.node);
+      focus_ = Term::ofNode(body.node);
+      break;
+    case Part::Letter:
+      focus_ = Term::of(valueOf(body.letter));
+      break;
+    case Part::Compiled: {
+      Bindings* bound = newBindings(letters);
+      Value* out = bound->values();
+      for (uint32_t rest = letters; rest != 0; rest &= rest - 1) *out++ = valueOf(__builtin_ctz(rest));
+      focus_ = Term::ofCode(body.code, bound);
+      break;
+    }
+  }
+  releaseBindings(b);
+  return true;
 }
 
 // The focus becomes `body` under `from` with `letter` bound to x.
@@ -672,9 +725,10 @@ void Machine::contractApplied(Node* g, Value x) {
 // n (held by the focus), a partial application of a linear head lacking
 // `arity` arguments, takes the arguments waiting on top.
 void Machine::contractLinearWithPending(Node* n, int arity) {
-  NodeSpine s = splitSpine(n);
-  const NameResolution& r = resolveName(s.head);
-  if (r.combinator != 0 && s.count + arity < kMaxSpine) {
+  for (;;) {
+    NodeSpine s = splitSpine(n);
+    const NameResolution& r = resolveName(s.head);
+    if (r.combinator == 0 || s.count + arity >= kMaxSpine) break;
     Term args[kMaxSpine];
     for (int i = 0; i < s.count; i++) {
       acquire(s.args[i]);
@@ -688,7 +742,14 @@ void Machine::contractLinearWithPending(Node* n, int arity) {
     Node* definition = r.definition->get();
     release(n);
     takeContracted(contractCombinatorTerms(key, definition, args));
-    return;
+    // When the answer's head is a linear combinator given all it takes
+    // (J a b c gives V a b, which takes the next one), go on at once.
+    if (focus_.isCode() || !focus_.value().isNode()) return;
+    n = focus_.value().node();
+    if (!isLeaf(n) || !isLinearHeadLeaf(n)) return;
+    ensureAnnotated(n);
+    arity = storedArity(n);
+    if (arity < 1 || stack_.pendingArguments(arity) != arity) return;
   }
   // Contracted by its definition: the whole redex is built.
   Node* e = n;

@@ -25,7 +25,25 @@ FrameStack::~FrameStack() {
   std::free(base_);
 }
 
+namespace {
+
+// A letter or shared part's term, with a count for the caller.
+Node* plainTerm(const Part& p, const Bindings* b) {
+  Node* n = p.kind == Part::Letter ? termOf(b->of(p.letter)) : p.node;
+  acquire(n);
+  return n;
+}
+
+}  // namespace
+
 Node* buildTerm(const Code* code, const Bindings* b) {
+  if (code->flat) {
+    // What substitution would rebuild: every cell of the spine.
+    Node* n = code->head == HeadKind::Letter ? plainTerm(code->headPart, b) : code->writtenHead;
+    if (code->head != HeadKind::Letter) acquire(n);
+    for (int i = 0; i < code->argCount; i++) n = ownedCell(n, plainTerm(code->args[i], b));
+    return n;
+  }
   Node* values[26];
   termsOfBindings(b, code->letters, values);
   return substituteLetters(code->term, code->letters, values).detach();
