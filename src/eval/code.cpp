@@ -148,9 +148,9 @@ void classifyHead(Code& code, Node* head) {
   code.writtenHead = head;
   // A name defined without parameters whose definition is a value already
   // (an operator bound to its builtin) evaluates to that value every time:
-  // memoising leaves values alone.  Look through to it, noting the slot so
-  // that a later definition is still honoured.
-  for (;;) {
+  // memoising leaves values alone, and replacing a definition drops the
+  // compiled code.  Look through to it.
+  for (int hops = 0;; hops++) {
     code.headPart.kind = Part::Shared;
     code.headPart.node = head;
     if (!isLeaf(head)) return;
@@ -170,15 +170,11 @@ void classifyHead(Code& code, Node* head) {
     int arity = arityOf(head);
     if (arity == 0) {
       Node* definition = slot->get();
-      if (!isValue(definition) || code.hops == Code::kMaxHops) {
+      if (!isValue(definition) || hops == 8) {
         code.head = HeadKind::Constant;
         code.definition = slot;
         return;
       }
-      code.hopSlots[code.hops] = slot;
-      code.hopValues[code.hops] = definition;
-      acquire(definition);  // so that its address cannot come back as another's
-      code.hops++;
       head = definition;
       continue;
     }
@@ -259,6 +255,9 @@ Code* buildSpine(Node* n) {
                      op == WordOp::Diff) &&
                     asIs(code->args[0]) && asIs(code->args[1]);
   }
+  if (code->head == HeadKind::Combinator && count == 2 &&
+      (code->combinator == 'V' || (code->combinator == 'J' && preludeLists())))
+    code->pairs = code->args[0].valueState == 1 && code->args[1].valueState == 1;
   auto plain = [](const Part& p) { return p.kind != Part::Compiled; };
   code->flat = code->head == HeadKind::Letter || code->writtenHead != nullptr;
   for (int i = 0; i < count; i++) code->flat = code->flat && plain(code->args[i]);
@@ -331,7 +330,6 @@ void compileTree(Node* root) {
 
 void destroyCode(Code* code) {
   release(code->term);
-  for (int i = 0; i < code->hops; i++) release(code->hopValues[i]);
   delete[] code->args;
   delete[] code->restLetters;
   delete code;

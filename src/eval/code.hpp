@@ -69,6 +69,10 @@ struct Code {
   // Letter: the list match `l n (h\t\c)` with the Prelude's lists: a list
   // K gives n, a pair J x y gives c with h and t bound to x and y.
   bool matches = false;
+  // Combinator: a pair V x y or J x y of two values, which gives its parts
+  // to a lambda of two parameters applied to it (after the empty case,
+  // for J).
+  bool pairs = false;
   // Spine: its head and operands are all letters or shared terms, so its
   // term is built cell by cell.
   bool flat = false;
@@ -84,24 +88,10 @@ struct Code {
   mutable const Callee* callee = nullptr;  // Strict: compiled on first call
   Part body;                            // Lambda and Wing
   Part bound;                           // Wing: the bound value
-  // Spine: constants whose values the head was resolved through (an
-  // operator's name to its builtin), with those values, and the name the
-  // spine was written with.  The resolution holds while each slot still
-  // holds its value.
-  static constexpr int kMaxHops = 4;
-  uint8_t hops = 0;
-  NodeRef* hopSlots[kMaxHops] = {};
-  Node* hopValues[kMaxHops] = {};
+  // Spine: the shared head as written, before constants whose values are
+  // known were looked through (an operator's name to its builtin).
   Node* writtenHead = nullptr;
 };
-
-// Whether the constants a spine's head was resolved through still hold
-// the values it was resolved to.
-inline bool headStillResolves(const Code* code) {
-  for (int i = 0; i < code->hops; i++)
-    if (code->hopSlots[i]->get() != code->hopValues[i]) return false;
-  return true;
-}
 
 // A global function's parameters and body.
 struct Callee {

@@ -225,6 +225,20 @@ bool selectsPending(const Node* leaf, int& kept) {
   return true;
 }
 
+// The value of a part known to be one, under bindings (borrowed).
+inline Value partValue(const Part& op, Bindings* b) {
+  if (op.kind == Part::Letter) {
+    Value v = b->of(op.letter);
+    acquireValue(v);
+    return v;
+  }
+  if (op.kind == Part::Shared) {
+    acquire(op.node);
+    return Value::ofNode(op.node);
+  }
+  return toValue(partTerm(op, b));
+}
+
 // --- the machine -------------------------------------------------------------------
 
 class Machine {
@@ -251,6 +265,10 @@ class Machine {
   void enter(const Callee* callee, Value* args);
   void focusBody(const Part& body, Bindings* from, int letter, Value x);
   bool matchList(const Code* code, Bindings* b);
+  bool lastPartComputed(const Code* code, Bindings* b);
+  void focusPairBody(const Code* outer, Bindings* from, Value x, Value y);
+  bool applyPair(Node* n, char key);
+  bool pairGiven(const Code* code, Bindings* b);
   void storeMemo();
   void takeContracted(const Contracted& r);
   void pushArguments(const Code* code, Bindings* b, int from);
@@ -312,14 +330,6 @@ void Machine::stepCode() {
 }
 
 void Machine::stepSpine(const Code* code, Bindings* b) {
-  if (code->hops != 0 && !headStillResolves(code)) [[unlikely]] {
-    // A constant the head was resolved through has been defined anew.
-    pushArguments(code, b, 0);
-    acquire(code->writtenHead);
-    focus_ = Term::ofNode(code->writtenHead);
-    releaseBindings(b);
-    return;
-  }
   switch (code->head) {
     case HeadKind::Builtin:
       if (code->selects) {
@@ -348,6 +358,8 @@ void Machine::stepSpine(const Code* code, Bindings* b) {
         takeContracted(contractCombinatorTerms(code->combinator, code->definition->get(), args));
         return;
       }
+      if (code->pairs && pairGiven(code, b)) return;
+      if (lastPartComputed(code, b)) return;
       break;
     case HeadKind::Letter:
       if (code->matches && matchList(code, b)) return;
@@ -392,15 +404,20 @@ bool Machine::matchList(const Code* code, Bindings* b) {
   if (!isApplication(g) || !isSingle(functionOf(g), 'J')) return false;
   // J x y n c is V x y c, which is c x y: the lambda takes both, values
   // as the parts of a value are.
-  const Code* outer = code->args[1].code;
+  focusPairBody(code->args[1].code, b, Value::ofNode(argumentOf(g)), Value::ofNode(argumentOf(l)));
+  releaseBindings(b);
+  return true;
+}
+
+// The focus becomes the body of the two-parameter lambda `outer` (its
+// bindings `from`, borrowed) with its parameters bound to x and y
+// (borrowed).
+void Machine::focusPairBody(const Code* outer, Bindings* from, Value x, Value y) {
   const Code* inner = outer->body.code;
-  Value x = Value::ofNode(argumentOf(g));
-  Value y = Value::ofNode(argumentOf(l));
   const Part& body = inner->body;
-  uint32_t letters = lettersOf(body);
   int h = outer->letter, t = inner->letter;
   auto valueOf = [&](int letter) {
-    Value bound = letter == t ? y : letter == h ? x : b->of(letter);
+    Value bound = letter == t ? y : letter == h ? x : from->of(letter);
     acquireValue(bound);
     return bound;
   };
@@ -408,18 +425,103 @@ bool Machine::matchList(const Code* code, Bindings* b) {
     case Part::Shared:
       acquire(body.node);
       focus_ = Term::ofNode(body.node);
-      break;
+      return;
     case Part::Letter:
       focus_ = Term::of(valueOf(body.letter));
-      break;
+      return;
     case Part::Compiled: {
+      uint32_t letters = body.code->letters;
       Bindings* bound = newBindings(letters);
       Value* out = bound->values();
       for (uint32_t rest = letters; rest != 0; rest &= rest - 1) *out++ = valueOf(__builtin_ctz(rest));
       focus_ = Term::ofCode(body.code, bound);
-      break;
+      return;
     }
   }
+}
+
+// Whether a term is a lambda of two parameters taken one after the other,
+// as the match idiom passes: its code and bindings (borrowed).
+bool pairLambdaOf(uintptr_t bits, Bindings* bindings, const Code*& code, Bindings*& from) {
+  if (bindings != nullptr) {
+    code = reinterpret_cast<const Code*>(bits);
+    from = bindings;
+  } else {
+    Value v{bits};
+    if (!v.isClosure()) return false;
+    code = v.closure()->code;
+    from = v.closure()->bindings;
+  }
+  if (code->kind != CodeKind::Lambda || code->valueState != 1) return false;
+  const Part& inner = code->body;
+  return inner.kind == Part::Compiled && inner.code->kind == CodeKind::Lambda && inner.valueState == 1;
+}
+
+// The pair code (code.hpp) meets the arguments waiting for it, as
+// applyPair below.  Consumes b when it answers.
+bool Machine::pairGiven(const Code* code, Bindings* b) {
+  int needed = code->combinator == 'V' ? 1 : 2;
+  if (stack_.pendingArguments(needed) != needed) return false;
+  const Frame& lambda = stack_.below(needed - 1);
+  const Code* outer;
+  Bindings* from;
+  if (!pairLambdaOf(lambda.bits, lambda.bindings, outer, from)) return false;
+  if (needed == 2) FrameStack::releaseFrame(stack_.pop());  // the empty case
+  Frame f = stack_.pop();
+  Value x = partValue(code->args[0], b);
+  Value y = partValue(code->args[1], b);
+  focusPairBody(outer, from, x, y);
+  releaseValue(x);
+  releaseValue(y);
+  FrameStack::releaseFrame(f);
+  releaseBindings(b);
+  return true;
+}
+
+// The pair n (V x y or J x y, held by the focus) meets the arguments
+// waiting for it: given a lambda of two parameters (after the empty case
+// for J, which it drops), its body is entered with x and y, as V, J and
+// the lambda would contract it.  False when that is not the case.
+bool Machine::applyPair(Node* n, char key) {
+  int needed = key == 'V' ? 1 : 2;
+  if (stack_.pendingArguments(needed) != needed) return false;
+  const Frame& lambda = stack_.below(needed - 1);
+  const Code* code;
+  Bindings* from;
+  if (!pairLambdaOf(lambda.bits, lambda.bindings, code, from)) return false;
+  Node* g = functionOf(n);
+  const NameResolution& r = resolveName(functionOf(g));
+  if (r.combinator != key) return false;
+  if (key == 'J') {
+    Node* v = functionOf(functionOf(argumentOf(argumentOf(argumentOf(r.definition->get())))));
+    if (!isLeaf(v) || resolveName(v).combinator != 'V') return false;
+    FrameStack::releaseFrame(stack_.pop());  // the empty case
+  }
+  Frame f = stack_.pop();
+  focusPairBody(code, from, Value::ofNode(argumentOf(g)), Value::ofNode(argumentOf(n)));
+  FrameStack::releaseFrame(f);
+  release(n);
+  return true;
+}
+
+// A linear combinator given fewer arguments than it takes, the last of them
+// work still to do (J x (f y)): unless enough arguments wait for it, its
+// parts are computed, that is the last one, while the rest, values, wait
+// as a function.  False when the spine is not of that shape.  Consumes b
+// when it answers.
+bool Machine::lastPartComputed(const Code* code, Bindings* b) {
+  int last = code->argCount - 1;
+  if (code->args[last].valueState != 0) return false;
+  for (int i = 0; i < last; i++)
+    if (code->args[i].valueState != 1) return false;
+  int missing = code->callArity - code->argCount;
+  if (stack_.pendingArguments(missing) == missing) return false;
+  Node* g = code->writtenHead;
+  acquire(g);
+  ensureAnnotated(g);
+  for (int i = 0; i < last; i++) g = valueCell(g, nodeOf(partValue(code->args[i], b)));
+  stack_.pushFunction(Value::ofNode(g));
+  focus_ = partTerm(code->args[last], b);
   releaseBindings(b);
   return true;
 }
@@ -459,7 +561,7 @@ void Machine::collect(const Code* code, Bindings* b, int stage) {
   for (int i = stage; i < taken; i++) {
     const Part& op = code->args[i];
     if (op.valueState == 1) {
-      args[i] = toValue(partTerm(op, b));
+      args[i] = partValue(op, b);
       continue;
     }
     if (op.kind == Part::Compiled && op.code->immediate && immediateResult(op.code, b, args[i])) continue;
@@ -635,6 +737,10 @@ void Machine::applyToArgument() {
   // its leaf.
   if (v.value().isWord()) v = focus_ = Term::ofNode(nodeOf(v.value()));
   Node* n = v.value().node();
+  if (isApplication(n) && isApplication(functionOf(n))) {
+    const Node* head = functionOf(functionOf(n));
+    if ((isSingle(head, 'V') || isSingle(head, 'J')) && applyPair(n, leafChars(head)[0])) return;
+  }
   int kept;
   if (isLeaf(n) && stack_.pendingArguments(2) == 2 && selectsPending(n, kept)) {
     Frame first = stack_.pop();
@@ -685,7 +791,7 @@ void Machine::applyNodeTo(Node* g, Value x) {
     return;
   }
   // A partial application of values is a value.
-  focus_ = Term::ofNode(ownedCell(g, nodeOf(x)));
+  focus_ = Term::ofNode(valueCell(g, nodeOf(x)));
 }
 
 // (g x) is saturated: g a value taking one more argument, x a value.

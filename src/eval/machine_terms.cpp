@@ -41,7 +41,13 @@ Node* buildTerm(const Code* code, const Bindings* b) {
     // What substitution would rebuild: every cell of the spine.
     Node* n = code->head == HeadKind::Letter ? plainTerm(code->headPart, b) : code->writtenHead;
     if (code->head != HeadKind::Letter) acquire(n);
-    for (int i = 0; i < code->argCount; i++) n = ownedCell(n, plainTerm(code->args[i], b));
+    // A value's spine is a head that is no constant given values.
+    bool value = code->valueState == 1 && code->head != HeadKind::Letter && isAnnotated(n) &&
+                 !isConstantAnnotated(n);
+    for (int i = 0; i < code->argCount; i++) {
+      Node* x = plainTerm(code->args[i], b);
+      n = value ? valueCell(n, x) : ownedCell(n, x);
+    }
     return n;
   }
   Node* values[26];
@@ -53,7 +59,7 @@ Value toValue(Term t) {
   if (!t.isCode()) return t.value();
   const Code* code = t.code();
   if (code->kind == CodeKind::Lambda && code->valueState == 1) {
-    Closure* c = newClosure(code, bindingsFor(code->letters, t.bindings));
+    Closure* c = newClosure(code, exactBindings(code->letters, t.bindings));
     releaseBindings(t.bindings);
     return Value::ofClosure(c);
   }

@@ -40,27 +40,34 @@ void dropValues(Bindings* b, std::vector<Bindings*>& dying) {
 }  // namespace
 
 void destroyBindings(Bindings* b) {
-  // Most bindings hold no closure that dies with them: no list is needed.
+  // Most bindings hold no closure that dies with them, and need no list.
   Value* values = b->values();
   int n = __builtin_popcount(b->letters);
-  bool simple = true;
-  for (int i = 0; i < n; i++)
-    if (values[i].isClosure() && values[i].closure()->count == 1) simple = false;
-  if (simple) {
-    for (int i = 0; i < n; i++) releaseValue(values[i]);
-    freeBindingsCell(b);
-    return;
+  std::vector<Bindings*>* dying = nullptr;
+  for (int i = 0; i < n; i++) {
+    Value v = values[i];
+    if (!v.isClosure()) {
+      releaseValue(v);  // a Node or a Word, which hold no bindings
+      continue;
+    }
+    Closure* c = v.closure();
+    if (--c->count != 0) continue;
+    if (c->term != nullptr) release(c->term);
+    if (--c->bindings->count == 0) {
+      if (dyingBindings == nullptr) dyingBindings = new std::vector<Bindings*>();
+      dying = dyingBindings;
+      dying->push_back(c->bindings);
+    }
+    releaseCell(c, sizeof(Closure));
   }
-  if (dyingBindings == nullptr) dyingBindings = new std::vector<Bindings*>();
-  std::vector<Bindings*>& dying = *dyingBindings;
-  // Re-entered from dropValues' releases only through Nodes, which never
-  // hold bindings, so one shared list serves.
-  size_t base = dying.size();
-  dying.push_back(b);
-  while (dying.size() > base) {
-    Bindings* next = dying.back();
-    dying.pop_back();
-    dropValues(next, dying);
+  freeBindingsCell(b);
+  if (dying == nullptr) return;
+  // Re-entered only through the loop below, one level at a time: the list
+  // is shared, and each call takes what it pushed.
+  while (!dying->empty()) {
+    Bindings* next = dying->back();
+    dying->pop_back();
+    dropValues(next, *dying);
     freeBindingsCell(next);
   }
 }
@@ -79,7 +86,7 @@ void destroyWord(Word* w) {
 
 bool leafWordOf(const Node* n, int64_t& out) { return shortIntegerLeaf(n, out); }
 
-Bindings* bindingsFor(uint32_t letters, Bindings* from) {
+Bindings* exactBindings(uint32_t letters, Bindings* from) {
   if (from->letters == letters) {
     acquireBindings(from);
     return from;
@@ -92,6 +99,16 @@ Bindings* bindingsFor(uint32_t letters, Bindings* from) {
     *out++ = v;
   }
   return b;
+}
+
+Bindings* bindingsFor(uint32_t letters, Bindings* from) {
+  for (uint32_t extra = from->letters & ~letters; extra != 0; extra &= extra - 1) {
+    Value v = from->of(__builtin_ctz(extra));
+    if (v.isNode() && isLeaf(v.node()) && leafChars(v.node())[0] == '(')
+      return exactBindings(letters, from);
+  }
+  acquireBindings(from);
+  return from;
 }
 
 Closure* newClosure(const Code* lambda, Bindings* bindings) {

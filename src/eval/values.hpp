@@ -116,12 +116,15 @@ inline Bindings* newBindings(uint32_t letters) {
   return b;
 }
 
-// Bindings of exactly `letters`, taken from `from`, which holds them all:
-// `from` itself when it holds no more, else a copy of the part needed.  The
-// result holds a count for the caller.  Keeping bindings to what their code
-// mentions keeps a value's count what substitution would have made it, so
-// that a builtin can still tell when only its call holds a value.
+// Bindings of at least `letters` (borrowed from `from`, which holds them
+// all), with a count for the caller: `from` itself when the letters it
+// holds besides are harmless to keep a little longer, else a copy of just
+// those needed.  A byte block is never kept by a frame that does not need
+// it: a builtin changes a block in place when only its call holds it, as
+// it would had the block been substituted (cork in a loop).
 Bindings* bindingsFor(uint32_t letters, Bindings* from);
+// The same, always exactly `letters`: for closures, which may live long.
+Bindings* exactBindings(uint32_t letters, Bindings* from);
 
 Closure* newClosure(const Code* lambda, Bindings* bindings);  // takes the count on bindings
 

@@ -17,7 +17,57 @@ struct WordAnswer {
   int64_t value;  // Integer
 };
 
-WordAnswer answerWords(WordOp op, int64_t a, int64_t b);
+namespace word_detail {
+
+inline WordAnswer integer(int64_t v) { return {WordAnswer::Integer, v}; }
+inline WordAnswer truth(bool b) { return {b ? WordAnswer::True : WordAnswer::False, 0}; }
+constexpr WordAnswer kUnknown{WordAnswer::Unknown, 0};
+constexpr WordAnswer kFailure{WordAnswer::Failure, 0};
+
+inline uint64_t magnitude(int64_t v) { return v < 0 ? uint64_t{0} - static_cast<uint64_t>(v) : static_cast<uint64_t>(v); }
+
+}  // namespace word_detail
+
+inline WordAnswer answerWords(WordOp op, int64_t a, int64_t b) {
+  using namespace word_detail;
+  int64_t r;
+  switch (op) {
+    case WordOp::Plus:
+      return __builtin_add_overflow(a, b, &r) ? kUnknown : integer(r);
+    case WordOp::Dash:
+      return __builtin_sub_overflow(a, b, &r) ? kUnknown : integer(r);
+    case WordOp::Mult:
+      return __builtin_mul_overflow(a, b, &r) ? kUnknown : integer(r);
+    case WordOp::Over: {
+      // Floor division; a zero divisor fails.
+      if (b == 0) return kFailure;
+      if (a == INT64_MIN && b == -1) return kUnknown;
+      int64_t q = a / b;
+      if (a % b != 0 && (a < 0) != (b < 0)) q--;
+      return integer(q);
+    }
+    case WordOp::Cent: {
+      // The remainder of the magnitudes, turned non-negative when the
+      // signs differ: -7 % 2 and 7 % -2 are both 1.
+      if (b == 0) return kFailure;
+      uint64_t m = magnitude(b);
+      uint64_t rest = magnitude(a) % m;
+      if ((a < 0) != (b < 0) && rest != 0) rest = m - rest;
+      return integer(static_cast<int64_t>(rest));
+    }
+    case WordOp::Less:
+      return truth(a < b);
+    case WordOp::Gteq:
+      return truth(a >= b);
+    case WordOp::Same:  // canonical texts are equal exactly when the values are
+      return truth(a == b);
+    case WordOp::Diff:
+      return truth(a != b);
+    default:
+      return kUnknown;
+  }
+}
+
 
 // The answer for two short integer leaves as a Node with one count for
 // the caller, or null when either is no short integer or the answer does

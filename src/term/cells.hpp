@@ -29,4 +29,15 @@ inline Node* ownedCell(Node* g, Node* x) {
   return n;
 }
 
+// The application of a value g (annotated, not a constant, taking at least
+// two arguments) to a value x, annotated in one store: it is a value taking
+// one argument fewer, closed like its parts.  With the count of the
+// returned pointer.
+inline Node* valueCell(Node* g, Node* x) {
+  Node* n = adoptingCell(g, x);
+  int arity = storedArity(g);
+  n->header = 1 | (static_cast<uint64_t>(arity - 1 + kArityBias) << kArityShift);
+  return n;
+}
+
 }  // namespace quorl
