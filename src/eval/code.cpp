@@ -224,7 +224,9 @@ Code* buildSpine(Node* n) {
       case HeadKind::Builtin:
       case HeadKind::Strict:
       case HeadKind::Combinator:
-        code->valueState = spineValueState(code->callArity, code->args, count);
+        // The term as written: a head reached through a constant (+ for
+        // plus) takes no argument itself, so (+ x) is work, not a value.
+        code->valueState = spineValueState(arityOf(code->writtenHead), code->args, count);
         break;
       case HeadKind::Constant:
         code->valueState = 0;

@@ -786,6 +786,7 @@ void Machine::applyFunction(Value g) {
 
 // g (held) applied to the value x (consumed).
 void Machine::applyNodeTo(Node* g, Value x) {
+  ensureAnnotated(g);  // a frame may hold a cell built without its facts
   if (storedArityOrOne(g) == 1) {
     contractApplied(g, x);
     return;

@@ -34,8 +34,10 @@ inline Node* ownedCell(Node* g, Node* x) {
 // one argument fewer, closed like its parts.  With the count of the
 // returned pointer.
 inline Node* valueCell(Node* g, Node* x) {
-  Node* n = adoptingCell(g, x);
   int arity = storedArity(g);
+  if (!isAnnotated(g) || isConstantAnnotated(g) || arity < 2 || arity > kMaxArity) [[unlikely]]
+    checkFailure(kCoreModule, 4665);
+  Node* n = adoptingCell(g, x);
   n->header = 1 | (static_cast<uint64_t>(arity - 1 + kArityBias) << kArityShift);
   return n;
 }
