@@ -38,7 +38,8 @@ inline Node* valueCell(Node* g, Node* x) {
   if (!isAnnotated(g) || isConstantAnnotated(g) || arity < 2 || arity > kMaxArity) [[unlikely]]
     checkFailure(kCoreModule, 4665);
   Node* n = adoptingCell(g, x);
-  n->header = 1 | (static_cast<uint64_t>(arity - 1 + kArityBias) << kArityShift);
+  int left = arity == kMaxArity ? kMaxArity : arity - 1;  // an arity of 11 stays
+  n->header = 1 | (static_cast<uint64_t>(left + kArityBias) << kArityShift);
   return n;
 }
 
