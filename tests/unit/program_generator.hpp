@@ -27,8 +27,13 @@ class ProgramGenerator {
     for (int i = 0; i < count; i++) definitions.push_back(function(i));
     text += expression(4, {});
     for (const std::string& d : definitions) text += ",\n" + d;
-    // A constant that needs its own value, for the cycle report.
+    // A constant that needs its own value, for the cycle report, and a few
+    // list functions written the way programs write them.
     text += ",\nloopy\\I loopy";
+    text += ",\nlen\\l\\l 0 (h\\t\\1+len t)";
+    text += ",\nmapf\\f\\l\\l K (h\\t\\J (f h) (mapf f t))";
+    text += ",\nupto\\n\\(n<1) K (J n (upto(n-1)))";
+    text += ",\nhalves\\l\\l (V K K) (x\\r\\(halves r) (p\\q\\V (J x q) p))";
     return text;
   }
 
@@ -86,7 +91,24 @@ class ProgramGenerator {
   std::string expression(int depth, std::vector<char> vars) {
     if (depth <= 0 || chance(15)) return atom(vars);
     auto sub = [&](int d = 1) { return "(" + expression(depth - d, vars) + ")"; };
-    switch (pick(17)) {
+    switch (pick(21)) {
+      case 17:
+        return "len(upto(" + sub() + "%8))";
+      case 18: {
+        std::vector<char> inner = vars;
+        std::string v = fresh(inner);
+        return "mapf(" + v + "\\" + expression(depth - 1, inner) + ")(upto(" + sub() + "%8))";
+      }
+      case 19: {
+        std::vector<char> inner = vars;
+        std::string p = fresh(inner), q = fresh(inner);
+        return "(halves(upto(" + sub() + "%8)))(" + p + "\\" + q + "\\" + expression(depth - 1, inner) + ")";
+      }
+      case 20: {
+        std::vector<char> inner = vars;
+        std::string p = fresh(inner), q = fresh(inner);
+        return "(V" + sub() + sub() + ")(" + p + "\\" + q + "\\" + expression(depth - 1, inner) + ")";
+      }
       case 0: {
         static const char* kOps[] = {"+", "-", "*", "<", "=", "#", ">", "/", "%"};
         return sub() + kOps[pick(9)] + sub();
