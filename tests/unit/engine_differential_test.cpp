@@ -7,6 +7,7 @@
 // the limit is skipped, one that ends in only one of them is a failure.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -71,7 +72,10 @@ std::string runIsolated(NodeRef (*engine)(NodeRef), const std::string& text, use
     close(pipeEnds[0]);
     rlimit memory{1u << 30, 1u << 30};
     setrlimit(RLIMIT_AS, &memory);
-    ualarm(microseconds, 0);
+    itimerval limit{};
+    limit.it_value.tv_sec = microseconds / 1000000;
+    limit.it_value.tv_usec = microseconds % 1000000;
+    setitimer(ITIMER_REAL, &limit, nullptr);
     std::string out = runWith(engine, text);
     size_t done = 0;
     while (done < out.size()) {
