@@ -6,10 +6,12 @@
 #
 # The convention (docs/README.md tells it to writers):
 #   - a fenced block tagged `quorl` is a complete program;
-#   - the next fenced block, when it is tagged `output`, is a terminal
+#   - each fenced block tagged `output` that follows it is a terminal
 #     transcript of running it: an optional first line
 #     `$ quorl NAME.qrl ARGS...` (or `$ echo TEXT | quorl NAME.qrl ARGS...`,
-#     which gives TEXT and a newline as standard input), then what appears
+#     which gives TEXT and a newline as standard input, or
+#     `$ quorl-where NAME.qrl CODE`, which runs quorl-where from the
+#     folder of the quorl binary on the program instead), then what appears
 #     on the terminal (standard output, then standard error without its
 #     colour sequences), then optionally `$ echo $?` and the exit status;
 #     without it the status must be 0;
@@ -26,6 +28,7 @@ if [ $# -ne 2 ]; then
   exit 2
 fi
 quorl=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+where=$(dirname "$quorl")/quorl-where
 document=$2
 time_limit=30
 
@@ -60,8 +63,8 @@ strip_colours() { sed $'s/\x1b\\[[0-9;]*m//g'; }
 # Runs the program of block $1 against the transcript of block $2 (or none).
 run_sample() {
   local program=$1 transcript=$2 line
-  line=$(cat "$work/blocks/$program.line")
-  local name=sample.qrl stdin_text= has_stdin=0 status=0
+  line=$(cat "$work/blocks/${transcript:-$program}.line")
+  local name=sample.qrl stdin_text= has_stdin=0 status=0 binary=$quorl
   local args=()
   local expected="$work/expected"
   : >"$expected"
@@ -75,14 +78,15 @@ run_sample() {
         has_stdin=1
         command=${BASH_REMATCH[2]}
       fi
-      if [[ ! $command =~ ^quorl\ ([^ ]+\.qrl)(\ (.*))?$ ]]; then
+      if [[ ! $command =~ ^(quorl|quorl-where)\ ([^ ]+\.qrl)(\ (.*))?$ ]]; then
         echo "$document:$line: the transcript does not start with \$ quorl NAME.qrl"
         failed=1
         return
       fi
-      name=${BASH_REMATCH[1]}
-      if [ -n "${BASH_REMATCH[3]}" ]; then
-        mapfile -d '' args < <(printf '%s' "${BASH_REMATCH[3]}" | xargs printf '%s\0')
+      [ "${BASH_REMATCH[1]}" = quorl-where ] && binary=$where
+      name=${BASH_REMATCH[2]}
+      if [ -n "${BASH_REMATCH[4]}" ]; then
+        mapfile -d '' args < <(printf '%s' "${BASH_REMATCH[4]}" | xargs printf '%s\0')
       fi
       first=1
     fi
@@ -103,10 +107,10 @@ run_sample() {
   # sample may show that) out of the report.
   if [ $has_stdin = 1 ]; then
     { (cd "$run_dir" && printf '%s\n' "$stdin_text" |
-      TZ=UTC timeout $time_limit "$quorl" "$name" "${args[@]}" >../stdout 2>../stderr); } 2>/dev/null
+      TZ=UTC timeout $time_limit "$binary" "$name" "${args[@]}" >../stdout 2>../stderr); } 2>/dev/null
     actual_status=$?
   else
-    { (cd "$run_dir" && TZ=UTC timeout $time_limit "$quorl" "$name" "${args[@]}" \
+    { (cd "$run_dir" && TZ=UTC timeout $time_limit "$binary" "$name" "${args[@]}" \
       </dev/null >../stdout 2>../stderr); } 2>/dev/null
     actual_status=$?
   fi
@@ -127,14 +131,19 @@ for ((n = 1; n <= count; n++)); do
   tag=$(cat "$work/blocks/$n.tag")
   case $tag in
     quorl)
-      next=
       if [ $n -lt "$count" ] && [ "$(cat "$work/blocks/$((n + 1)).tag")" = output ]; then
-        next=$((n + 1))
+        for ((m = n + 1; m <= count; m++)); do
+          [ "$(cat "$work/blocks/$m.tag")" = output ] || break
+          run_sample $n $m
+        done
+      else
+        run_sample $n ""
       fi
-      run_sample $n "$next"
       ;;
     output)
-      if [ $n -eq 1 ] || [ "$(cat "$work/blocks/$((n - 1)).tag")" != quorl ]; then
+      previous=
+      [ $n -gt 1 ] && previous=$(cat "$work/blocks/$((n - 1)).tag")
+      if [ "$previous" != quorl ] && [ "$previous" != output ]; then
         echo "$document:$(cat "$work/blocks/$n.line"): an output block without a program before it"
         failed=1
       fi
