@@ -4,8 +4,9 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/hello
+PREFIX     ?= /usr/local
 
-.PHONY: build interpreter run test test-asan bench clean deps deps-interpreter
+.PHONY: build interpreter run test test-asan install bench clean deps deps-interpreter
 
 # Everything, unit tests included: GoogleTest must then be there.
 build: deps
@@ -29,6 +30,11 @@ test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUORL_SANITIZE=ON -DQUORL_REQUIRE_UNIT_TESTS=ON >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
+
+# Installs bin/quorl, bin/quorl-where, the man page and the docs under
+# PREFIX (default /usr/local): `make install PREFIX=$$HOME/.local`.
+install: interpreter
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_BENCH=ON >/dev/null
