@@ -4,14 +4,21 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/hello
+PREFIX     ?= /usr/local
 
-.PHONY: build run test test-asan bench clean deps
+.PHONY: build interpreter run test test-asan install bench clean deps deps-interpreter
 
+# Everything, unit tests included: GoogleTest must then be there.
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_REQUIRE_UNIT_TESTS=ON >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The interpreter and quorl-where alone, without the test targets.
+interpreter: deps-interpreter
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_REQUIRE_UNIT_TESTS=OFF >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target quorl quorl-where
+
+run: interpreter
 	@if [ -f $(EXAMPLE).qrl ]; then \
 	  ./$(BUILD)/quorl $(EXAMPLE).qrl; status=$$?; echo "exit status $$status"; \
 	else ./$(BUILD)/quorl; true; fi
@@ -20,9 +27,14 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUORL_SANITIZE=ON >/dev/null
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUORL_SANITIZE=ON -DQUORL_REQUIRE_UNIT_TESTS=ON >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
+
+# Installs bin/quorl, bin/quorl-where, the man page and the docs under
+# PREFIX (default /usr/local): `make install PREFIX=$$HOME/.local`.
+install: interpreter
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 bench: deps
 	@./scripts/install-deps.sh --bench
@@ -30,10 +42,14 @@ bench: deps
 	cmake --build $(BUILD) -j $(JOBS)
 	./bench/run.sh $(BUILD)
 
-# Installs the build tools when a machine lacks them (a fresh machine of this
-# kind has them all; this only matters elsewhere).
+# Install the build tools when a machine lacks them (a fresh machine of this
+# kind has them all; this only matters elsewhere).  The interpreter needs
+# only CMake and the compiler; the tests also need GoogleTest and GMP.
 deps:
 	@./scripts/install-deps.sh
+
+deps-interpreter:
+	@./scripts/install-deps.sh interpreter
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Makes sure the compiler, CMake, GoogleTest, Google Benchmark and GMP (the
 # reference for the arithmetic tests) are present; installs what is missing.
-# With --bench it also makes sure of Lua 5.4, the benchmarks' second peer.
+#
+#   scripts/install-deps.sh              everything the tests and benchmarks need
+#   scripts/install-deps.sh interpreter  only what building the interpreter needs
+#   scripts/install-deps.sh --bench      also Lua 5.4, the benchmarks' second peer
 set -eu
 missing=()
 if [ "${1:-}" = --bench ]; then
@@ -9,9 +12,11 @@ if [ "${1:-}" = --bench ]; then
 fi
 command -v cmake >/dev/null || missing+=(cmake)
 command -v g++ >/dev/null || missing+=(g++)
-[ -d /usr/include/gtest ] || missing+=(libgtest-dev)
-[ -d /usr/include/benchmark ] || missing+=(libbenchmark-dev)
-[ -f /usr/include/gmpxx.h ] || missing+=(libgmp-dev)
+if [ "${1:-}" != interpreter ]; then
+  [ -d /usr/include/gtest ] || missing+=(libgtest-dev)
+  [ -d /usr/include/benchmark ] || missing+=(libbenchmark-dev)
+  [ -f /usr/include/gmpxx.h ] || missing+=(libgmp-dev)
+fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   if [ "$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi

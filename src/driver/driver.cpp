@@ -28,6 +28,34 @@ void writeText(FILE* stream, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stream);
 }
 
+#ifndef QUORL_VERSION
+#define QUORL_VERSION "unknown"
+#endif
+
+int printHelp() {
+  writeText(stdout,
+            "usage: quorl FILE [ARGS...]\n"
+            "       quorl --help | --version\n"
+            "\n"
+            "Runs the program in FILE.  Its main expression is applied to the address of\n"
+            "ARGS, a null-terminated array of C strings, and must reduce to an integer,\n"
+            "whose low 32 bits become the exit status.  A program that cannot be read,\n"
+            "compiled, checked or run is reported on standard error and exits with 1.\n"
+            "(A program file named --help or --version is run as ./--help.)\n"
+            "\n"
+            "  --help     show this text\n"
+            "  --version  show the version\n"
+            "\n"
+            "Position codes in an error box, such as [____l]: quorl-where FILE CODE.\n"
+            "The language: docs/language.md; the builtins: docs/builtins.md; man quorl.\n");
+  return 0;
+}
+
+int printVersion() {
+  writeText(stdout, "quorl " QUORL_VERSION "\n");
+  return 0;
+}
+
 int printUsage() {
   writeText(stderr,
             "\\/\\oh usage     /\\   /  \\\n"
@@ -117,6 +145,9 @@ StageResult runStages(std::string_view programText, char** programArguments) {
 int driverMain(int argc, char** argv) {
   if (argc == 0) checkFailure(kDriverModule, 57);
   if (argc == 1) return printUsage();
+  std::string_view first = argv[1];
+  if (first == "--help") return printHelp();
+  if (first == "--version") return printVersion();
 
   const char* path = argv[1];
   std::string programText;

@@ -1,0 +1,2 @@
+" quorl programs end in .qrl.
+au BufRead,BufNewFile *.qrl setfiletype quorl
