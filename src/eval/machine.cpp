@@ -239,6 +239,17 @@ inline Value partValue(const Part& op, Bindings* b) {
   return toValue(partTerm(op, b));
 }
 
+struct BoundView;
+
+// The part that is a piece of code.
+Part compiledPart(const Code* code) {
+  Part p;
+  p.kind = Part::Compiled;
+  p.code = code;
+  p.valueState = code->valueState;
+  return p;
+}
+
 // --- the machine -------------------------------------------------------------------
 
 class Machine {
@@ -267,6 +278,9 @@ class Machine {
   bool matchList(const Code* code, Bindings* b);
   bool lastPartComputed(const Code* code, Bindings* b);
   void focusPairBody(const Code* outer, Bindings* from, Value x, Value y);
+  void focusUnder(const Part& body, const BoundView& view);
+  bool matchUnder(const Code* code, BoundView& view);
+  bool bindPair(const Code* outer, BoundView& view, Value x, Value y, const Code*& next);
   bool applyPair(Node* n, char key);
   bool pairGiven(const Code* code, Bindings* b);
   void storeMemo();
@@ -387,24 +401,105 @@ void Machine::stepWing(const Code* code, Bindings* b) {
   releaseBindings(b);
 }
 
-// The list match `l n (h\t\c)` (code.hpp) when l is K or a pair J x y,
-// as K, J, V and the lambda would contract it; false for any other l.
-// Consumes b when it answers.
-bool Machine::matchList(const Code* code, Bindings* b) {
-  Value v = b->of(code->headPart.letter);
-  if (!v.isNode()) return false;
-  Node* l = v.node();
-  if (isLeaf(l)) {
-    if (!isSingle(l, 'K')) return false;
-    focus_ = partTerm(code->args[0], b);  // K n c is n
-    releaseBindings(b);
+// Bindings seen with letters bound on top of them, before any new bindings
+// are made: a match inside a match binds the parts of both at once.  The
+// values are borrowed.
+struct BoundView {
+  static constexpr int kMaxLetters = 8;
+  Bindings* from;
+  int count = 0;       // letters bound on top so far
+  uint32_t bound = 0;  // which letters they are
+  Value values[26];    // only those letters' entries are set
+
+  explicit BoundView(Bindings* b) : from(b) {}
+  Value of(int letter) const {
+    return (bound >> letter) & 1 ? values[letter] : from->of(letter);
+  }
+  void bind(int letter, Value v) {
+    values[letter] = v;
+    bound |= uint32_t{1} << letter;
+    count++;
+  }
+};
+
+// The focus becomes `body` seen through the view.
+void Machine::focusUnder(const Part& body, const BoundView& view) {
+  switch (body.kind) {
+    case Part::Shared:
+      acquire(body.node);
+      focus_ = Term::ofNode(body.node);
+      return;
+    case Part::Letter: {
+      Value v = view.of(body.letter);
+      acquireValue(v);
+      focus_ = Term::of(v);
+      return;
+    }
+    case Part::Compiled: {
+      uint32_t letters = body.code->letters;
+      if (view.count == 0) {
+        focus_ = Term::ofCode(body.code, bindingsFor(letters, view.from));
+        return;
+      }
+      Bindings* bound = newBindings(letters);
+      Value* out = bound->values();
+      for (uint32_t rest = letters; rest != 0; rest &= rest - 1) {
+        Value v = view.of(__builtin_ctz(rest));
+        acquireValue(v);
+        *out++ = v;
+      }
+      focus_ = Term::ofCode(body.code, bound);
+      return;
+    }
+  }
+}
+
+// The list match `l n (h\t\c)` (code.hpp) seen through the view, when l is
+// K or a pair J x y, as K, J, V and the lambda would contract it: K n c is
+// n; J x y n c is V x y c, which is c x y, the lambda taking both, values as
+// the parts of a value are.  A match in c is taken at once the same way.
+// False when the first l is neither.
+bool Machine::matchUnder(const Code* code, BoundView& view) {
+  for (bool first = true;; first = false) {
+    Value v = view.of(code->headPart.letter);
+    Node* l = v.isNode() ? v.node() : nullptr;
+    if (l != nullptr && isLeaf(l) && isSingle(l, 'K')) {
+      focusUnder(code->args[0], view);
+      return true;
+    }
+    if (l == nullptr || !isApplication(l) || !isApplication(functionOf(l)) ||
+        !isSingle(functionOf(functionOf(l)), 'J')) {
+      if (first) return false;
+      // Not a list after all: the match is entered as code.
+      focusUnder(compiledPart(code), view);
+      return true;
+    }
+    if (!bindPair(code->args[1].code, view, Value::ofNode(argumentOf(functionOf(l))),
+                  Value::ofNode(argumentOf(l)), code))
+      return true;
+  }
+}
+
+// Binds the parameters of the two-parameter lambda `outer` to x and y in
+// the view and enters its body; true, with `next` set, when the body is a
+// list match to take at once instead.
+bool Machine::bindPair(const Code* outer, BoundView& view, Value x, Value y, const Code*& next) {
+  const Code* inner = outer->body.code;
+  view.bind(outer->letter, x);
+  view.bind(inner->letter, y);
+  const Part& body = inner->body;
+  if (body.kind == Part::Compiled && body.code->matches && view.count + 2 <= BoundView::kMaxLetters) {
+    next = body.code;
     return true;
   }
-  Node* g = functionOf(l);
-  if (!isApplication(g) || !isSingle(functionOf(g), 'J')) return false;
-  // J x y n c is V x y c, which is c x y: the lambda takes both, values
-  // as the parts of a value are.
-  focusPairBody(code->args[1].code, b, Value::ofNode(argumentOf(g)), Value::ofNode(argumentOf(l)));
+  focusUnder(body, view);
+  return false;
+}
+
+// The list match when l is K or a pair; consumes b when it answers.
+bool Machine::matchList(const Code* code, Bindings* b) {
+  BoundView view(b);
+  if (!matchUnder(code, view)) return false;
   releaseBindings(b);
   return true;
 }
@@ -413,31 +508,10 @@ bool Machine::matchList(const Code* code, Bindings* b) {
 // bindings `from`, borrowed) with its parameters bound to x and y
 // (borrowed).
 void Machine::focusPairBody(const Code* outer, Bindings* from, Value x, Value y) {
-  const Code* inner = outer->body.code;
-  const Part& body = inner->body;
-  int h = outer->letter, t = inner->letter;
-  auto valueOf = [&](int letter) {
-    Value bound = letter == t ? y : letter == h ? x : from->of(letter);
-    acquireValue(bound);
-    return bound;
-  };
-  switch (body.kind) {
-    case Part::Shared:
-      acquire(body.node);
-      focus_ = Term::ofNode(body.node);
-      return;
-    case Part::Letter:
-      focus_ = Term::of(valueOf(body.letter));
-      return;
-    case Part::Compiled: {
-      uint32_t letters = body.code->letters;
-      Bindings* bound = newBindings(letters);
-      Value* out = bound->values();
-      for (uint32_t rest = letters; rest != 0; rest &= rest - 1) *out++ = valueOf(__builtin_ctz(rest));
-      focus_ = Term::ofCode(body.code, bound);
-      return;
-    }
-  }
+  BoundView view(from);
+  const Code* next;
+  if (!bindPair(outer, view, x, y, next)) return;  // entered
+  if (!matchUnder(next, view)) focusUnder(compiledPart(next), view);
 }
 
 // Whether a term is a lambda of two parameters taken one after the other,
