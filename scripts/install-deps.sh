@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes sure the compiler, CMake, GoogleTest, Google Benchmark and GMP (the
-# reference for the arithmetic tests) are present; installs what is missing.
+# Makes sure the compiler, CMake, GMP (big integers), GoogleTest and Google
+# Benchmark are present; installs what is missing.
 #
 #   scripts/install-deps.sh              everything the tests and benchmarks need
 #   scripts/install-deps.sh interpreter  only what building the interpreter needs
@@ -12,10 +12,12 @@ if [ "${1:-}" = --bench ]; then
 fi
 command -v cmake >/dev/null || missing+=(cmake)
 command -v g++ >/dev/null || missing+=(g++)
+# Debian puts gmp.h under the architecture's include folder.
+compgen -G "/usr/include/gmp.h" >/dev/null || compgen -G "/usr/include/*/gmp.h" >/dev/null ||
+  missing+=(libgmp-dev)
 if [ "${1:-}" != interpreter ]; then
   [ -d /usr/include/gtest ] || missing+=(libgtest-dev)
   [ -d /usr/include/benchmark ] || missing+=(libbenchmark-dev)
-  [ -f /usr/include/gmpxx.h ] || missing+=(libgmp-dev)
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"

@@ -256,6 +256,7 @@ NodeRef centBuiltin(NodeRef redex) {
 }
 
 NodeRef powaBuiltin(NodeRef redex) {
+  QUORL_TRY_WORDS(WordOp::Powa, redex);
   return numericResult(Op::powa, operandAt(redex, 1), operandAt(redex, 2));
 }
 
