@@ -106,10 +106,19 @@ inline bool shortIntegerLeaf(const Node* n, int64_t& out) {
   if (length <= 8) {
     if (!digitsOf(g, from, length, value)) return false;
   } else {
-    uint64_t high, low;
-    if (!digitsOf(g, from, 8, high) || !digitsOf(granule(p + 8), 0, length - 8, low)) return false;
+    // The digits after the first granule: one more granule, or two.
     static constexpr uint64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
-                                           100000000, 1000000000, 10000000000ull};
+                                           100000000, 1000000000, 10000000000ull, 100000000000ull};
+    uint64_t high, low;
+    if (!digitsOf(g, from, 8, high)) return false;
+    if (length <= 16) {
+      if (!digitsOf(granule(p + 8), 0, length - 8, low)) return false;
+    } else {
+      uint64_t middle, last;
+      if (!digitsOf(granule(p + 8), 0, 8, middle) || !digitsOf(granule(p + 16), 0, length - 16, last))
+        return false;
+      low = middle * kPowers[length - 16] + last;
+    }
     value = high * kPowers[length - 8] + low;
   }
   out = from ? -static_cast<int64_t>(value) : static_cast<int64_t>(value);

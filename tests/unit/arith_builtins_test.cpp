@@ -10,6 +10,7 @@
 
 #include "builtins/table.hpp"
 #include "front/prelude.hpp"
+#include "numbers/operands.hpp"
 #include "numbers/real.hpp"
 #include "reference/ref_int.hpp"
 #include "term/tables.hpp"
@@ -334,6 +335,23 @@ TEST_F(ArithBuiltins, ShortPathLimitsAreExact) {
             "999999999999999998000000000000000001");
   EXPECT_EQ(op("mult", L("04294967296"), L("4294967296")), "018446744073709551616");
   EXPECT_EQ(op("over", L("0999999999999999999"), L("1000000000000000000")), "01");
+}
+
+TEST(ShortIntegerLeaves, EveryLengthOfUpToEighteenDigitsIsRead) {
+  // Texts of 17 to 19 characters reach into a third granule of the leaf.
+  std::string digits = "987654321098765432";
+  for (size_t n = 1; n <= digits.size(); n++) {
+    std::string t = digits.substr(0, n);
+    int64_t v = 0;
+    ASSERT_TRUE(shortIntegerLeaf(L(t).get(), v)) << t;
+    EXPECT_EQ(v, std::stoll(t));
+    ASSERT_TRUE(shortIntegerLeaf(L("0" + t).get(), v)) << t;
+    EXPECT_EQ(v, -std::stoll(t));
+  }
+  int64_t v = 0;
+  EXPECT_FALSE(shortIntegerLeaf(L("1234567890123456789").get(), v));
+  EXPECT_FALSE(shortIntegerLeaf(L("12345678901234567x").get(), v));
+  EXPECT_FALSE(shortIntegerLeaf(L("0012345678901234567").get(), v));
 }
 
 // --- less and gteq -------------------------------------------------------------
