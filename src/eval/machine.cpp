@@ -151,9 +151,17 @@ bool pairLambdaOf(uintptr_t bits, Bindings* bindings, const Code*& code, Binding
     from = bindings;
   } else {
     Value v{bits};
-    if (!v.isClosure()) return false;
-    code = v.closure()->code;
-    from = v.closure()->bindings;
+    if (v.isClosure()) {
+      code = v.closure()->code;
+      from = v.closure()->bindings;
+    } else if (v.isNode() && binderShape(v.node()) == 'u') {
+      // A lambda of the program's text that mentions no letter from outside.
+      code = lambdaCodeOf(v.node());
+      from = nullptr;
+      if (code == nullptr) return false;
+    } else {
+      return false;
+    }
   }
   if (code->kind != CodeKind::Lambda || code->valueState != 1) return false;
   const Part& inner = code->body;
@@ -346,7 +354,7 @@ bool Machine::matchStep(const Code*& code, BoundView& view) {
     Node* g = functionOf(l);
     if (!isApplication(g) || !isSingle(functionOf(g), 'J') || view.count + 2 > BoundView::kMaxBound)
       return false;
-    const Code* outer = code->args[1].code;
+    const Code* outer = code->matchLambda;
     const Code* inner = outer->body.code;
     // The parts are held by l, which the view holds.
     view.bind(outer->letter, Value::ofNode(argumentOf(g)), false);
@@ -378,7 +386,7 @@ bool Machine::pairGiven(const Code* code, BoundView& view) {
   view.release();
   if (needed == 2) FrameStack::releaseFrame(stack_.pop());  // the empty case
   Frame f = stack_.pop();
-  acquireBindings(from);
+  if (from != nullptr) acquireBindings(from);
   FrameStack::releaseFrame(f);
   BoundView inner(from);
   inner.bind(outer->letter, x, true);
@@ -391,7 +399,7 @@ bool Machine::pairGiven(const Code* code, BoundView& view) {
 // (borrowed; held by the caller until the focus is set); `from` is the
 // lambda's bindings (borrowed).
 void Machine::enterPairBody(const Code* outer, Bindings* from, Value x, Value y) {
-  acquireBindings(from);
+  if (from != nullptr) acquireBindings(from);
   BoundView view(from);
   view.bind(outer->letter, x, false);
   view.bind(outer->body.code->letter, y, false);
