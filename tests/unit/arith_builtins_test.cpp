@@ -219,6 +219,11 @@ TEST_F(ArithBuiltins, MultRepeatsTexts) {
   // Nothing repeated any number of times is still nothing.
   EXPECT_EQ(op("mult", L("123456789012345678901234567890"), block("")), "post:");
   EXPECT_EQ(op("mult", L("18446744073709551617"), L("[]")), "[]");
+  // A count beyond the machine integers fails rather than wrap (2^64 + 2
+  // would otherwise repeat twice).
+  EXPECT_EQ(op("mult", L("18446744073709551618"), block("ab")), "Z");
+  EXPECT_EQ(op("mult", L("[ab]"), L("9223372036854775808")), "Z");
+  EXPECT_EQ(op("mult", L("123456789012345678901234567890"), L("[ab]")), "Z");
 }
 
 TEST_F(ArithBuiltins, MultOfATextAndAnythingButAnIntegerFails) {
