@@ -53,12 +53,18 @@ skip() {
   exit 77
 }
 
+sanitized=false
+if grep -qa __asan_init "$quorl"; then sanitized=true; fi
+if $sanitized && [ -f skip_sanitized ]; then
+  skip "$(head -n 1 skip_sanitized)"
+fi
+
 # A sanitizer build reserves far more address space than any memory limit
 # leaves, so it cannot run under one.
 memory_limit=
 if [ -f ulimit_v ]; then
   memory_limit=$(tr -d ' \t\r\n' < ulimit_v)
-  if grep -qa __asan_init "$quorl"; then
+  if $sanitized; then
     skip "a sanitizer build cannot run under a memory limit"
   fi
 fi
