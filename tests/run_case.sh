@@ -54,7 +54,12 @@ skip() {
 }
 
 sanitized=false
-if grep -qa __asan_init "$quorl"; then sanitized=true; fi
+if grep -qa __asan_init "$quorl"; then
+  sanitized=true
+  # An unoptimised sanitizer build runs some twenty to forty times slower;
+  # the limit only guards against a run that never ends.
+  time_limit=300
+fi
 if $sanitized && [ -f skip_sanitized ]; then
   skip "$(head -n 1 skip_sanitized)"
 fi

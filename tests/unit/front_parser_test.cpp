@@ -134,7 +134,7 @@ std::string nested(int depth, std::string_view open, std::string_view inner, std
 // Far more levels of each kind of nesting than an ordinary thread's stack
 // would hold if the parser recursed with the source.
 TEST(FrontParser, NestingIsLimitedByMemoryAlone) {
-  constexpr int kDepth = 300000;
+  constexpr int kDepth = 100000;
   EXPECT_EQ(parsed(nested(kDepth, "(", "7", ")")), "7");
   using Chain = std::pair<int, std::string>;
   EXPECT_EQ(argumentChain(parseExpression(nested(kDepth, "f(", "1", ")")), "f"), Chain(kDepth, "1"));
