@@ -38,5 +38,5 @@ done
 # sanitizers' leak check (which would count what a run leaves to the end of
 # the process) is off.
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} \
-  "$binary" -max_total_time="$seconds" -max_len=16384 -timeout=20 -rss_limit_mb=4096 \
+  "$binary" -max_total_time="$seconds" -max_len=16384 -timeout=60 -rss_limit_mb=4096 \
   -artifact_prefix="$findings/" -print_final_stats=1 "$@" "$corpus" "$seeds"
