@@ -29,6 +29,7 @@
 
 #include <string>
 
+#include "eval/interrupt.hpp"
 #include "eval/machine.hpp"
 #include "numbers/word_arith.hpp"
 
@@ -175,6 +176,10 @@ bool pairLambdaOf(uintptr_t bits, Bindings* bindings, const Code*& code, Binding
 [[gnu::flatten]] NodeRef Machine::run(Node* term) {
   focus_ = Term::ofNode(term);
   for (;;) {
+    if (evaluationInterrupted()) [[unlikely]] {
+      releaseTerm(focus_);
+      return sharedLeaf('Z');
+    }
     if (focus_.isCode()) {
       const Code* code = focus_.code();
       if (code->kind != CodeKind::Lambda || code->valueState != 1) {

@@ -26,6 +26,7 @@
 #include "compile/rewrite.hpp"
 #include "eval/combinators.hpp"
 #include "eval/failure_record.hpp"
+#include "eval/interrupt.hpp"
 #include "eval/names.hpp"
 #include "eval/substitute.hpp"
 #include "eval/unfold.hpp"
@@ -815,6 +816,7 @@ NodeRef evaluateBySubstitution(NodeRef term) {
   Continuation k;
   NodeRef e = std::move(term);
   for (;;) {
+    if (evaluationInterrupted()) return sharedLeaf('Z');
     Node* n = e.get();
     ensureAnnotated(n);
     if (valueNode(n)) {
