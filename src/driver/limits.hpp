@@ -13,7 +13,7 @@
 
 namespace quorl {
 
-enum class Limit { memory, length };
+enum class Limit { memory, length, fault };
 
 // Sets aside a small reserve and installs the new handler and the
 // terminate handler that report a limit.  Idempotent.
@@ -24,7 +24,9 @@ void installLimitHandlers();
 [[noreturn]] void reportLimit(Limit limit);
 
 // Runs work; a std::bad_alloc or std::length_error that leaves it ends the
-// process through reportLimit.
+// process through reportLimit, and so does a memory fault (a program that
+// hands a C library builtin an address it may not use: `strlen 0`), which
+// would otherwise end it by a signal.
 void runWithinLimits(const std::function<void()>& work);
 
 }  // namespace quorl
