@@ -12,6 +12,7 @@
 #include "eval/engine.hpp"
 #include "eval/run.hpp"
 #include "front/prelude.hpp"
+#include "reference_engine.hpp"
 #include "term/tables.hpp"
 
 namespace quorl {

@@ -1,5 +1,6 @@
-// The reduction engine: a machine whose state is an expression e and a
-// continuation k that receives e's value.
+// The reference for the reduction engine: the same machine, whose state is
+// an expression e and a continuation k that receives e's value, working
+// on terms alone.
 //
 // The continuation is a stack of frames held on the heap, one per pending
 // application: an argument frame (T x) waits for a function value to apply
@@ -17,6 +18,8 @@
 // A non-linear head (builtins, global functions, lambdas, S, W, ...) gets
 // its arguments as values; a linear head (K, I, B, V, ...) is contracted at
 // once with whatever its arguments are, so K a b never computes b.
+#include "reference_engine.hpp"
+
 #include "eval/engine.hpp"
 
 #include <string>
