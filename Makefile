@@ -6,7 +6,10 @@ JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/hello
 PREFIX     ?= /usr/local
 
-.PHONY: build interpreter run test test-asan install bench clean deps deps-interpreter
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: build interpreter run test test-asan install bench fuzz fuzz-smoke clean deps deps-interpreter
 
 # Everything, unit tests included: GoogleTest must then be there.
 build: deps
@@ -42,6 +45,18 @@ bench: deps
 	cmake --build $(BUILD) -j $(JOBS)
 	./bench/run.sh $(BUILD)
 
+# The libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer).
+# `make fuzz-smoke` runs each for FUZZ_SECONDS; scripts/fuzz.sh runs one as
+# long as asked.
+fuzz:
+	@./scripts/install-deps.sh fuzz
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz-smoke: fuzz
+	./scripts/fuzz.sh front_end $(FUZZ_SECONDS)
+	./scripts/fuzz.sh whole_run $(FUZZ_SECONDS)
+
 # Install the build tools when a machine lacks them (a fresh machine of this
 # kind has them all; this only matters elsewhere).  The interpreter needs
 # CMake, the compiler and GMP; the tests also need GoogleTest.
@@ -52,4 +67,4 @@ deps-interpreter:
 	@./scripts/install-deps.sh interpreter
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

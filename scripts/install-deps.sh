@@ -5,20 +5,39 @@
 #   scripts/install-deps.sh              everything the tests and benchmarks need
 #   scripts/install-deps.sh interpreter  only what building the interpreter needs
 #   scripts/install-deps.sh --bench      also Lua 5.4, the benchmarks' second peer
+#   scripts/install-deps.sh fuzz         clang with its libFuzzer and sanitizer
+#                                        runtimes, for `make fuzz`
 set -eu
 missing=()
-if [ "${1:-}" = --bench ]; then
-  command -v lua5.4 >/dev/null || missing+=(lua5.4)
-fi
 command -v cmake >/dev/null || missing+=(cmake)
-command -v g++ >/dev/null || missing+=(g++)
 # Debian puts gmp.h under the architecture's include folder.
-compgen -G "/usr/include/gmp.h" >/dev/null || compgen -G "/usr/include/*/gmp.h" >/dev/null ||
-  missing+=(libgmp-dev)
-if [ "${1:-}" != interpreter ]; then
-  [ -d /usr/include/gtest ] || missing+=(libgtest-dev)
-  [ -d /usr/include/benchmark ] || missing+=(libbenchmark-dev)
-fi
+gmp_header_present() {
+  compgen -G "/usr/include/gmp.h" >/dev/null || compgen -G "/usr/include/*/gmp.h" >/dev/null
+}
+case "${1:-}" in
+  fuzz)
+    gmp_header_present || missing+=(libgmp-dev)
+    command -v clang++ >/dev/null || missing+=(clang)
+    # libFuzzer and the sanitizers' runtimes come apart from the compiler.
+    if ! command -v clang++ >/dev/null ||
+       ! ls "$(clang++ -print-resource-dir)"/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
+      missing+=(libclang-rt-dev)
+    fi
+    ;;
+  interpreter)
+    command -v g++ >/dev/null || missing+=(g++)
+    gmp_header_present || missing+=(libgmp-dev)
+    ;;
+  *)
+    command -v g++ >/dev/null || missing+=(g++)
+    [ -d /usr/include/gtest ] || missing+=(libgtest-dev)
+    [ -d /usr/include/benchmark ] || missing+=(libbenchmark-dev)
+    gmp_header_present || missing+=(libgmp-dev)
+    if [ "${1:-}" = --bench ]; then
+      command -v lua5.4 >/dev/null || missing+=(lua5.4)
+    fi
+    ;;
+esac
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   if [ "$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi

@@ -5,7 +5,8 @@
 #   tests/run_case.sh <quorl-binary> <case-dir>
 #
 # The case folder layout is described in tests/programs/README.md.  Exits 0
-# when the case passes and 1 when it fails, saying which stream differed.
+# when the case passes and 1 when it fails, saying which stream differed;
+# 77 when the case cannot run here (the reason goes to standard output).
 set -u
 
 if [ $# -ne 2 ]; then
@@ -47,11 +48,58 @@ if [ ! -e noprogram ]; then
   fi
 fi
 
+skip() {
+  echo "$case_name: skipped: $1"
+  exit 77
+}
+
+sanitized=false
+if grep -qa __asan_init "$quorl"; then
+  sanitized=true
+  # An unoptimised sanitizer build runs some twenty to forty times slower;
+  # the limit only guards against a run that never ends.
+  time_limit=300
+fi
+if $sanitized && [ -f skip_sanitized ]; then
+  skip "$(head -n 1 skip_sanitized)"
+fi
+
+# A sanitizer build reserves far more address space than any memory limit
+# leaves, so it cannot run under one.
+memory_limit=
+if [ -f ulimit_v ]; then
+  memory_limit=$(tr -d ' \t\r\n' < ulimit_v)
+  if $sanitized; then
+    skip "a sanitizer build cannot run under a memory limit"
+  fi
+fi
+
+# A wrapper runs in place of quorl, in a /tmp of its own that nothing else
+# sees, so that it can plant files at the fixed paths quorl writes to.
+# It may itself find that it cannot run here: it then prints "skipped:"
+# and the reason, and exits with 77.
+runner=("$quorl")
+if [ -f wrapper ]; then
+  namespace=(unshare --mount)
+  [ "$(id -u)" = 0 ] || namespace+=(--map-root-user)
+  if ! "${namespace[@]}" sh -c 'mount -t tmpfs private /tmp' 2>/dev/null; then
+    skip "no private /tmp can be made here (unshare)"
+  fi
+  runner=("${namespace[@]}" sh -c 'mount -t tmpfs private /tmp && exec "$@"' wrapper
+          sh ./wrapper "$quorl")
+fi
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-timeout "$time_limit" "$quorl" "${command_line[@]}" </dev/null >"$work/stdout" 2>"$work/stderr"
+(
+  if [ -n "$memory_limit" ]; then ulimit -v "$memory_limit" || exit 125; fi
+  exec timeout "$time_limit" "${runner[@]}" "${command_line[@]}"
+) </dev/null >"$work/stdout" 2>"$work/stderr"
 status=$?
+if [ "$status" = 77 ] && head -c 8 "$work/stdout" | grep -q '^skipped:'; then
+  skip "$(sed -e 's/^skipped: *//' -e q "$work/stdout")"
+fi
 
 failed=0
 

@@ -58,12 +58,8 @@ enum class Yield { natural, truth };
 
 // The result and parameter types of a function.  Going through a function
 // call drops the attributes the C headers put on library functions.
-template <typename R, typename... P>
-constexpr auto plainFunction(R (*f)(P...)) -> R (*)(P...) {
-  return f;
-}
-template <typename R, typename... P>
-constexpr auto plainFunction(R (*f)(P...) noexcept) -> R (*)(P...) {
+template <typename R, typename... P, bool NoExcept>
+constexpr auto plainFunction(R (*f)(P...) noexcept(NoExcept)) -> R (*)(P...) {
   return f;
 }
 template <typename F>

@@ -92,6 +92,9 @@ NodeRef corkListBit(const NodeRef& x, int64_t i, int bit) {
   setBit(bits, i, bit);
   trimBits(bits);
   if (bitsAreZero(bits)) return failureValue();
+  // Clearing the end marker of a one-element list leaves the empty list,
+  // which has no compact text: it is the leaf K.
+  if (bits == BitVector(1, '\x01')) return sharedLeaf('K');
   return leaf(bitsToText(bits));
 }
 

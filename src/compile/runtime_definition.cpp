@@ -65,7 +65,9 @@ RunOutcome refuseRedefinitions(const DefinitionMap& definitions) {
 // Definitions that nothing live reaches may still refer to names defined
 // nowhere.  Like a program's own dead code they are dropped: annotating them
 // would meet those names.  Global names used stand in as terms that refer to
-// nothing, since they are linked already.
+// nothing, since they are linked already; so do free single letters, which
+// no definition can supply: they are unbound variables, and the local check
+// that follows must see them instead of having them dropped unreported.
 void pruneBrokenLocals(DefinitionMap& definitions) {
   DefinitionMap scope;
   for (const auto& [name, term] : definitions)
@@ -73,7 +75,7 @@ void pruneBrokenLocals(DefinitionMap& definitions) {
   NodeRef standIn = leaf("0");
   for (const auto& [name, term] : definitions)
     for (const std::string& ref : globalRefs(term))
-      if (definitions.count(ref) == 0 && findDefinition(ref) != nullptr)
+      if (definitions.count(ref) == 0 && (isLocalName(ref) || findDefinition(ref) != nullptr))
         scope.emplace(ref, standIn);
   pruneBrokenDefinitions(scope, DefinitionMap());
   for (auto it = definitions.begin(); it != definitions.end();) {
@@ -97,20 +99,23 @@ RunOutcome checkUnboundLetters(const DefinitionMap& definitions) {
   return RunOutcome();
 }
 
-// The checks, in order; the first failure ends them.
+// The checks, in order; the first failure ends them.  Every definition
+// joins the running program, reached from the main expression or not, so
+// each is held to every check; only the local check needs the dead ones
+// that use undefined names out of the way first.
 RunOutcome checkLocalProgram(LocalProgram& local) {
   DefinitionMap& definitions = local.definitions;
   RunOutcome outcome = refuseRedefinitions(definitions);
   if (!outcome.ok()) return outcome;
   outcome = checkLiveness(definitions, &definitionTable(), "function ");
   if (!outcome.ok()) return outcome;
-  pruneBrokenLocals(definitions);
   outcome = placeBinders(definitions);
   if (!outcome.ok()) return outcome;
   outcome = checkArity(definitions);
   if (!outcome.ok()) return outcome;
   outcome = checkFunkyKeys(definitions);
   if (!outcome.ok()) return outcome;
+  pruneBrokenLocals(definitions);
   return checkUnboundLetters(definitions);
 }
 
@@ -148,6 +153,8 @@ RunOutcome defineAtRunTime(std::string_view source, NodeRef& mainExpression) {
   LocalProgram local;
   outcome = readSource(source, local);
   if (!outcome.ok()) return outcome;
+  // The same rewrites as a program's own definitions get at link time.
+  rewriteQuotesAndPairs(local.definitions);
   outcome = checkLocalProgram(local);
   if (!outcome.ok()) return outcome;
 

@@ -4,6 +4,7 @@
 // names the module and the check number, and aborts at once.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace quorl {
@@ -20,13 +21,20 @@ inline constexpr const char* kLibraryModule = "l";
 [[noreturn]] void internalFailure(const char* message);
 
 // Appends text to a file; silently does nothing when the file cannot be
-// opened or written.  Never follows a symbolic link at the path.
+// opened or written.  Writes only into a regular file of this user's with no
+// other name: never through a symbolic link, never into a FIFO or a device,
+// never into another user's file, and never waits on any of these.
 void appendToFile(const char* path, std::string_view text);
+// The same, for a log that must not grow without bound: when the file would
+// pass `limit` bytes, its oldest lines go first (about half of it is kept).
+// An entry longer than half the limit is cut and ends in "...".
+void appendToBoundedFile(const char* path, std::string_view text, size_t limit);
 
 // Appends text to the interpreter's debug log.
 void debugLog(std::string_view text);
 
 inline constexpr const char* kDebugLogPath = "/tmp/quorl.log";
+inline constexpr size_t kDebugLogLimit = size_t{1} << 20;
 
 }  // namespace quorl
 

@@ -9,6 +9,7 @@
 #include "compile/compile.hpp"
 #include "driver/check.hpp"
 #include "driver/large_stack.hpp"
+#include "driver/limits.hpp"
 #include "driver/outcome.hpp"
 #include "eval/run.hpp"
 #include "front/prelude.hpp"
@@ -143,6 +144,7 @@ StageResult runStages(std::string_view programText, char** programArguments) {
 }  // namespace
 
 int driverMain(int argc, char** argv) {
+  installLimitHandlers();
   if (argc == 0) checkFailure(kDriverModule, 57);
   if (argc == 1) return printUsage();
   std::string_view first = argv[1];
@@ -155,7 +157,7 @@ int driverMain(int argc, char** argv) {
 
   StageResult result;
   // argv is null-terminated, so argv + 2 is the program's own argument list.
-  runWithLargeStack([&] { result = runStages(programText, argv + 2); });
+  runWithLargeStack([&] { runWithinLimits([&] { result = runStages(programText, argv + 2); }); });
 
   int status;
   if (!result.outcome.ok()) {

@@ -135,11 +135,18 @@ bool preludeLists() {
          directCombinator("J", j->get()) == 'J' && directCombinator("V", v->get()) == 'V';
 }
 
-// A lambda of two parameters whose code takes them one after the other.
-bool twoParameterLambda(const Part& p) {
-  if (p.kind != Part::Compiled || p.code->kind != CodeKind::Lambda || p.valueState != 1) return false;
-  const Part& inner = p.code->body;
-  return inner.kind == Part::Compiled && inner.code->kind == CodeKind::Lambda && inner.valueState == 1;
+// The code of a lambda of two parameters taken one after the other, as the
+// match idiom passes, whether compiled in the body or shared; null for any
+// other part.
+const Code* twoParameterLambda(const Part& p) {
+  const Code* code = nullptr;
+  if (p.kind == Part::Compiled) code = p.code;
+  else if (p.kind == Part::Shared && binderShape(p.node) == 'u') code = lambdaCodeOf(p.node);
+  if (code == nullptr || code->kind != CodeKind::Lambda || code->valueState != 1) return nullptr;
+  const Part& inner = code->body;
+  if (inner.kind != Part::Compiled || inner.code->kind != CodeKind::Lambda || inner.valueState != 1)
+    return nullptr;
+  return code;
 }
 
 // What a shared head is, for a spine of `count` operands.
@@ -213,7 +220,8 @@ Code* buildSpine(Node* n) {
     if (code->headPart.kind == Part::Letter) {
       code->head = HeadKind::Letter;
       code->valueState = -1;
-      code->matches = count == 2 && twoParameterLambda(code->args[1]) && preludeLists();
+      code->matchLambda = count == 2 ? twoParameterLambda(code->args[1]) : nullptr;
+      code->matches = code->matchLambda != nullptr && preludeLists();
     } else {
       code->head = code->headPart.code->kind == CodeKind::Lambda ? HeadKind::Lambda : HeadKind::Wing;
       code->valueState = 0;  // a lambda takes one argument, a wing none
@@ -368,7 +376,7 @@ const Code* lambdaCodeOf(Node* lambda) {
   code->kind = CodeKind::Lambda;
   code->letter = static_cast<uint8_t>(letterOfLeaf(argumentOf(functionOf(lambda))));
   code->body = compilePart(argumentOf(lambda));
-  code->valueState = 1;
+  code->valueState = isValue(lambda) ? 1 : 0;
   code->term = lambda;
   code->letters = 0;
   acquire(lambda);

@@ -67,8 +67,10 @@ struct Code {
   bool selects = false;
   uint8_t taken = 0;         // Builtin and Strict: operands the call takes
   // Letter: the list match `l n (h\t\c)` with the Prelude's lists: a list
-  // K gives n, a pair J x y gives c with h and t bound to x and y.
+  // K gives n, a pair J x y gives c with h and t bound to x and y.  The
+  // lambda's code, whether it is compiled in place or a shared term.
   bool matches = false;
+  const Code* matchLambda = nullptr;
   // Combinator: a pair V x y or J x y of two values, which gives its parts
   // to a lambda of two parameters applied to it (after the empty case,
   // for J).

@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "eval/code.hpp"
+#include "eval/names.hpp"
 #include "eval/values.hpp"
+#include "term/cells.hpp"
 
 namespace quorl {
 
@@ -136,5 +138,175 @@ struct Contracted {
   int count;
 };
 Contracted contractCombinatorTerms(char key, const Node* definition, Term* args);
+
+// --- what the machine's parts share ------------------------------------------------
+
+inline bool isSingle(const Node* n, char c) {
+  return isLeaf(n) && leafChars(n)[0] == c && leafChars(n)[1] == '\0';
+}
+
+inline bool valueNode(const Node* n) {
+  uint64_t h = n->header;
+  if ((h & kAnnotationMask) == kConstantState) return true;
+  return !(h & kWorkFlag) && storedArity(n) >= 1;
+}
+
+inline void ensureAnnotated(Node* n) {
+  if (!isAnnotated(n)) annotate(n);
+}
+
+inline int storedArityOrOne(const Node* n) { return isConstantAnnotated(n) ? 1 : storedArity(n); }
+
+// The head of a term: the leaf or constant reached through function parts.
+inline Node* headOf(Node* n) {
+  while (isApplication(n) && !isConstantAnnotated(n)) n = functionOf(n);
+  return n;
+}
+
+inline uint32_t lettersOf(const Part& op) {
+  switch (op.kind) {
+    case Part::Letter:
+      return uint32_t{1} << op.letter;
+    case Part::Compiled:
+      return op.code->letters;
+    default:
+      return 0;
+  }
+}
+
+// The largest number of arguments a saturated spine can carry.
+constexpr int kMaxSpine = kMaxArity + 1;
+
+struct NodeSpine {
+  Node* head;
+  Node* args[kMaxSpine];  // in application order
+  int count;
+};
+
+inline NodeSpine splitSpine(Node* e) {
+  NodeSpine s;
+  Node* reversed[kMaxSpine];
+  int count = 0;
+  Node* n = e;
+  while (isApplication(n) && !isConstantAnnotated(n)) {
+    QUORL_CHECK(count < kMaxSpine, 3258);
+    reversed[count++] = argumentOf(n);
+    n = functionOf(n);
+  }
+  s.head = n;
+  s.count = count;
+  for (int i = 0; i < count; i++) s.args[i] = reversed[count - 1 - i];
+  return s;
+}
+
+// A value as a Node held for the caller; consumes the value.
+inline Node* nodeOf(Value v) {
+  if (v.isNode()) return v.node();
+  Node* n = termOf(v);
+  acquire(n);
+  releaseValue(v);
+  return n;
+}
+
+// The part that is a piece of code.
+inline Part compiledPart(const Code* code) {
+  Part p;
+  p.kind = Part::Compiled;
+  p.code = code;
+  p.valueState = code->valueState;
+  return p;
+}
+
+
+// --- a body's letters, seen through the letters bound on top of them ------------
+
+// The bindings of a part of a body with letters bound on top of them, before
+// any new bindings are made: a match inside a match binds the parts of both
+// at once, and a comparison, a pair or a call reads its operands straight
+// from here.  The view holds a count on its bindings and on the values it
+// owns; release() drops them, after which the view is not read again.  It is
+// released before a builtin is called, so that a builtin sees a value held
+// by nothing but its call as substitution would have left it.
+struct BoundView {
+  static constexpr int kMaxBound = 8;
+  Bindings* from;       // owned; may be null when nothing is read from it
+  uint32_t bound = 0;   // letters bound on top
+  uint32_t owned = 0;   // those whose values the view holds a count on
+  int count = 0;        // how many bindings were made on top so far
+  Value values[26];     // only the bound letters' entries are set
+
+  explicit BoundView(Bindings* b) : from(b) {}
+  BoundView(const BoundView&) = delete;
+  BoundView& operator=(const BoundView&) = delete;
+  ~BoundView() { release(); }
+
+  Value of(int letter) const { return (bound >> letter) & 1 ? values[letter] : from->of(letter); }
+  void bind(int letter, Value v, bool own) {
+    uint32_t bit = uint32_t{1} << letter;
+    if (owned & bit) releaseValue(values[letter]);
+    values[letter] = v;
+    bound |= bit;
+    owned = own ? owned | bit : owned & ~bit;
+    count++;
+  }
+  void release() {
+    if (from != nullptr) releaseBindings(from);
+    from = nullptr;
+    for (uint32_t rest = owned; rest != 0; rest &= rest - 1) releaseValue(values[__builtin_ctz(rest)]);
+    owned = 0;
+  }
+};
+
+// --- the machine ---------------------------------------------------------------------
+
+class Machine {
+ public:
+  NodeRef run(Node* term);
+
+ private:
+  // Values meeting their frames (machine.cpp).
+  void returnValue();
+  void applyToArgument();
+  void applyFunction(Value g);
+  void applyNodeTo(Node* g, Value x);
+  void contractApplied(Node* g, Value x);
+  bool applyPair(Node* n, char key);
+
+  // Code (machine_code.cpp).
+  void stepCode();
+  void runSpine(const Code* code, BoundView& view);
+  void runPart(const Part& part, BoundView& view);
+  void focusUnder(const Part& part, const BoundView& view);
+  bool matchStep(const Code*& code, BoundView& view);
+  bool pairGiven(const Code* code, BoundView& view);
+  bool lastPartComputed(const Code*& code, BoundView& view);
+  void pushArguments(const Code* code, const BoundView& view, int from);
+  void collect(const Code* code, BoundView& view, int stage);
+  void perform(const Code* code, Value* args);
+  void callBuiltin(const BuiltinEntry& builtin, Node* redex);
+  void enter(const Callee* callee, Value* args);
+  void enterPairBody(const Code* outer, Bindings* from, Value x, Value y);
+  void stepWing(const Code* code, Bindings* b);
+  void focusBody(const Part& body, Bindings* from, int letter, Value x);
+
+  // Terms (machine_nodes.cpp).
+  void stepNode(Node* n);
+  void computePart(Node* n);
+  void contractNode(Node* n);
+  void contractConstant(Node* head, const NameResolution& r);
+  void contractLinearWithPending(Node* n, int arity);
+  void storeMemo();
+  void takeContracted(const Contracted& r);
+
+  FrameStack stack_;
+  Term focus_;
+};
+
+// Whether a term is a lambda of two parameters taken one after the other,
+// as the match idiom passes: its code and bindings (borrowed).
+bool pairLambdaOf(uintptr_t bits, Bindings* bindings, const Code*& code, Bindings*& from);
+
+// A lambda form's term for a function frame of a wing (machine_nodes.cpp).
+NodeRef lambdaForm(Node* variable, Node* body);
 
 }  // namespace quorl

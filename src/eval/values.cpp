@@ -18,32 +18,13 @@ constinit std::vector<Bindings*>* dyingBindings = nullptr;
 
 void freeBindingsCell(Bindings* b) { releaseCell(b, bindingsBytes(b->letters)); }
 
-// Drops one count of each value; closures that die hand their bindings to
-// the caller's list instead of freeing them here.
-void dropValues(Bindings* b, std::vector<Bindings*>& dying) {
+// Drops one count of each value.  A closure that dies hands over its
+// bindings when they die too: they are pushed on the list, made on first
+// need, and true is returned.
+inline bool dropValues(Bindings* b) {
   Value* values = b->values();
   int n = __builtin_popcount(b->letters);
-  for (int i = 0; i < n; i++) {
-    Value v = values[i];
-    if (!v.isClosure()) {
-      releaseValue(v);  // a Node or a Word, which hold no bindings
-      continue;
-    }
-    Closure* c = v.closure();
-    if (--c->count != 0) continue;
-    if (c->term != nullptr) release(c->term);
-    if (--c->bindings->count == 0) dying.push_back(c->bindings);
-    releaseCell(c, sizeof(Closure));
-  }
-}
-
-}  // namespace
-
-void destroyBindings(Bindings* b) {
-  // Most bindings hold no closure that dies with them, and need no list.
-  Value* values = b->values();
-  int n = __builtin_popcount(b->letters);
-  std::vector<Bindings*>* dying = nullptr;
+  bool more = false;
   for (int i = 0; i < n; i++) {
     Value v = values[i];
     if (!v.isClosure()) {
@@ -55,19 +36,28 @@ void destroyBindings(Bindings* b) {
     if (c->term != nullptr) release(c->term);
     if (--c->bindings->count == 0) {
       if (dyingBindings == nullptr) dyingBindings = new std::vector<Bindings*>();
-      dying = dyingBindings;
-      dying->push_back(c->bindings);
+      dyingBindings->push_back(c->bindings);
+      more = true;
     }
     releaseCell(c, sizeof(Closure));
   }
+  return more;
+}
+
+}  // namespace
+
+void destroyBindings(Bindings* b) {
+  // Most bindings hold no closure that dies with them, and need no list.
+  bool more = dropValues(b);
   freeBindingsCell(b);
-  if (dying == nullptr) return;
-  // Re-entered only through the loop below, one level at a time: the list
-  // is shared, and each call takes what it pushed.
-  while (!dying->empty()) {
-    Bindings* next = dying->back();
-    dying->pop_back();
-    dropValues(next, *dying);
+  if (!more) return;
+  // Nothing freed here calls back into this walk, so the list is not
+  // shared with another.
+  std::vector<Bindings*>& dying = *dyingBindings;
+  while (!dying.empty()) {
+    Bindings* next = dying.back();
+    dying.pop_back();
+    dropValues(next);
     freeBindingsCell(next);
   }
 }

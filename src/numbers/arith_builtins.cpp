@@ -210,7 +210,10 @@ NodeRef repeated(const Operand& text, const Operand& count) {
   bool negative;
   uint64_t times = saturatedMagnitude(n, negative);
   if (negative) return failureValue();
+  // A count that no machine integer holds is as bad an argument as a
+  // negative one: taken modulo 2^64 it would repeat a wrong number of times.
   if (unit.empty()) times = 0;
+  else if (times > uint64_t{INT64_MAX}) return failureValue();
   if (times > 0 && times > (SIZE_MAX / 2) / unit.size())
     throw std::length_error("a repeated text grows past the longest text");
   size_t length = unit.size() * times;

@@ -209,7 +209,9 @@ std::string textOfSmallVector(u128 v) {
   }
   uint64_t low = static_cast<uint64_t>(v);
   int first = low != 0 ? __builtin_ctzll(low) : 64 + __builtin_ctzll(static_cast<uint64_t>(v >> 64));
-  u128 above = v >> (first + 1);
+  // A first 1 at bit 127 is the end marker, and nothing lies above it (a
+  // shift by the full width would be undefined).
+  u128 above = first + 1 < 128 ? v >> (first + 1) : 0;
   std::string text(2 + static_cast<size_t>(first - 1), '0');
   if (above == 0) return text;  // the first 1 was the end marker
   char* p = writeDecimalBackwards(end, above);

@@ -101,25 +101,22 @@ inline bool shortIntegerLeaf(const Node* n, int64_t& out) {
     from = 1;
   }
   if (length - from > 18) return false;
-  uint64_t g = granule(p);
   uint64_t value;
   if (length <= 8) {
-    if (!digitsOf(g, from, length, value)) return false;
-  } else {
-    // The digits after the first granule: one more granule, or two.
-    static constexpr uint64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
-                                           100000000, 1000000000, 10000000000ull, 100000000000ull};
+    if (!digitsOf(granule(p), from, length, value)) return false;
+  } else if (length <= 16) {
     uint64_t high, low;
-    if (!digitsOf(g, from, 8, high)) return false;
-    if (length <= 16) {
-      if (!digitsOf(granule(p + 8), 0, length - 8, low)) return false;
-    } else {
-      uint64_t middle, last;
-      if (!digitsOf(granule(p + 8), 0, 8, middle) || !digitsOf(granule(p + 16), 0, length - 16, last))
-        return false;
-      low = middle * kPowers[length - 16] + last;
-    }
+    if (!digitsOf(granule(p), from, 8, high) || !digitsOf(granule(p + 8), 0, length - 8, low)) return false;
+    static constexpr uint64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
     value = high * kPowers[length - 8] + low;
+  } else {
+    // 17 to 19 characters: rare enough to take one at a time.
+    value = 0;
+    for (int i = from; i < length; i++) {
+      unsigned digit = static_cast<unsigned char>(p[i]) - unsigned{'0'};
+      if (digit > 9) return false;
+      value = value * 10 + digit;
+    }
   }
   out = from ? -static_cast<int64_t>(value) : static_cast<int64_t>(value);
   return true;

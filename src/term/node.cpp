@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "term/pool.hpp"
@@ -226,10 +228,24 @@ int compareLeaves(const Node* a, const Node* b) {
 
 }  // namespace
 
+// Two terms can share subterms within themselves so much that, read as
+// trees, they are exponentially larger than their graphs.  A pair of
+// subterms that has been compared once need not be compared again: the
+// walk goes left to right, depth first, so by the time a pair comes up a
+// second time its first comparison has finished without a difference.  A
+// pair can come up again only through a subterm with more than one
+// holder, so only such pairs are remembered.
+struct NodePairHash {
+  size_t operator()(const std::pair<const Node*, const Node*>& p) const {
+    return std::hash<const Node*>()(p.first) * 31 + std::hash<const Node*>()(p.second);
+  }
+};
+
 int compareTerms(const Node* a, const Node* b) {
   if (a == b) return 0;
   if (isLeaf(a) && isLeaf(b)) return compareLeaves(a, b);
   std::vector<std::pair<const Node*, const Node*>> work;
+  std::unordered_set<std::pair<const Node*, const Node*>, NodePairHash> compared;
   work.emplace_back(a, b);
   while (!work.empty()) {
     auto [x, y] = work.back();
@@ -241,6 +257,7 @@ int compareTerms(const Node* a, const Node* b) {
       if (int c = compareLeaves(x, y)) return c;
       continue;
     }
+    if ((countOf(x) > 1 || countOf(y) > 1) && !compared.emplace(x, y).second) continue;
     work.emplace_back(argumentOf(x), argumentOf(y));
     work.emplace_back(functionOf(x), functionOf(y));
   }

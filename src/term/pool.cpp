@@ -1,7 +1,6 @@
 // Cell allocation: the slow paths behind the inline free lists.
 #include "term/pool.hpp"
 
-#include <cstdlib>
 #include <new>
 
 namespace quorl {
@@ -12,13 +11,13 @@ constinit Pool thePool;
 
 namespace {
 
+#ifndef QUORL_NO_POOL
 constexpr size_t kChunkBytes = size_t{1} << 20;
+#endif
 
-void* mallocOrThrow(size_t bytes) {
-  void* raw = std::malloc(bytes);
-  if (raw == nullptr) throw std::bad_alloc();
-  return raw;
-}
+// Through operator new, so that running out of memory here meets the
+// same handler as everywhere else.
+void* newStorage(size_t bytes) { return ::operator new(bytes); }
 
 }  // namespace
 
@@ -26,15 +25,15 @@ void* allocateSlow(size_t bytes) {
 #ifdef QUORL_NO_POOL
   // Whole granules, as the pool gives them: readers may read a leaf's
   // text a granule at a time.
-  return mallocOrThrow(sizeClass(bytes) * kGranule);
+  return newStorage(sizeClass(bytes) * kGranule);
 #else
   size_t cls = sizeClass(bytes);
-  if (cls > kPooledClasses) return mallocOrThrow(bytes);
+  if (cls > kPooledClasses) return newStorage(bytes);
   // The free list of this class is empty: carve from the current chunk.
   size_t rounded = cls * kGranule;
   Pool& p = thePool;
   if (p.chunkCursor == nullptr || static_cast<size_t>(p.chunkEnd - p.chunkCursor) < rounded) {
-    p.chunkCursor = static_cast<char*>(mallocOrThrow(kChunkBytes));
+    p.chunkCursor = static_cast<char*>(newStorage(kChunkBytes));
     p.chunkEnd = p.chunkCursor + kChunkBytes;
   }
   void* cell = p.chunkCursor;
@@ -45,7 +44,7 @@ void* allocateSlow(size_t bytes) {
 
 void releaseSlow(void* cell, size_t bytes) {
   (void)bytes;
-  std::free(cell);
+  ::operator delete(cell);
 }
 
 }  // namespace pool_detail

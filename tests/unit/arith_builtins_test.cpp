@@ -220,6 +220,11 @@ TEST_F(ArithBuiltins, MultRepeatsTexts) {
   // Nothing repeated any number of times is still nothing.
   EXPECT_EQ(op("mult", L("123456789012345678901234567890"), block("")), "post:");
   EXPECT_EQ(op("mult", L("18446744073709551617"), L("[]")), "[]");
+  // A count beyond the machine integers fails rather than wrap (2^64 + 2
+  // would otherwise repeat twice).
+  EXPECT_EQ(op("mult", L("18446744073709551618"), block("ab")), "Z");
+  EXPECT_EQ(op("mult", L("[ab]"), L("9223372036854775808")), "Z");
+  EXPECT_EQ(op("mult", L("123456789012345678901234567890"), L("[ab]")), "Z");
 }
 
 TEST_F(ArithBuiltins, MultOfATextAndAnythingButAnIntegerFails) {
@@ -416,7 +421,27 @@ TEST_F(ArithBuiltins, OneNodeIsAlwaysTheSameAsItself) {
   EXPECT_EQ(op("diff", fn, fn), "H");
   NodeRef nan = real(std::numeric_limits<double>::quiet_NaN());
   EXPECT_EQ(op("same", nan, nan), "K");
-  EXPECT_EQ(op("same", L("S"), L("S")), "Z");  // equal void values, but two Nodes
+  // Two Nodes of the same structure are the same value too; void values
+  // that differ cannot be told apart by their structure alone.
+  EXPECT_EQ(op("same", L("S"), L("S")), "K");
+  EXPECT_EQ(op("diff", apply(L("S"), L("K")), apply(L("S"), L("K"))), "H");
+  EXPECT_EQ(op("same", L("S"), L("K")), "Z");
+  EXPECT_EQ(op("diff", apply(L("S"), L("K")), apply(L("S"), L("I"))), "Z");
+  EXPECT_EQ(op("same", real(std::numeric_limits<double>::quiet_NaN()),
+                real(std::numeric_limits<double>::quiet_NaN())),
+            "H");
+}
+
+// Lists of numbers are void values: built alike, they are the same at any
+// length, and the comparison needs no stack.
+TEST_F(ArithBuiltins, EqualDeepStructuresAreTheSame) {
+  auto numbersDownFrom = [](int n) {
+    NodeRef list = L("K");
+    for (int i = 1; i <= n; i++) list = apply(apply(L("J"), L(std::to_string(i))), std::move(list));
+    return list;
+  };
+  EXPECT_EQ(op("same", numbersDownFrom(1000000), numbersDownFrom(1000000)), "K");
+  EXPECT_EQ(op("same", numbersDownFrom(1000000), numbersDownFrom(999999)), "Z");
 }
 
 TEST_F(ArithBuiltins, SameComparesContentsWithinAKind) {

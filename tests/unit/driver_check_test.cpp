@@ -1,5 +1,6 @@
 // Internal checks, the append-only log file and the large-stack runner.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "driver/check.hpp"
 #include "driver/driver.hpp"
@@ -95,6 +97,82 @@ TEST(AppendToFileTest, RefusesToFollowASymbolicLink) {
   ASSERT_EQ(symlink(dir.file("created").c_str(), dangling.c_str()), 0);
   appendToFile(dangling.c_str(), "injected\n");
   EXPECT_NE(access(dir.file("created").c_str(), F_OK), 0);
+}
+
+TEST(AppendToFileTest, NeverWaitsOnAFifoNorWritesIntoOne) {
+  ScratchDir dir;
+  std::string fifo = dir.file("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+  // With nobody reading, an open for writing would wait forever.
+  EXPECT_EXIT(
+      {
+        alarm(10);
+        appendToFile(fifo.c_str(), "stuck\n");
+        appendToBoundedFile(fifo.c_str(), "stuck\n", 4096);
+        std::_Exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+  // With a reader, nothing reaches it.
+  int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  appendToFile(fifo.c_str(), "leaked\n");
+  appendToBoundedFile(fifo.c_str(), "leaked\n", 4096);
+  char buffer[16];
+  EXPECT_LE(read(reader, buffer, sizeof buffer), 0);
+  close(reader);
+}
+
+TEST(AppendToFileTest, LeavesAnotherUsersFileAlone) {
+  ScratchDir dir;
+  std::string planted = dir.file("planted");
+  { std::ofstream(planted) << "theirs\n"; }
+  chmod(planted.c_str(), 0666);
+  if (chown(planted.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "cannot give a file away";
+  appendToFile(planted.c_str(), "program text\n");
+  appendToBoundedFile(planted.c_str(), "program text\n", 4096);
+  EXPECT_EQ(readFile(planted), "theirs\n");
+}
+
+TEST(AppendToFileTest, LeavesAFileWithAnotherNameAlone) {
+  // A hard link at the path would make one of our own files the log, and
+  // bounding the log would cut it.
+  ScratchDir dir;
+  std::string own = dir.file("own");
+  std::string path = dir.file("log");
+  { std::ofstream(own) << std::string(100, 'x') << "\n"; }
+  ASSERT_EQ(link(own.c_str(), path.c_str()), 0);
+  appendToBoundedFile(path.c_str(), std::string(100, 'y') + "\n", 128);
+  EXPECT_EQ(readFile(own), std::string(100, 'x') + "\n");
+}
+
+TEST(AppendToFileTest, ABoundedFileKeepsItsNewestWholeLines) {
+  ScratchDir dir;
+  std::string log = dir.file("log");
+  constexpr size_t kLimit = 4096;
+  int last = 0;
+  for (int i = 1; i <= 2000; i++) {
+    appendToBoundedFile(log.c_str(), "entry " + std::to_string(i) + "\n", kLimit);
+    last = i;
+    ASSERT_LE(readFile(log).size(), kLimit) << i;
+  }
+  std::string kept = readFile(log);
+  EXPECT_GE(kept.size(), kLimit / 2 - 16);
+  // Whole lines, consecutive, ending with the newest.
+  std::istringstream lines(kept);
+  std::string line;
+  std::vector<int> numbers;
+  while (std::getline(lines, line)) {
+    ASSERT_EQ(line.rfind("entry ", 0), 0u) << line;
+    numbers.push_back(std::stoi(line.substr(6)));
+  }
+  ASSERT_FALSE(numbers.empty());
+  EXPECT_EQ(numbers.back(), last);
+  for (size_t i = 1; i < numbers.size(); i++) EXPECT_EQ(numbers[i], numbers[i - 1] + 1);
+  // An entry longer than half the bound is cut, and still ends its line.
+  appendToBoundedFile(log.c_str(), std::string(3 * kLimit, 'z') + "\n", kLimit);
+  kept = readFile(log);
+  EXPECT_LE(kept.size(), kLimit);
+  EXPECT_EQ(kept.substr(kept.size() - 4), "...\n");
 }
 
 // Recursion that needs far more than a default thread's 8 MiB of stack.

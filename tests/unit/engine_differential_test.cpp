@@ -22,6 +22,7 @@
 #include "eval/failure_record.hpp"
 #include "front/prelude.hpp"
 #include "program_generator.hpp"
+#include "reference_engine.hpp"
 #include "term/tables.hpp"
 
 namespace quorl {

@@ -136,12 +136,39 @@ TEST_F(RuntimeDefinitionTest, AFailedRoadOrLoadLeavesTheProgramAsItWas) {
 
 TEST_F(RuntimeDefinitionTest, DeadDefinitionsThatUseUndefinedNamesAreDropped) {
   // Nothing live reaches the broken ones; the sound one is kept.
-  ASSERT_EQ(integerOf("load [1,fine\\x\\x,broken\\x\\qux,leans\\broken 1,loose\\y]"), 1);
+  ASSERT_EQ(integerOf("load [1,fine\\x\\x,broken\\x\\qux,leans\\broken 1]"), 1);
   EXPECT_NE(findDefinition("fine"), nullptr);
   EXPECT_EQ(findDefinition("broken"), nullptr);
   EXPECT_EQ(findDefinition("leans"), nullptr);
-  EXPECT_EQ(findDefinition("loose"), nullptr);
   EXPECT_EQ(integerOf("load [fine 3]"), 3);
+}
+
+TEST_F(RuntimeDefinitionTest, DeadDefinitionsAreStillChecked) {
+  // A free letter is an unbound variable, never a name defined elsewhere,
+  // and a dead definition joins the program all the same.
+  expectReport("0,gg\\x\\y", "local", "Local variable y unbound in function gg.", "gg", "y");
+  expectReport("0,gg\\1\\x", "funky", "Funky key in expression \\1x in function gg.", "gg",
+               "\\1x");
+  expectReport("0,gg\\x\\(1{x}qux)", "funky",
+               "Funky key in expression ({1x qux) in function gg.", "gg", "({1x qux))");
+  expectReport("0,gg\\a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\qux", "arity",
+               "Arity of function gg may not exceed ten.", "gg");
+  size_t before = definitionTable().size();
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [0,gg\\x\\y]")));
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [0,gg\\1\\x]")));
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [1,fine\\x\\x,loose\\y]")));
+  EXPECT_EQ(definitionTable().size(), before);
+}
+
+TEST_F(RuntimeDefinitionTest, SourceGetsTheRewritesOfAProgramsOwnDefinitions) {
+  // Pair binders, backquotes and long names, in the main expression and in
+  // definitions, as when compiled with the program.
+  EXPECT_EQ(integerOf("road [p q{V 6 7}p*q]"), 42);
+  EXPECT_EQ(integerOf("road [`(6*7) H]"), 42);
+  NodeRef quoted = evaluateSource("road [`(6*7) K]");
+  EXPECT_TRUE(quoted.isLeafNode() && quoted.text() == "[(*6 7)]");
+  EXPECT_EQ(integerOf("load [product(V 6 7),product\\pair\\a b{pair}a*b]"), 42);
+  EXPECT_EQ(integerOf("load [source_of 5 H,source_of\\value\\`value]"), 5);
 }
 
 TEST_F(RuntimeDefinitionTest, ARoadFailureEndsTheEvaluation) {

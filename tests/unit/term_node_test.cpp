@@ -139,6 +139,23 @@ TEST_F(TermTest, CompareOrdersLeavesBeforeApplicationsAndTextsBytewise) {
   EXPECT_EQ(compare(same, same), 0);
 }
 
+// Two terms that share their subterms within themselves, 2^200 leaves
+// each when read as trees: each shared pair is compared once.
+TEST_F(TermTest, CompareTakesSharedSubtermsOnce) {
+  auto doubled = [](NodeRef bottom) {
+    NodeRef t = std::move(bottom);
+    for (int i = 0; i < 200; i++) t = app(t, t);
+    return t;
+  };
+  EXPECT_EQ(compare(doubled(L("a")), doubled(L("a"))), 0);
+  EXPECT_LT(compare(doubled(L("a")), doubled(L("b"))), 0);
+  EXPECT_GT(compare(doubled(app(L("a"), L("b"))), doubled(L("a"))), 0);
+  // The first difference from the left decides, whatever was shared on
+  // the way to it.
+  NodeRef shared = doubled(L("s"));
+  EXPECT_LT(compare(app(app(shared, L("a")), L("z")), app(app(shared, L("b")), L("a"))), 0);
+}
+
 TEST_F(TermTest, AnnotationOfLeaves) {
   EXPECT_EQ(L("x").arity(), 11);  // an undefined letter is a variable
   EXPECT_EQ(freeVariables(L("x").get()), 1u << ('x' - 'a'));

@@ -1,5 +1,6 @@
-// The reduction engine: a machine whose state is an expression e and a
-// continuation k that receives e's value.
+// The reference for the reduction engine: the same machine, whose state is
+// an expression e and a continuation k that receives e's value, working
+// on terms alone.
 //
 // The continuation is a stack of frames held on the heap, one per pending
 // application: an argument frame (T x) waits for a function value to apply
@@ -17,6 +18,8 @@
 // A non-linear head (builtins, global functions, lambdas, S, W, ...) gets
 // its arguments as values; a linear head (K, I, B, V, ...) is contracted at
 // once with whatever its arguments are, so K a b never computes b.
+#include "reference_engine.hpp"
+
 #include "eval/engine.hpp"
 
 #include <string>
@@ -26,6 +29,7 @@
 #include "compile/rewrite.hpp"
 #include "eval/combinators.hpp"
 #include "eval/failure_record.hpp"
+#include "eval/interrupt.hpp"
 #include "eval/names.hpp"
 #include "eval/substitute.hpp"
 #include "eval/unfold.hpp"
@@ -815,6 +819,7 @@ NodeRef evaluateBySubstitution(NodeRef term) {
   Continuation k;
   NodeRef e = std::move(term);
   for (;;) {
+    if (evaluationInterrupted()) return sharedLeaf('Z');
     Node* n = e.get();
     ensureAnnotated(n);
     if (valueNode(n)) {

@@ -1,0 +1,112 @@
+// The engine's own forms of values, closures for lambdas and machine words
+// for integers, where they meet what looks at a term: the builtins that see
+// structure and identity, memoised constants, the run's reports, and
+// structures deeper than any stack.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "compile/compile.hpp"
+#include "compile/link.hpp"
+#include "compile/rewrite.hpp"
+#include "eval/engine.hpp"
+#include "eval/run.hpp"
+#include "front/prelude.hpp"
+#include "reference_engine.hpp"
+#include "term/tables.hpp"
+
+namespace quorl {
+namespace {
+
+class EngineValuesTest : public ::testing::Test {
+ protected:
+  void TearDown() override { resetGlobalTables(); }
+
+  // The value of `main` applied to 0 in the program, by the given engine.
+  NodeRef value(const std::string& program, NodeRef (*engine)(NodeRef) = evaluate) {
+    compilePrelude();
+    EXPECT_TRUE(compileProgram(program).ok());
+    RunOutcome linked = linkProgram();
+    EXPECT_TRUE(linked.ok()) << linked.message;
+    return engine(apply(*findDefinition(""), leaf("0")));
+  }
+  std::string shown(const std::string& program) { return termText(value(program)); }
+  // The same, checked against the engine that substitutes every body.
+  std::string agreed(const std::string& program) {
+    std::string expected = termText(value(program, evaluateBySubstitution));
+    std::string actual = shown(program);
+    EXPECT_EQ(actual, expected) << program;
+    return actual;
+  }
+};
+
+const std::string kMake = ",make\\n\\I (x\\x+n)";
+
+TEST_F(EngineValuesTest, AClosureBecomesTheTermSubstitutionWouldBuild) {
+  EXPECT_EQ(agreed("main,main\\a\\make 5" + kMake), "(\\x +x5)");
+  EXPECT_EQ(agreed("main,main\\a\\lisp(make 5)" + kMake), "[(\\x +x5)]");
+  // Inside structures, and captured by other closures.
+  EXPECT_EQ(agreed("main,main\\a\\lisp(J (make 1) (J (2*3) K))" + kMake),
+            "[(J (\\x +x1) J6K)]");
+  EXPECT_EQ(agreed("main,main\\a\\lisp((f\\y\\f y) (make 2))" + kMake), "[(\\y (\\x +x2 y))]");
+  // Applied, it computes what the term would.
+  EXPECT_EQ(agreed("main,main\\a\\(make 5) 37" + kMake), "42");
+}
+
+TEST_F(EngineValuesTest, AValueKeepsOneIdentityHoweverOftenItIsUsed) {
+  // One closure or one computed integer bound once is one Node everywhere;
+  // two computed apart are two, as two substitutions would make them.
+  EXPECT_EQ(shown("main,main\\a\\f{make 5}(raws f f)" + kMake), "K");
+  EXPECT_EQ(shown("main,main\\a\\raws (make 5) (make 5)" + kMake), "H");
+  EXPECT_EQ(shown("main,main\\a\\n{2+3}(raws n n)"), "K");
+  EXPECT_EQ(shown("main,main\\a\\raws (2+3) (2+3)"), "H");
+  EXPECT_EQ(shown("main,main\\a\\same (2+3) (6-1)"), "K");
+  EXPECT_EQ(shown("main,main\\a\\cmpr (2+8) 9"), "1");  // "10" orders before "9"
+  // A value given to a function is the same Node inside it.
+  EXPECT_EQ(shown("main,main\\a\\both (3*4),both\\n\\raws n n"), "K");
+  EXPECT_EQ(shown("main,main\\a\\n{2*21}(leak n = leak n)"), "K");
+}
+
+TEST_F(EngineValuesTest, ComputedIntegersAreNumbersToEveryBuiltin) {
+  EXPECT_EQ(agreed("main,main\\a\\type(6*7)"), "[hint]");
+  EXPECT_EQ(agreed("main,main\\a\\rank(0-123456)"), "7");
+  EXPECT_EQ(agreed("main,main\\a\\lisp(9223372036854775807+1)"), "[9223372036854775808]");
+  EXPECT_EQ(agreed("main,main\\a\\[]+(0-5)"), "[05]");
+  // Taken apart as the list of their bits: 5 is [1, 1, 1, 0].
+  EXPECT_EQ(agreed("main,main\\a\\(2+3) K (h\\t\\t)"), "2");
+  EXPECT_EQ(agreed("main,main\\a\\look (2+3) 3"), "H");
+  EXPECT_EQ(agreed("main,main\\a\\tern(J (2+3) (J (2+3) K))"), "(J5 J5K)");
+  EXPECT_EQ(shown("main,main\\a\\p{tern(J (2+3) (J (2+3) K))}raws (p K (h\\t\\h)) (p K (h\\t\\t K (g\\u\\g)))"),
+            "K");
+}
+
+TEST_F(EngineValuesTest, ARememberedConstantHoldsItsValueAsATerm) {
+  NodeRef v = value("main,main\\a\\cc 1,cc\\make 41" + kMake);
+  EXPECT_EQ(termText(v), "42");
+  // A lambda is stored as the function of no parameters ((B I) v).
+  EXPECT_EQ(termText(*findDefinition("cc")), "(BI (\\x +x41))");
+  EXPECT_EQ(termText(value("main,main\\a\\cc+cc,cc\\6*7")), "84");
+  EXPECT_EQ(termText(*findDefinition("cc")), "42");
+}
+
+TEST_F(EngineValuesTest, TheRunReportsAClosureAsItsTerm) {
+  compilePrelude();
+  ASSERT_TRUE(compileProgram("main,main\\a\\make 5" + kMake).ok());
+  RunOutcome outcome = run(nullptr);
+  EXPECT_EQ(outcome.status, "range");
+  EXPECT_EQ(outcome.message,
+            "The program must return an integer. Instead we encountered:\n(\\x +x5)");
+}
+
+TEST_F(EngineValuesTest, ClosuresNestDeeperThanAnyStack) {
+  // Each step wraps the continuation in a closure that holds the one
+  // before: 300000 of them, applied, built into a term and freed.
+  const std::string go = ",go\\n\\k\\(n=0) (k 0) (go (n-1) (x\\k (x+1)))";
+  EXPECT_EQ(shown("main,main\\a\\go 300000 I" + go), "300000");
+  const std::string chain = ",chain\\n\\k\\(n=0) k (chain (n-1) (x\\k x))";
+  EXPECT_EQ(agreed("main,main\\a\\lisp(chain 2 I)" + chain), "[(\\x (\\x Ix x))]");
+  EXPECT_EQ(shown("main,main\\a\\rank(lisp(chain 300000 I))" + chain), std::to_string(7 * 300000));
+}
+
+}  // namespace
+}  // namespace quorl
