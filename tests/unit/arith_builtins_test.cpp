@@ -295,6 +295,45 @@ TEST_F(ArithBuiltins, PowaRaisesByAnIntegerExactlyAndByAnythingElseAsReals) {
   EXPECT_EQ(op("powa", L("2"), L("[a]")), "Z");
 }
 
+// --- joins that grow their left text -------------------------------------------
+
+TEST_F(ArithBuiltins, AJoinGrowsALeftTextOnlyTheCallHolds) {
+  std::string payload(300, 'a');
+  // The block's own cell is exact; the first join moves it to one with room,
+  // and the next ones fill that room.
+  NodeRef grown = call("plus", block(payload), L("[bc]"));
+  Node* cell = grown.get();
+  grown = call("plus", std::move(grown), L("05"));
+  grown = call("plus", std::move(grown), real(1.5));
+  EXPECT_EQ(grown.get(), cell);
+  EXPECT_EQ(shown(grown), "post:" + payload + "bc051.500000e+00");
+  // The same for a quoted text, whose length the leaf caches.
+  NodeRef text = call("plus", L("[" + payload + "]"), L("[b[c]]"));
+  cell = text.get();
+  text = call("plus", std::move(text), L("7"));
+  EXPECT_EQ(text.get(), cell);
+  EXPECT_EQ(shown(text), "[" + payload + "b[c]7]");
+  EXPECT_EQ(op("same", text, L("[" + payload + "b[c]7]")), "K");
+  EXPECT_EQ(op("less", L("[" + payload + "b[c]6]"), text), "K");
+}
+
+TEST_F(ArithBuiltins, AJoinLeavesATextThatAnotherHolderReads) {
+  NodeRef grown = call("plus", block(std::string(300, 'a')), L("[b]"));
+  NodeRef kept = grown;  // a second holder: the old text must stay as it is
+  NodeRef longer = call("plus", std::move(grown), L("[c]"));
+  EXPECT_NE(longer.get(), kept.get());
+  EXPECT_EQ(shown(kept), "post:" + std::string(300, 'a') + "b");
+  EXPECT_EQ(shown(longer), "post:" + std::string(300, 'a') + "bc");
+  // A text joined to itself is held twice by the call.
+  NodeRef twice = call("plus", L("[xy]"), L("[z]"));
+  EXPECT_EQ(shown(call("plus", twice, twice)), "[xyzxyz]");
+  EXPECT_EQ(shown(twice), "[xyz]");
+  // A constant joined to a block makes a block and leaves the constant.
+  NodeRef constant = L("[" + std::string(300, 'q') + "]");
+  EXPECT_EQ(shown(call("plus", constant, block("r"))), "post:" + std::string(300, 'q') + "r");
+  EXPECT_EQ(shown(constant), "[" + std::string(300, 'q') + "]");
+}
+
 // --- the fast path for short integers ------------------------------------------
 
 using reference::RefInt;
