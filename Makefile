@@ -59,7 +59,7 @@ fuzz-smoke: fuzz
 
 # Install the build tools when a machine lacks them (a fresh machine of this
 # kind has them all; this only matters elsewhere).  The interpreter needs
-# only CMake and the compiler; the tests also need GoogleTest and GMP.
+# CMake, the compiler and GMP; the tests also need GoogleTest.
 deps:
 	@./scripts/install-deps.sh
 

@@ -12,7 +12,9 @@
 # computing the same thing the same way from the size given as the first
 # argument; each exits with the low byte of its result, and a benchmark
 # whose implementations disagree is reported, since its figures would
-# compare different work.
+# compare different work.  A benchmark may also have bench/<name>.c, a
+# plain C program calling GMP on the same numbers: the floor that library
+# speed means, shown as the last two columns.
 set -u
 
 if [ $# -lt 1 ]; then
@@ -32,6 +34,8 @@ fi
 # The interpreter executables themselves, not launcher scripts in front of them.
 python=$(realpath "$(python3 -c 'import sys; print(sys.executable)')")
 lua=$(command -v lua5.4 || true)
+c_programs=$(mktemp -d)
+trap 'rm -rf "$c_programs"' EXIT
 
 # Runs a command `runs` times; prints the median wall time in milliseconds,
 # then the exit status of the last run.
@@ -56,8 +60,8 @@ echo "python: $python ($("$python" --version 2>&1))"
 echo "lua:    ${lua:-not installed} $([ -n "$lua" ] && "$lua" -v 2>&1 | head -1)"
 echo "runs:   $runs per program and size, median wall time of the whole process"
 echo
-printf '%-12s %9s %9s %9s %9s %8s %8s %9s %9s\n' benchmark size "quorl ms" "python ms" "lua ms" \
-  "q/py" "q/lua" "q growth" "py growth"
+printf '%-17s %9s %9s %9s %9s %8s %8s %9s %9s %8s %6s\n' benchmark size "quorl ms" "python ms" \
+  "lua ms" "q/py" "q/lua" "q growth" "py growth" "C ms" "q/C"
 failed=0
 while read -r name small large _; do
   case $name in ''|'#'*) continue ;; esac
@@ -65,13 +69,21 @@ while read -r name small large _; do
   program=$here/$name.qrl script=$here/$name.py lua_script=$here/$name.lua
   [ -f "$program" ] && [ -f "$script" ] || { echo "$name: missing program" >&2; failed=1; continue; }
   declare -A ms=() status=()
+  c_program=
+  if [ -f "$here/$name.c" ]; then
+    c_program=$c_programs/$name
+    cc -O2 -o "$c_program" "$here/$name.c" -lgmp || { failed=1; c_program=; }
+  fi
   for size in "$small" "$large"; do
     { read -r ms[q$size]; read -r status[q$size]; } < <(median_ms "$quorl" "$program" "$size")
     { read -r ms[p$size]; read -r status[p$size]; } < <(median_ms "$python" "$script" "$size")
     if [ -n "$lua" ] && [ -f "$lua_script" ]; then
       { read -r ms[l$size]; read -r status[l$size]; } < <(median_ms "$lua" "$lua_script" "$size")
     fi
-    for impl in p l; do
+    if [ -n "$c_program" ]; then
+      { read -r ms[c$size]; read -r status[c$size]; } < <(median_ms "$c_program" "$size")
+    fi
+    for impl in p l c; do
       if [ -n "${status[$impl$size]:-}" ] && [ "${status[$impl$size]}" != "${status[q$size]}" ]; then
         echo "  $name $size: quorl exited with ${status[q$size]}, $impl with ${status[$impl$size]}" >&2
         failed=1
@@ -81,9 +93,13 @@ while read -r name small large _; do
   lua_ms=${ms[l$large]:--}
   lua_ratio=-
   [ "$lua_ms" != - ] && lua_ratio=$(ratio "${ms[q$large]}" "$lua_ms")
-  printf '%-12s %9s %9s %9s %9s %8s %8s %9s %9s\n' "$name" "$large" "${ms[q$large]}" \
+  c_ms=${ms[c$large]:--}
+  c_ratio=-
+  [ "$c_ms" != - ] && c_ratio=$(ratio "${ms[q$large]}" "$c_ms")
+  printf '%-17s %9s %9s %9s %9s %8s %8s %9s %9s %8s %6s\n' "$name" "$large" "${ms[q$large]}" \
     "${ms[p$large]}" "$lua_ms" "$(ratio "${ms[q$large]}" "${ms[p$large]}")" "$lua_ratio" \
-    "$(ratio "${ms[q$large]}" "${ms[q$small]}")" "$(ratio "${ms[p$large]}" "${ms[p$small]}")"
+    "$(ratio "${ms[q$large]}" "${ms[q$small]}")" "$(ratio "${ms[p$large]}" "${ms[p$small]}")" \
+    "$c_ms" "$c_ratio"
   unset ms status
 done < "$here/sizes"
 echo

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes sure the compiler, CMake, GoogleTest, Google Benchmark and GMP (the
-# reference for the arithmetic tests) are present; installs what is missing.
+# Makes sure the compiler, CMake, GMP (big integers), GoogleTest and Google
+# Benchmark are present; installs what is missing.
 #
 #   scripts/install-deps.sh              everything the tests and benchmarks need
 #   scripts/install-deps.sh interpreter  only what building the interpreter needs
@@ -10,8 +10,13 @@
 set -eu
 missing=()
 command -v cmake >/dev/null || missing+=(cmake)
+# Debian puts gmp.h under the architecture's include folder.
+gmp_header_present() {
+  compgen -G "/usr/include/gmp.h" >/dev/null || compgen -G "/usr/include/*/gmp.h" >/dev/null
+}
 case "${1:-}" in
   fuzz)
+    gmp_header_present || missing+=(libgmp-dev)
     command -v clang++ >/dev/null || missing+=(clang)
     # libFuzzer and the sanitizers' runtimes come apart from the compiler.
     if ! command -v clang++ >/dev/null ||
@@ -21,12 +26,13 @@ case "${1:-}" in
     ;;
   interpreter)
     command -v g++ >/dev/null || missing+=(g++)
+    gmp_header_present || missing+=(libgmp-dev)
     ;;
   *)
     command -v g++ >/dev/null || missing+=(g++)
     [ -d /usr/include/gtest ] || missing+=(libgtest-dev)
     [ -d /usr/include/benchmark ] || missing+=(libbenchmark-dev)
-    [ -f /usr/include/gmpxx.h ] || missing+=(libgmp-dev)
+    gmp_header_present || missing+=(libgmp-dev)
     if [ "${1:-}" = --bench ]; then
       command -v lua5.4 >/dev/null || missing+=(lua5.4)
     fi

@@ -15,6 +15,15 @@ const Node* redexArgument(const Node* redex, int index, int count) {
   return argumentOf(cell);
 }
 
+bool heldOnlyByCall(const NodeRef& redex, int count, const NodeRef& x) {
+  const Node* cell = redex.get();
+  for (int level = 0; level < count; level++) {
+    if (countOf(cell) != 1) return false;
+    cell = functionOf(cell);
+  }
+  return redexArgument(redex.get(), 1, count) == x.get() && countOf(x.get()) == 2;
+}
+
 namespace {
 
 std::string_view leafTextOf(const Node* n) { return {leafChars(n), leafTextLength(n)}; }

@@ -19,6 +19,14 @@ inline NodeRef takeArgument(const NodeRef& redex, int index, int count) {
   return NodeRef(const_cast<Node*>(redexArgument(redex.get(), index, count)));
 }
 
+// True when nothing but the call holds x, the first argument of a redex
+// that applies a builtin to `count` arguments: the redex is held by the
+// handler's handle alone, each cell of its spine by the cell above it, and
+// x by the innermost cell plus one handle the handler took from it.  Every
+// other holder (a definition, the intern set, a name-cache entry, another
+// term sharing x) keeps a count, so no one else can see x change in place.
+bool heldOnlyByCall(const NodeRef& redex, int count, const NodeRef& x);
+
 // The failure value `Z` and the truth values `K` and `H`; shared leaves, so
 // answering with them allocates nothing.
 inline NodeRef failureValue() { return sharedLeaf('Z'); }

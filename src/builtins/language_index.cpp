@@ -43,27 +43,13 @@ bool sliceBounds(int64_t& a, int64_t& b, int64_t n) {
   return b >= a && a <= n && b <= n;
 }
 
-// Only the call itself holds x when the redex is held by the engine's
-// handle alone, each cell of its spine by the cell above it, and x by the
-// innermost cell plus the handle `x` taken from it.  Every other holder (a
-// definition, the intern set, a name-cache entry, another term sharing the
-// block) keeps a count, so no one else can see the byte change.
-bool heldOnlyByCall(const NodeRef& redex, const NodeRef& x) {
-  const Node* cell = redex.get();
-  for (int level = 0; level < 3; level++) {
-    if (countOf(cell) != 1) return false;
-    cell = functionOf(cell);
-  }
-  return countOf(x.get()) == 2;
-}
-
 NodeRef corkByte(const NodeRef& redex, NodeRef x, int64_t i, const NodeRef& v) {
   int64_t value;
   if (!integerArgument(v, value)) return failureValue();
   int64_t n = static_cast<int64_t>(byteBlockPayloadLength(x.get()));
   if (!countFromEnd(i, n) || i >= n) return failureValue();
   char byte = static_cast<char>(value & 0xFF);
-  if (heldOnlyByCall(redex, x)) {
+  if (heldOnlyByCall(redex, 3, x)) {
     leafCharsMutable(x.get())[byteBlockHeaderLength(x.get()) + static_cast<size_t>(i)] = byte;
     return x;
   }

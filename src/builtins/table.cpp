@@ -156,6 +156,7 @@ const WordRow kWordRows[] = {
     {"plus", WordOp::Plus}, {"dash", WordOp::Dash}, {"mult", WordOp::Mult},
     {"over", WordOp::Over}, {"cent", WordOp::Cent}, {"less", WordOp::Less},
     {"gteq", WordOp::Gteq}, {"same", WordOp::Same}, {"diff", WordOp::Diff},
+    {"powa", WordOp::Powa},
 };
 
 void fillRows(BuiltinMap& rows) {

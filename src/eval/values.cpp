@@ -91,10 +91,17 @@ Bindings* exactBindings(uint32_t letters, Bindings* from) {
   return b;
 }
 
+namespace {
+
+// Byte blocks and quoted texts: a builtin may change them in place.
+bool growsInPlace(char first) { return first == '(' || first == '['; }
+
+}  // namespace
+
 Bindings* bindingsFor(uint32_t letters, Bindings* from) {
   for (uint32_t extra = from->letters & ~letters; extra != 0; extra &= extra - 1) {
     Value v = from->of(__builtin_ctz(extra));
-    if (v.isNode() && isLeaf(v.node()) && leafChars(v.node())[0] == '(')
+    if (v.isNode() && isLeaf(v.node()) && growsInPlace(leafChars(v.node())[0]))
       return exactBindings(letters, from);
   }
   acquireBindings(from);

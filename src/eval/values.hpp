@@ -119,9 +119,10 @@ inline Bindings* newBindings(uint32_t letters) {
 // Bindings of at least `letters` (borrowed from `from`, which holds them
 // all), with a count for the caller: `from` itself when the letters it
 // holds besides are harmless to keep a little longer, else a copy of just
-// those needed.  A byte block is never kept by a frame that does not need
-// it: a builtin changes a block in place when only its call holds it, as
-// it would had the block been substituted (cork in a loop).
+// those needed.  A byte block or a quoted text is never kept by a frame
+// that does not need it: a builtin changes one in place when only its call
+// holds it, as it would had it been substituted (cork, or a join, in a
+// loop).
 Bindings* bindingsFor(uint32_t letters, Bindings* from);
 // The same, always exactly `letters`: for closures, which may live long.
 Bindings* exactBindings(uint32_t letters, Bindings* from);

@@ -146,10 +146,15 @@ NodeRef constantOf(std::string_view a, std::string_view b = {}) {
 }
 
 // A byte block in either place makes a byte block; otherwise two texts, or
-// a text and a number, make a constant.
-NodeRef joined(const Operand& x, const Operand& y) {
+// a text and a number, make a constant.  A left text that only the call
+// holds takes the right one in place (a loop building a text step by step
+// then copies nothing it has built before).
+NodeRef joined(const NodeRef& redex, const Operand& x, const Operand& y) {
   std::string sx, sy;
   std::string_view tx, ty;
+  bool keepsItsKind = x.kind == 'a' || (x.kind == 'u' && y.kind != 'a');
+  if (keepsItsKind && x.value.isLeafNode() && heldOnlyByCall(redex, 2, x.value))
+    return joinText(y, sy, ty) ? appendToText(x.value, ty) : failureValue();
   if (!joinText(x, sx, tx) || !joinText(y, sy, ty)) return failureValue();
   if (x.kind == 'a' || y.kind == 'a') return blockOf(tx, ty);
   return constantOf(tx, ty);
@@ -227,7 +232,7 @@ NodeRef plusBuiltin(NodeRef redex) {
   QUORL_TRY_WORDS(WordOp::Plus, redex);
   Operand x = operandAt(redex, 1), y = operandAt(redex, 2);
   if (eitherVoid(x, y)) return failureValue();
-  if (isText(x.kind) || isText(y.kind)) return joined(x, y);
+  if (isText(x.kind) || isText(y.kind)) return joined(redex, x, y);
   return numericResult(Op::plus, x, y);
 }
 
@@ -259,6 +264,7 @@ NodeRef centBuiltin(NodeRef redex) {
 }
 
 NodeRef powaBuiltin(NodeRef redex) {
+  QUORL_TRY_WORDS(WordOp::Powa, redex);
   return numericResult(Op::powa, operandAt(redex, 1), operandAt(redex, 2));
 }
 

@@ -2,17 +2,17 @@
 //
 // The digits of a DigitVector are interleaved outward from the binary
 // point, which suits lists but not arithmetic.  Each operation therefore
-// unpacks its operands into fixed point (a binary-limb magnitude and a count
-// of fraction digits), computes there with the big natural arithmetic, and
-// packs the result.  Since a value has exactly one DigitVector, the results
-// are those of digit-by-digit arithmetic on the interleaved form.
+// unpacks its operands into fixed point (a GMP magnitude and a count of
+// fraction digits), computes there, and packs the result.  Since a value
+// has exactly one DigitVector, the results are those of digit-by-digit
+// arithmetic on the interleaved form.
 #include "numbers/binary.hpp"
 
 #include <algorithm>
 #include <new>
 
+#include "numbers/big_integer.hpp"
 #include "numbers/integer.hpp"
-#include "numbers/limbs.hpp"
 #include "numbers/number_internal.hpp"
 
 namespace quorl {
@@ -24,7 +24,7 @@ namespace {
 struct Fixed {
   int sign = 1;
   uint64_t fraction = 0;
-  Limbs magnitude;
+  BigInteger magnitude;
 };
 
 // Past this many digits a binary number cannot be held in memory anyway.
@@ -34,16 +34,19 @@ void requireHoldable(double digits) {
   if (digits > kDigitLimit) throw std::bad_alloc();
 }
 
+// The weight of the digit at bit b (b >= 1) of a DigitVector.
+int64_t weightOfBit(int64_t b) { return (b & 1) ? (b - 1) / 2 : -(b / 2); }
+
 void normaliseFixed(Fixed& f) {
-  if (f.magnitude.empty()) {
+  mpz_ptr m = f.magnitude.get();
+  if (mpz_sgn(m) == 0) {
     f.sign = 1;
     f.fraction = 0;
     return;
   }
-  uint64_t zeros = 0;
-  while (zeros < f.fraction && !limbsBit(f.magnitude, zeros)) zeros++;
+  uint64_t zeros = std::min<uint64_t>(mpz_scan1(m, 0), f.fraction);
   if (zeros > 0) {
-    f.magnitude = shiftLimbsDown(f.magnitude, zeros);
+    mpz_tdiv_q_2exp(m, m, zeros);
     f.fraction -= zeros;
   }
 }
@@ -55,36 +58,26 @@ Fixed unpack(const DigitVector& v) {
   // The lowest fraction weight present sets the scale.
   for (int64_t b = 2; b < bits; b += 2)
     if (bitAt(v, b)) f.fraction = static_cast<uint64_t>(b / 2);
-  uint64_t topPosition = 0;
-  for (int64_t b = 1; b < bits; b++) {
-    if (!bitAt(v, b)) continue;
-    int64_t weight = (b & 1) ? (b - 1) / 2 : -(b / 2);
-    topPosition = std::max(topPosition, static_cast<uint64_t>(weight + static_cast<int64_t>(f.fraction)));
-  }
-  f.magnitude.assign(topPosition / 32 + 1, 0);
-  for (int64_t b = 1; b < bits; b++) {
-    if (!bitAt(v, b)) continue;
-    int64_t weight = (b & 1) ? (b - 1) / 2 : -(b / 2);
-    uint64_t p = static_cast<uint64_t>(weight + static_cast<int64_t>(f.fraction));
-    f.magnitude[p / 32] |= uint32_t{1} << (p % 32);
-  }
-  normaliseLimbs(f.magnitude);
-  if (f.magnitude.empty()) f.sign = 1;
+  int64_t fraction = static_cast<int64_t>(f.fraction);
+  // Highest position first, so that the magnitude is allocated once.
+  for (int64_t b = bits - 1; b >= 1; b--)
+    if (bitAt(v, b)) mpz_setbit(f.magnitude.get(), static_cast<mp_bitcnt_t>(weightOfBit(b) + fraction));
+  if (mpz_sgn(f.magnitude.get()) == 0) f.sign = 1;
   return f;
 }
 
 DigitVector pack(Fixed f) {
   normaliseFixed(f);
-  if (f.magnitude.empty()) return DigitVector(1, '\x01');
-  uint64_t top = limbsBitLength(f.magnitude) - 1;
+  mpz_srcptr m = f.magnitude.get();
+  if (mpz_sgn(m) == 0) return DigitVector(1, '\x01');
+  uint64_t top = mpz_sizeinbase(m, 2) - 1;
   int64_t topWeightValue = static_cast<int64_t>(top) - static_cast<int64_t>(f.fraction);
   uint64_t highest = std::max<uint64_t>(topWeightValue >= 0 ? 2 * static_cast<uint64_t>(topWeightValue) + 1 : 0,
                                         2 * f.fraction);
   requireHoldable(static_cast<double>(highest));
   DigitVector v(highest / 8 + 1, '\0');
   v[0] = static_cast<char>(f.sign);
-  for (uint64_t p = 0; p <= top; p++) {
-    if (!limbsBit(f.magnitude, p)) continue;
+  for (uint64_t p = mpz_scan1(m, 0); p <= top; p = mpz_scan1(m, p + 1)) {
     int64_t weight = static_cast<int64_t>(p) - static_cast<int64_t>(f.fraction);
     uint64_t b = weight >= 0 ? 2 * static_cast<uint64_t>(weight) + 1 : 2 * static_cast<uint64_t>(-weight);
     v[b / 8] = static_cast<char>(static_cast<unsigned char>(v[b / 8]) | (1u << (b % 8)));
@@ -93,32 +86,36 @@ DigitVector pack(Fixed f) {
 }
 
 // Both magnitudes brought to the larger fraction count.
-void align(const Fixed& a, const Fixed& b, Limbs& ma, Limbs& mb, uint64_t& fraction) {
-  fraction = std::max(a.fraction, b.fraction);
-  ma = shiftLimbsUp(a.magnitude, fraction - a.fraction);
-  mb = shiftLimbsUp(b.magnitude, fraction - b.fraction);
+uint64_t align(const Fixed& a, const Fixed& b, BigInteger& ma, BigInteger& mb) {
+  uint64_t fraction = std::max(a.fraction, b.fraction);
+  requireHoldableBits(static_cast<double>(fraction));
+  mpz_mul_2exp(ma.get(), a.magnitude.get(), fraction - a.fraction);
+  mpz_mul_2exp(mb.get(), b.magnitude.get(), fraction - b.fraction);
+  return fraction;
 }
 
 Fixed fixedSum(const Fixed& a, const Fixed& b) {
   Fixed r;
-  Limbs ma, mb;
-  align(a, b, ma, mb, r.fraction);
+  BigInteger ma, mb;
+  r.fraction = align(a, b, ma, mb);
   if (a.sign == b.sign) {
     r.sign = a.sign;
-    r.magnitude = addLimbs<kBinaryBase>(ma, mb);
-  } else if (compareLimbs(ma, mb) < 0) {
+    mpz_add(r.magnitude.get(), ma.get(), mb.get());
+  } else if (mpz_cmp(ma.get(), mb.get()) < 0) {
     r.sign = b.sign;
-    r.magnitude = subtractLimbs<kBinaryBase>(mb, ma);
+    mpz_sub(r.magnitude.get(), mb.get(), ma.get());
   } else {
     r.sign = a.sign;
-    r.magnitude = subtractLimbs<kBinaryBase>(ma, mb);
+    mpz_sub(r.magnitude.get(), ma.get(), mb.get());
   }
   return r;
 }
 
 Fixed fixedProduct(const Fixed& a, const Fixed& b) {
   Fixed r;
-  r.magnitude = multiplyLimbs<kBinaryBase>(a.magnitude, b.magnitude);
+  requireHoldableBits(static_cast<double>(mpz_sizeinbase(a.magnitude.get(), 2)) +
+                      static_cast<double>(mpz_sizeinbase(b.magnitude.get(), 2)));
+  mpz_mul(r.magnitude.get(), a.magnitude.get(), b.magnitude.get());
   r.fraction = a.fraction + b.fraction;
   r.sign = a.sign == b.sign ? 1 : 0;
   return r;
@@ -180,20 +177,21 @@ std::optional<DigitVector> binaryRemainder(const DigitVector& a, const DigitVect
   if (digitsAreZero(b)) return std::nullopt;
   Fixed fa = unpack(a), fb = unpack(b);
   Fixed r;
-  Limbs ma, mb, quotient;
-  align(fa, fb, ma, mb, r.fraction);
-  divideLimbs<kBinaryBase>(ma, mb, quotient, r.magnitude);
-  if (fa.sign != fb.sign && !r.magnitude.empty()) r.magnitude = subtractLimbs<kBinaryBase>(mb, r.magnitude);
+  BigInteger ma, mb;
+  r.fraction = align(fa, fb, ma, mb);
+  mpz_ptr rest = r.magnitude.get();
+  mpz_tdiv_r(rest, ma.get(), mb.get());
+  if (fa.sign != fb.sign && mpz_sgn(rest) != 0) mpz_sub(rest, mb.get(), rest);
   return pack(std::move(r));
 }
 
 int binaryCompare(const DigitVector& a, const DigitVector& b) {
   Fixed fa = unpack(a), fb = unpack(b);
   if (fa.sign != fb.sign) return fa.sign ? 1 : -1;
-  Limbs ma, mb;
-  uint64_t fraction;
-  align(fa, fb, ma, mb, fraction);
-  int order = compareLimbs(ma, mb);
+  BigInteger ma, mb;
+  align(fa, fb, ma, mb);
+  int order = mpz_cmp(ma.get(), mb.get());
+  order = order < 0 ? -1 : (order > 0 ? 1 : 0);
   return fa.sign ? order : -order;
 }
 
@@ -275,15 +273,18 @@ NodeRef binaryPower(const NodeRef& base, const NodeRef& exponent) {
   Fixed f = unpack(digits);
   bool odd = ((exponentText.back() - '0') & 1) != 0;
   int sign = (f.sign == 0 && odd) ? 0 : 1;
-  if (f.magnitude.empty()) return leaf("00");
-  if (f.fraction == 0 && f.magnitude == Limbs{1}) return digitVectorNode(withSign(sign, DigitVector(1, '\x03')));
+  mpz_srcptr m = f.magnitude.get();
+  if (mpz_sgn(m) == 0) return leaf("00");
+  if (f.fraction == 0 && mpz_cmp_ui(m, 1) == 0) return digitVectorNode(withSign(sign, DigitVector(1, '\x03')));
   uint64_t n;
   if (!parseDecimalU64(exponentText, n)) throw std::bad_alloc();
-  requireHoldable(static_cast<double>(n) * static_cast<double>(limbsBitLength(f.magnitude) + f.fraction));
+  double bits = static_cast<double>(n) * static_cast<double>(mpz_sizeinbase(m, 2) + f.fraction);
+  requireHoldable(bits);
+  requireHoldableBits(bits);
   Fixed r;
   r.sign = sign;
   r.fraction = f.fraction * n;
-  r.magnitude = powerLimbs<kBinaryBase>(f.magnitude, n);
+  mpz_pow_ui(r.magnitude.get(), m, n);
   return digitVectorNode(pack(std::move(r)));
 }
 

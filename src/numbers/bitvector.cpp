@@ -1,12 +1,12 @@
 // Packed bit vectors and the conversions between them and compact texts.
 //
 // A vector that fits in 128 bits converts through machine arithmetic; a
-// longer one goes through binary and decimal limbs, so that no conversion
-// is quadratic in the number of digits.
+// longer one goes through GMP, so that no conversion is quadratic in the
+// number of digits.
 #include <algorithm>
 #include <cstring>
 
-#include "numbers/limbs.hpp"
+#include "numbers/big_integer.hpp"
 #include "numbers/number.hpp"
 #include "numbers/number_internal.hpp"
 #include "numbers/wide.hpp"
@@ -146,12 +146,15 @@ void incrementBits(BitVector& v) {
 }
 
 BitVector appendBits(const BitVector& list, const BitVector& rest) {
-  int64_t end = endPosition(list);
-  Limbs shifted = shiftLimbsUp(limbsFromBytes(rest), static_cast<uint64_t>(end));
-  BitVector out = bytesFromLimbs(shifted);
-  for (int64_t i = 0; i < end; i++)
-    if (bitAt(list, i)) setBit(out, i, 1);
-  return out;
+  uint64_t end = static_cast<uint64_t>(endPosition(list));
+  requireHoldableBits(static_cast<double>(end) + 8.0 * static_cast<double>(rest.size()));
+  BigInteger joined, elements;
+  bigFromBytes(rest, joined);
+  mpz_mul_2exp(joined.get(), joined.get(), end);
+  bigFromBytes(list, elements);
+  mpz_fdiv_r_2exp(elements.get(), elements.get(), end);  // the list's end marker goes
+  mpz_ior(joined.get(), joined.get(), elements.get());
+  return bytesOfBig(joined);
 }
 
 // --- vectors that fit in 128 bits --------------------------------------------
@@ -222,24 +225,24 @@ BitVector textToBits(std::string_view text) {
   QUORL_CHECK(!text.empty(), 9121);
   u128 small;
   if (smallVectorOfText(text, small)) return smallVector(small);
+  BigInteger v;
   if (text.size() >= 2 && text[0] == '0' && text[1] == '0') {
     size_t i = 2;
     while (i < text.size() && text[i] == '0') i++;
     uint64_t zeros = i - 2;
-    BitVector v;
     if (i < text.size()) {
-      Limbs d = decimalToBinary(decimalLimbs(text.substr(i)));
-      v = bytesFromLimbs(shiftLimbsUp(d, zeros + 2));
+      bigFromText(text.substr(i), v);
+      mpz_mul_2exp(v.get(), v.get(), zeros + 2);
     }
-    setBit(v, static_cast<int64_t>(zeros + 1), 1);
-    return v;
+    mpz_setbit(v.get(), zeros + 1);
+    return bytesOfBig(v);
   }
   bool negative = text[0] == '0';
-  Limbs d = decimalToBinary(decimalLimbs(negative ? text.substr(1) : text));
-  BitVector v = bytesFromLimbs(shiftLimbsUp(d, 2));
-  setBit(v, 0, 1);
-  setBit(v, 1, negative ? 0 : 1);
-  return v;
+  bigFromText(negative ? text.substr(1) : text, v);
+  mpz_mul_2exp(v.get(), v.get(), 2);
+  mpz_setbit(v.get(), 0);
+  if (!negative) mpz_setbit(v.get(), 1);
+  return bytesOfBig(v);
 }
 
 std::string bitsToText(const BitVector& vector) {
@@ -248,18 +251,22 @@ std::string bitsToText(const BitVector& vector) {
   QUORL_CHECK(n > 0, 780);
   u128 small;
   if (smallVectorValue(vector, small)) return textOfSmallVector(small);
-  Limbs v = limbsFromBytes(std::string_view(vector.data(), n));
+  BigInteger v;
+  bigFromBytes(std::string_view(vector.data(), n), v);
   std::string text;
-  if (v[0] & 1) {
-    if ((v[0] & 2) == 0) text.push_back('0');
-    appendDecimalText(text, binaryToDecimal(shiftLimbsDown(v, 2)));
+  if (mpz_tstbit(v.get(), 0)) {
+    bool negative = !mpz_tstbit(v.get(), 1);
+    mpz_tdiv_q_2exp(v.get(), v.get(), 2);
+    text = textOfBig(v);
+    if (negative) text.insert(text.begin(), '0');
     return text;
   }
-  uint64_t first = 0;
-  while (!limbsBit(v, first)) first++;
+  // The zero elements after the tag, up to the first 1 (perhaps the end
+  // marker itself), are written as zeros; the rest as a decimal.
+  mp_bitcnt_t first = mpz_scan1(v.get(), 1);
   text.assign(2 + (first - 1), '0');
-  Limbs above = shiftLimbsDown(v, first + 1);
-  if (!above.empty()) appendDecimalText(text, binaryToDecimal(above));
+  mpz_tdiv_q_2exp(v.get(), v.get(), first + 1);
+  if (mpz_sgn(v.get()) != 0) text += textOfBig(v);
   return text;
 }
 

@@ -3,14 +3,12 @@
 // Two operands that fit in an int64_t are computed in 128-bit arithmetic
 // and printed straight into the result, so the common case allocates
 // nothing beyond the result text (and nothing at all when it is short).
-// Everything else runs on decimal limbs.
+// Everything else is read into GMP and the result printed back.
 #include "numbers/integer.hpp"
 
-#include <algorithm>
-#include <new>
-
 #include "driver/check.hpp"
-#include "numbers/limbs.hpp"
+#include "numbers/big_integer.hpp"
+#include "numbers/decimal_text.hpp"
 #include "numbers/number.hpp"
 #include "numbers/wide.hpp"
 
@@ -33,45 +31,59 @@ bool bothSmall(std::string_view x, std::string_view y, int64_t& a, int64_t& b) {
   return smallIntegerValue(x, a) && smallIntegerValue(y, b);
 }
 
-// A signed value on decimal limbs; zero is never negative.
-struct BigInteger {
-  bool negative;
-  Limbs magnitude;
-};
-
-std::string_view magnitudeDigits(std::string_view text) {
-  return text[0] == '0' ? text.substr(1) : text;
-}
-
-BigInteger parseBig(std::string_view text) {
-  return {text.size() > 1 && text[0] == '0', decimalLimbs(magnitudeDigits(text))};
-}
-
-std::string textOfBig(bool negative, const Limbs& magnitude) {
-  std::string text;
-  if (magnitude.empty()) return "0";
-  text.reserve(magnitude.size() * kDecimalLimbDigits + 1);
-  if (negative) text.push_back('0');
-  appendDecimalText(text, magnitude);
-  return text;
-}
-
-std::string bigSum(BigInteger x, BigInteger y) {
-  if (x.negative == y.negative)
-    return textOfBig(x.negative, addLimbs<kDecimalBase>(x.magnitude, y.magnitude));
-  int order = compareLimbs(x.magnitude, y.magnitude);
-  if (order == 0) return "0";
-  if (order < 0) return textOfBig(y.negative, subtractLimbs<kDecimalBase>(y.magnitude, x.magnitude));
-  return textOfBig(x.negative, subtractLimbs<kDecimalBase>(x.magnitude, y.magnitude));
+// `op` on two texts through GMP; nothing for a division by zero.
+std::optional<std::string> bigResult(WordOp op, std::string_view x, std::string_view y) {
+  BigInteger a, b;
+  bigFromText(x, a);
+  bigFromText(y, b);
+  if (answerBig(op, a, b, a) != WordAnswer::Integer) return std::nullopt;
+  return textOfBig(a);
 }
 
 bool isZeroText(std::string_view text) { return text.size() == 1 && text[0] == '0'; }
 
-// The last decimal digit of e decides its parity.
-bool isOddText(std::string_view text) { return ((text.back() - '0') & 1) != 0; }
+// A text that fits a word, as its sign and magnitude (-2^63 included).
+bool wordOperand(std::string_view text, bool& negative, uint64_t& magnitude) {
+  int64_t v;
+  if (!smallIntegerValue(text, v)) return false;
+  negative = v < 0;
+  magnitude = negative ? uint64_t{0} - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+  return true;
+}
 
-// Past this many result bits a power cannot be held in memory anyway.
-constexpr double kPowerBitLimit = 1e12;
+// x + y, or x - y when `subtract`, when one is a long text and the other
+// a word; false for every other pair.
+bool sumInDecimal(std::string_view x, std::string_view y, bool subtract, std::string& out) {
+  bool negative;
+  uint64_t magnitude;
+  if (isLongIntegerText(x) && wordOperand(y, negative, magnitude)) {
+    out = longTextPlusWord(x, negative != subtract && magnitude != 0, magnitude);
+    return true;
+  }
+  if (isLongIntegerText(y) && wordOperand(x, negative, magnitude)) {
+    // x - y is -(y - x), and -y + x is the negation of y + (-x).
+    out = longTextPlusWord(y, subtract ? !negative && magnitude != 0 : negative, magnitude);
+    if (subtract) out = negateIntegerText(out);
+    return true;
+  }
+  return false;
+}
+
+bool productInDecimal(std::string_view x, std::string_view y, std::string& out) {
+  bool negative;
+  uint64_t magnitude;
+  for (int turn = 0; turn < 2; turn++, std::swap(x, y)) {
+    if (isLongIntegerText(x) && wordOperand(y, negative, magnitude) && magnitude < kScaleLimit) {
+      out = longTextTimesWord(x, negative, magnitude);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string_view magnitudeDigits(std::string_view text) {
+  return text[0] == '0' ? text.substr(1) : text;
+}
 
 }  // namespace
 
@@ -99,7 +111,9 @@ std::string integerSum(std::string_view x, std::string_view y) {
   requireIntegerText(y);
   int64_t a, b;
   if (bothSmall(x, y, a, b)) return textOfWide(i128{a} + b);
-  return bigSum(parseBig(x), parseBig(y));
+  std::string decimal;
+  if (sumInDecimal(x, y, false, decimal)) return decimal;
+  return *bigResult(WordOp::Plus, x, y);
 }
 
 std::string integerDifference(std::string_view x, std::string_view y) {
@@ -107,9 +121,9 @@ std::string integerDifference(std::string_view x, std::string_view y) {
   requireIntegerText(y);
   int64_t a, b;
   if (bothSmall(x, y, a, b)) return textOfWide(i128{a} - b);
-  BigInteger negatedY = parseBig(y);
-  if (!negatedY.magnitude.empty()) negatedY.negative = !negatedY.negative;
-  return bigSum(parseBig(x), std::move(negatedY));
+  std::string decimal;
+  if (sumInDecimal(x, y, true, decimal)) return decimal;
+  return *bigResult(WordOp::Dash, x, y);
 }
 
 std::string integerProduct(std::string_view x, std::string_view y) {
@@ -118,8 +132,9 @@ std::string integerProduct(std::string_view x, std::string_view y) {
   int64_t a, b;
   if (bothSmall(x, y, a, b)) return textOfWide(i128{a} * b);
   if (isZeroText(x) || isZeroText(y)) return "0";
-  BigInteger bx = parseBig(x), by = parseBig(y);
-  return textOfBig(bx.negative != by.negative, multiplyLimbs<kDecimalBase>(bx.magnitude, by.magnitude));
+  std::string decimal;
+  if (productInDecimal(x, y, decimal)) return decimal;
+  return *bigResult(WordOp::Mult, x, y);
 }
 
 std::optional<std::string> integerQuotient(std::string_view x, std::string_view y) {
@@ -132,12 +147,7 @@ std::optional<std::string> integerQuotient(std::string_view x, std::string_view 
     if (i128{a} % b != 0 && ((a < 0) != (b < 0))) q -= 1;
     return textOfWide(q);
   }
-  BigInteger bx = parseBig(x), by = parseBig(y);
-  Limbs q, r;
-  divideLimbs<kDecimalBase>(bx.magnitude, by.magnitude, q, r);
-  bool negative = bx.negative != by.negative;
-  if (negative && !r.empty()) q = addLimbs<kDecimalBase>(q, Limbs{1});
-  return textOfBig(negative, q);
+  return bigResult(WordOp::Over, x, y);
 }
 
 std::optional<std::string> integerRemainder(std::string_view x, std::string_view y) {
@@ -152,40 +162,18 @@ std::optional<std::string> integerRemainder(std::string_view x, std::string_view
     if ((a < 0) != (b < 0) && r != 0) r = mb - r;
     return textOfWide(static_cast<i128>(r));
   }
-  BigInteger bx = parseBig(x), by = parseBig(y);
-  Limbs q, r;
-  divideLimbs<kDecimalBase>(bx.magnitude, by.magnitude, q, r);
-  if (bx.negative != by.negative && !r.empty()) r = subtractLimbs<kDecimalBase>(by.magnitude, r);
-  return textOfBig(false, r);
+  return bigResult(WordOp::Cent, x, y);
 }
 
 std::string integerPower(std::string_view x, std::string_view e) {
   requireIntegerText(x);
   requireIntegerText(e);
-  if (!integerTextIsNonNegative(e)) return "0";
-  if (isZeroText(e)) return "1";
-  bool negative = !integerTextIsNonNegative(x) && isOddText(e);
-  std::string_view base = magnitudeDigits(x);
-  if (isZeroText(x)) return "0";
-  if (base == "1") return negative ? "01" : "1";
-  uint64_t exponent;
-  if (!parseDecimalU64(e, exponent)) throw std::bad_alloc();
-  uint64_t small;
-  if (parseDecimalU64(base, small)) {
-    // Square and multiply in 128 bits while the value stays there.
-    u128 result = 1, square = small;
-    bool fits = true;
-    for (uint64_t k = exponent; k != 0 && fits; k >>= 1) {
-      if (k & 1) fits = !__builtin_mul_overflow(result, square, &result);
-      if (fits && k > 1) fits = !__builtin_mul_overflow(square, square, &square);
-    }
-    if (fits && result <= static_cast<u128>(~u128{0} >> 1))
-      return textOfWide(negative ? -static_cast<i128>(result) : static_cast<i128>(result));
+  int64_t a, b;
+  if (bothSmall(x, e, a, b)) {
+    WordAnswer small = answerWords(WordOp::Powa, a, b);
+    if (small.kind == WordAnswer::Integer) return textFromInt64(small.value);
   }
-  // A base of n digits has at least max(1, 3.32 (n - 1)) bits.
-  double baseBits = std::max(1.0, 3.32 * static_cast<double>(base.size() - 1));
-  if (static_cast<double>(exponent) * baseBits > kPowerBitLimit) throw std::bad_alloc();
-  return textOfBig(negative, powerLimbs<kDecimalBase>(decimalLimbs(base), exponent));
+  return *bigResult(WordOp::Powa, x, e);
 }
 
 int integerCompare(std::string_view x, std::string_view y) {

@@ -2,8 +2,8 @@
 // "042" for -42).  Every result is again a canonical text.
 //
 // Values that fit in a machine word are computed directly; larger ones go
-// through base 10^9 limbs (see limbs.hpp).  Results do not depend on the
-// path taken.
+// through GMP (see big_integer.hpp).  Results do not depend on the path
+// taken.
 #pragma once
 
 #include <optional>

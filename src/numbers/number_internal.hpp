@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "numbers/big_integer.hpp"
 #include "numbers/number.hpp"
 #include "numbers/wide.hpp"
 #include "term/node.hpp"
@@ -34,5 +35,10 @@ BitVector smallVector(u128 value);
 // The vector of a compact text when it fits in 128 bits.
 bool smallVectorOfText(std::string_view text, u128& out);
 std::string textOfSmallVector(u128 v);
+
+// Bytes read as an unsigned number, byte 0 lowest, and back (no high zero
+// bytes; zero gives no bytes at all).
+void bigFromBytes(std::string_view bytes, BigInteger& out);
+std::string bytesOfBig(const BigInteger& v);
 
 }  // namespace quorl

@@ -1,5 +1,5 @@
 // Machine-word helpers for the fast paths: decimal digits to and from 64-
-// and 128-bit values without going through big limbs.
+// and 128-bit values without going through GMP.
 #pragma once
 
 #include <cstdint>

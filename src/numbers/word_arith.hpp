@@ -26,6 +26,22 @@ constexpr WordAnswer kFailure{WordAnswer::Failure, 0};
 
 inline uint64_t magnitude(int64_t v) { return v < 0 ? uint64_t{0} - static_cast<uint64_t>(v) : static_cast<uint64_t>(v); }
 
+// base^e by squaring while it fits; 0 for every negative e, 1 for e = 0.
+inline WordAnswer power(int64_t base, int64_t e) {
+  if (e < 0) return integer(0);
+  if (base == 1 || e == 0) return integer(1);
+  if (base == 0) return integer(0);
+  if (base == -1) return integer((e & 1) ? -1 : 1);
+  // |base| >= 2, so an exponent of 63 or more never fits.
+  if (e >= 63) return kUnknown;
+  int64_t result = 1, square = base;
+  for (int64_t k = e; k != 0; k >>= 1) {
+    if ((k & 1) && __builtin_mul_overflow(result, square, &result)) return kUnknown;
+    if (k > 1 && __builtin_mul_overflow(square, square, &square)) return kUnknown;
+  }
+  return integer(result);
+}
+
 }  // namespace word_detail
 
 inline WordAnswer answerWords(WordOp op, int64_t a, int64_t b) {
@@ -63,6 +79,8 @@ inline WordAnswer answerWords(WordOp op, int64_t a, int64_t b) {
       return truth(a == b);
     case WordOp::Diff:
       return truth(a != b);
+    case WordOp::Powa:
+      return power(a, b);
     default:
       return kUnknown;
   }

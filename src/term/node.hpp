@@ -228,6 +228,14 @@ NodeRef apply(NodeRef g, NodeRef x);
 NodeRef apply3(NodeRef a, NodeRef b, NodeRef c);
 NodeRef apply4(NodeRef a, NodeRef b, NodeRef c, NodeRef d);
 NodeRef makeByteBlock(std::string_view payload);
+
+// Appends `more` to a byte block's payload or to a quoted text's elements
+// (before its closing bracket), for a caller that is the leaf's only
+// holder: in the leaf's own cell while it has room, which no one else can
+// then see; otherwise into a new leaf with room to grow to twice its
+// length, so that a run of appends is linear.  `more` must not lie inside
+// the leaf.  Other leaves are check failure 2254.
+NodeRef appendToText(NodeRef text, std::string_view more);
 inline int compare(const NodeRef& a, const NodeRef& b) { return compareTerms(a.get(), b.get()); }
 
 // Shared leaves that never die: K, H, I, Z, B, T, V, J and friends.  Each

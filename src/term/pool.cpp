@@ -19,16 +19,23 @@ constexpr size_t kChunkBytes = size_t{1} << 20;
 // same handler as everywhere else.
 void* newStorage(size_t bytes) { return ::operator new(bytes); }
 
+// Storage with the cell's size kept in front of it (mallocCellBytes).
+void* mallocCell(size_t bytes) {
+  auto* raw = static_cast<char*>(newStorage(bytes + kSizePrefix));
+  std::memcpy(raw, &bytes, sizeof bytes);
+  return raw + kSizePrefix;
+}
+
 }  // namespace
 
 void* allocateSlow(size_t bytes) {
 #ifdef QUORL_NO_POOL
   // Whole granules, as the pool gives them: readers may read a leaf's
   // text a granule at a time.
-  return newStorage(sizeClass(bytes) * kGranule);
+  return mallocCell(sizeClass(bytes) * kGranule);
 #else
   size_t cls = sizeClass(bytes);
-  if (cls > kPooledClasses) return newStorage(bytes);
+  if (cls > kPooledClasses) return mallocCell(bytes);
   // The free list of this class is empty: carve from the current chunk.
   size_t rounded = cls * kGranule;
   Pool& p = thePool;
@@ -44,7 +51,7 @@ void* allocateSlow(size_t bytes) {
 
 void releaseSlow(void* cell, size_t bytes) {
   (void)bytes;
-  ::operator delete(cell);
+  ::operator delete(static_cast<char*>(cell) - kSizePrefix);
 }
 
 }  // namespace pool_detail

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 namespace quorl {
 
@@ -36,6 +37,15 @@ inline constexpr size_t sizeClass(size_t bytes) { return (bytes + kGranule - 1) 
 // The slow paths: a new chunk, or malloc for a long leaf.
 void* allocateSlow(size_t bytes);
 void releaseSlow(void* cell, size_t bytes);
+
+// A cell from malloc keeps the size it was made with in the 16 bytes in
+// front of it (16, so that cells stay aligned as malloc aligns them).
+inline constexpr size_t kSizePrefix = 16;
+inline size_t mallocCellBytes(const void* cell) {
+  size_t bytes;
+  std::memcpy(&bytes, static_cast<const char*>(cell) - kSizePrefix, sizeof bytes);
+  return bytes;
+}
 
 }  // namespace pool_detail
 
@@ -70,6 +80,20 @@ inline void releaseCell(void* cell, size_t bytes) {
   auto* freed = static_cast<FreeCell*>(cell);
   freed->next = thePool.freeLists[cls];
   thePool.freeLists[cls] = freed;
+#endif
+}
+
+// The bytes a cell really has, at least the `bytes` it is released with:
+// a pooled cell has its whole class; a cell from malloc the size it was
+// made with, which may be more (a leaf made with room to grow).
+inline size_t cellBytes(const void* cell, size_t bytes) {
+#ifdef QUORL_NO_POOL
+  (void)bytes;
+  return pool_detail::mallocCellBytes(cell);
+#else
+  using namespace pool_detail;
+  size_t cls = sizeClass(bytes);
+  return cls <= kPooledClasses ? cls * kGranule : mallocCellBytes(cell);
 #endif
 }
 

@@ -43,7 +43,7 @@ void dropNonValuesFromInternSet();
 using BuiltinHandler = NodeRef (*)(NodeRef redex);
 // The two-argument builtins that answer two machine integers by machine
 // arithmetic (numbers/word_arith.hpp), without building their redex.
-enum class WordOp : uint8_t { None, Plus, Dash, Mult, Over, Cent, Less, Gteq, Same, Diff };
+enum class WordOp : uint8_t { None, Plus, Dash, Mult, Over, Cent, Less, Gteq, Same, Diff, Powa };
 struct BuiltinEntry {
   uint8_t arity;
   BuiltinHandler handler;

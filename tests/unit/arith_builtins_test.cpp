@@ -1,6 +1,5 @@
 // The arithmetic and comparison builtins and `real`, called through the
 // builtin table with redexes built by hand.
-#include <gmpxx.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +10,9 @@
 
 #include "builtins/table.hpp"
 #include "front/prelude.hpp"
+#include "numbers/operands.hpp"
 #include "numbers/real.hpp"
+#include "reference/ref_int.hpp"
 #include "term/tables.hpp"
 
 namespace quorl {
@@ -294,18 +295,52 @@ TEST_F(ArithBuiltins, PowaRaisesByAnIntegerExactlyAndByAnythingElseAsReals) {
   EXPECT_EQ(op("powa", L("2"), L("[a]")), "Z");
 }
 
-// --- the fast path for short integers ------------------------------------------
+// --- joins that grow their left text -------------------------------------------
 
-mpz_class fromText(const std::string& t) {
-  if (t.size() > 1 && t[0] == '0') return -mpz_class(t.substr(1), 10);
-  return mpz_class(t, 10);
+TEST_F(ArithBuiltins, AJoinGrowsALeftTextOnlyTheCallHolds) {
+  std::string payload(300, 'a');
+  // The block's own cell is exact; the first join moves it to one with room,
+  // and the next ones fill that room.
+  NodeRef grown = call("plus", block(payload), L("[bc]"));
+  Node* cell = grown.get();
+  grown = call("plus", std::move(grown), L("05"));
+  grown = call("plus", std::move(grown), real(1.5));
+  EXPECT_EQ(grown.get(), cell);
+  EXPECT_EQ(shown(grown), "post:" + payload + "bc051.500000e+00");
+  // The same for a quoted text, whose length the leaf caches.
+  NodeRef text = call("plus", L("[" + payload + "]"), L("[b[c]]"));
+  cell = text.get();
+  text = call("plus", std::move(text), L("7"));
+  EXPECT_EQ(text.get(), cell);
+  EXPECT_EQ(shown(text), "[" + payload + "b[c]7]");
+  EXPECT_EQ(op("same", text, L("[" + payload + "b[c]7]")), "K");
+  EXPECT_EQ(op("less", L("[" + payload + "b[c]6]"), text), "K");
 }
 
-std::string toText(const mpz_class& z) { return z < 0 ? "0" + mpz_class(-z).get_str() : z.get_str(); }
+TEST_F(ArithBuiltins, AJoinLeavesATextThatAnotherHolderReads) {
+  NodeRef grown = call("plus", block(std::string(300, 'a')), L("[b]"));
+  NodeRef kept = grown;  // a second holder: the old text must stay as it is
+  NodeRef longer = call("plus", std::move(grown), L("[c]"));
+  EXPECT_NE(longer.get(), kept.get());
+  EXPECT_EQ(shown(kept), "post:" + std::string(300, 'a') + "b");
+  EXPECT_EQ(shown(longer), "post:" + std::string(300, 'a') + "bc");
+  // A text joined to itself is held twice by the call.
+  NodeRef twice = call("plus", L("[xy]"), L("[z]"));
+  EXPECT_EQ(shown(call("plus", twice, twice)), "[xyzxyz]");
+  EXPECT_EQ(shown(twice), "[xyz]");
+  // A constant joined to a block makes a block and leaves the constant.
+  NodeRef constant = L("[" + std::string(300, 'q') + "]");
+  EXPECT_EQ(shown(call("plus", constant, block("r"))), "post:" + std::string(300, 'q') + "r");
+  EXPECT_EQ(shown(constant), "[" + std::string(300, 'q') + "]");
+}
+
+// --- the fast path for short integers ------------------------------------------
+
+using reference::RefInt;
 
 // Random integers of every length around the machine word, so that both the
 // short path and the long one are taken, and the border between them.
-TEST_F(ArithBuiltins, IntegerResultsAgreeWithGmpAcrossTheWordBoundary) {
+TEST_F(ArithBuiltins, IntegerResultsAgreeWithTheReferenceAcrossTheWordBoundary) {
   std::mt19937_64 rng(12345);
   auto randomText = [&]() {
     int digits = 1 + static_cast<int>(rng() % 22);
@@ -317,11 +352,11 @@ TEST_F(ArithBuiltins, IntegerResultsAgreeWithGmpAcrossTheWordBoundary) {
   };
   for (int round = 0; round < 20000; round++) {
     std::string a = randomText(), b = randomText();
-    mpz_class x = fromText(a), y = fromText(b);
+    RefInt x = RefInt::ofText(a), y = RefInt::ofText(b);
     SCOPED_TRACE(a + " " + b);
-    ASSERT_EQ(op("plus", L(a), L(b)), toText(x + y));
-    ASSERT_EQ(op("dash", L(a), L(b)), toText(x - y));
-    ASSERT_EQ(op("mult", L(a), L(b)), toText(x * y));
+    ASSERT_EQ(op("plus", L(a), L(b)), (x + y).text());
+    ASSERT_EQ(op("dash", L(a), L(b)), (x - y).text());
+    ASSERT_EQ(op("mult", L(a), L(b)), (x * y).text());
     ASSERT_EQ(op("less", L(a), L(b)), x < y ? "K" : "H");
     ASSERT_EQ(op("gteq", L(a), L(b)), x >= y ? "K" : "H");
     ASSERT_EQ(op("same", L(a), L(b)), x == y ? "K" : "H");
@@ -330,11 +365,8 @@ TEST_F(ArithBuiltins, IntegerResultsAgreeWithGmpAcrossTheWordBoundary) {
       ASSERT_EQ(op("cent", L(a), L(b)), "Z");
       continue;
     }
-    mpz_class q, r = abs(x) % abs(y);
-    mpz_fdiv_q(q.get_mpz_t(), x.get_mpz_t(), y.get_mpz_t());
-    if ((x < 0) != (y < 0) && r != 0) r = abs(y) - r;
-    ASSERT_EQ(op("over", L(a), L(b)), toText(q));
-    ASSERT_EQ(op("cent", L(a), L(b)), toText(r));
+    ASSERT_EQ(op("over", L(a), L(b)), RefInt::floorQuotient(x, y).text());
+    ASSERT_EQ(op("cent", L(a), L(b)), languageRemainder(x, y).text());
   }
 }
 
@@ -347,6 +379,23 @@ TEST_F(ArithBuiltins, ShortPathLimitsAreExact) {
             "999999999999999998000000000000000001");
   EXPECT_EQ(op("mult", L("04294967296"), L("4294967296")), "018446744073709551616");
   EXPECT_EQ(op("over", L("0999999999999999999"), L("1000000000000000000")), "01");
+}
+
+TEST(ShortIntegerLeaves, EveryLengthOfUpToEighteenDigitsIsRead) {
+  // Texts of 17 to 19 characters reach into a third granule of the leaf.
+  std::string digits = "987654321098765432";
+  for (size_t n = 1; n <= digits.size(); n++) {
+    std::string t = digits.substr(0, n);
+    int64_t v = 0;
+    ASSERT_TRUE(shortIntegerLeaf(L(t).get(), v)) << t;
+    EXPECT_EQ(v, std::stoll(t));
+    ASSERT_TRUE(shortIntegerLeaf(L("0" + t).get(), v)) << t;
+    EXPECT_EQ(v, -std::stoll(t));
+  }
+  int64_t v = 0;
+  EXPECT_FALSE(shortIntegerLeaf(L("1234567890123456789").get(), v));
+  EXPECT_FALSE(shortIntegerLeaf(L("12345678901234567x").get(), v));
+  EXPECT_FALSE(shortIntegerLeaf(L("0012345678901234567").get(), v));
 }
 
 // --- less and gteq -------------------------------------------------------------

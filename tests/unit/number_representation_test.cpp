@@ -1,11 +1,11 @@
 // Number lists, compact texts, bit vectors and machine-integer conversions.
-#include <gmpxx.h>
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
 #include "numbers/number.hpp"
+#include "reference/ref_int.hpp"
 
 namespace quorl {
 namespace {
@@ -19,20 +19,12 @@ NodeRef list(std::string_view bits, NodeRef end) {
   return end;
 }
 
-// The vector value as an unsigned number, byte 0 lowest.
-mpz_class vectorValue(const BitVector& v) {
-  mpz_class z;
-  mpz_import(z.get_mpz_t(), v.size(), -1, 1, 0, 0, v.data());
-  return z;
-}
+using reference::RefInt;
 
-BitVector vectorOf(const mpz_class& z) {
-  std::string bytes((mpz_sizeinbase(z.get_mpz_t(), 2) + 7) / 8, '\0');
-  size_t count = 0;
-  mpz_export(bytes.data(), &count, -1, 1, 0, 0, z.get_mpz_t());
-  bytes.resize(count);
-  return bytes;
-}
+// The vector value as an unsigned number, byte 0 lowest.
+RefInt vectorValue(const BitVector& v) { return RefInt::ofBytes(v); }
+BitVector vectorOf(const RefInt& z) { return z.bytes(); }
+RefInt R(std::string_view decimal) { return RefInt::ofDecimal(decimal); }
 
 std::string randomDigits(std::mt19937_64& rng, size_t n) {
   std::string s(n, '0');
@@ -63,9 +55,9 @@ TEST(NumberTexts, EveryFormRoundTripsAtEverySize) {
       EXPECT_EQ(bitsToText(v), t);
       // An integer's vector is 4|n| + 2s + 1, whatever its size.
       if (t[0] != '0') {
-        EXPECT_EQ(vectorValue(v), 4 * mpz_class(d) + 3);
+        EXPECT_EQ(vectorValue(v), 4 * R(d) + 3);
       } else if (t[1] != '0') {
-        EXPECT_EQ(vectorValue(v), 4 * mpz_class(d) + 1);
+        EXPECT_EQ(vectorValue(v), 4 * R(d) + 1);
       }
     }
   }
@@ -76,7 +68,7 @@ TEST(NumberTexts, BinaryTextsPlaceTheirZerosBelowTheValue) {
   std::string d = "98765432109876543210987654321";
   for (int z : {0, 3, 70}) {
     std::string t = "00" + std::string(z, '0') + d;
-    mpz_class expected = (mpz_class(d) << (z + 2)) + (mpz_class(1) << (z + 1));
+    RefInt expected = (R(d) << (z + 2)) + (RefInt(1) << (z + 1));
     EXPECT_EQ(vectorValue(textToBits(t)), expected) << z;
   }
 }
@@ -99,15 +91,15 @@ TEST(NumberUnfolding, HeadAndTailWalkTheList) {
   EXPECT_EQ(tailText("0").get(), sharedLeaf('K').get());
   // Walking a long number to its end meets every element once.
   std::string big = "1" + std::string(60, '0');
-  mpz_class v = 4 * mpz_class(big) + 3;
+  RefInt v = 4 * R(big) + 3;
   NodeRef rest = L(big);
   int64_t steps = 0;
   while (rest.text() != "K") {
-    EXPECT_EQ(headElement(rest.text()).text(), mpz_tstbit(v.get_mpz_t(), steps) ? "K" : "H");
+    EXPECT_EQ(headElement(rest.text()).text(), v.bit(steps) ? "K" : "H");
     rest = tailText(rest.text());
     steps++;
   }
-  EXPECT_EQ(steps, static_cast<int64_t>(mpz_sizeinbase(v.get_mpz_t(), 2)) - 1);
+  EXPECT_EQ(steps, static_cast<int64_t>(v.bitLength()) - 1);
 }
 
 TEST(NumberNodes, KindsOfNumberNodes) {
@@ -141,8 +133,7 @@ TEST(NumberNodes, ListsGiveTheTextOfTheirValue) {
   longList = cons('K', std::move(longList));
   std::string text = numberText(longList);
   // [1, 1, then 999999 zeros]: 2^999999 in decimal.
-  mpz_class expected = mpz_class(1) << 999999;
-  EXPECT_EQ(text, expected.get_str());
+  EXPECT_EQ(text, RefInt::powerOfTwo(999999).decimal());
 }
 
 TEST(NumberNodes, MalformedListsAreRefusedWithoutDamage) {
@@ -226,22 +217,22 @@ TEST(NumberNodes, SmallIntegerValuesStopAtTheWord) {
 }
 
 TEST(BitVectors, ArithmeticOnThePackedForm) {
-  BitVector v = vectorOf(mpz_class("123456789012345678901234567"));
+  BitVector v = vectorOf(R("123456789012345678901234567"));
   BitVector w = v;
   EXPECT_EQ(divideSmall(w, 10), 7u);
-  EXPECT_EQ(vectorValue(w), mpz_class("12345678901234567890123456"));
+  EXPECT_EQ(vectorValue(w), R("12345678901234567890123456"));
   EXPECT_EQ(modTen(v), 7);
   w = v;
   multiplySmall(w, uint64_t{1} << 62);
-  EXPECT_EQ(vectorValue(w), mpz_class("123456789012345678901234567") << 62);
-  w = vectorOf(mpz_class("18446744073709551615"));
+  EXPECT_EQ(vectorValue(w), R("123456789012345678901234567") << 62);
+  w = vectorOf(R("18446744073709551615"));
   addSmall(w, 1);
-  EXPECT_EQ(vectorValue(w), mpz_class(1) << 64);
-  w = vectorOf((mpz_class(1) << 100) - 1);
+  EXPECT_EQ(vectorValue(w), RefInt(1) << 64);
+  w = vectorOf((RefInt(1) << 100) - 1);
   incrementBits(w);
-  EXPECT_EQ(vectorValue(w), mpz_class(1) << 100);
-  addBits(w, vectorOf((mpz_class(1) << 100)));
-  EXPECT_EQ(vectorValue(w), mpz_class(1) << 101);
+  EXPECT_EQ(vectorValue(w), RefInt(1) << 100);
+  addBits(w, vectorOf((RefInt(1) << 100)));
+  EXPECT_EQ(vectorValue(w), RefInt(1) << 101);
   shiftDown(w);
   EXPECT_EQ(bitLength(w), 101);
   shiftUp(w);

@@ -113,6 +113,35 @@ TEST_F(TermTest, ByteBlocksEncodeTheirLengthInBase64) {
   EXPECT_DEATH(byteBlockPayloadLength(L("abc").get()), "ASSERTION FAILED:b:2254");
 }
 
+TEST_F(TermTest, TextsGrowInTheirCellsAndReadBackWhole) {
+  // One byte at a time across the length digits' steps at 64 and 4096:
+  // the payload moves up once at each, and the length stays readable.
+  NodeRef block = makeByteBlock(std::string(60, 'x'));
+  std::string expected(60, 'x');
+  int moves = 0;
+  for (int i = 0; i < 5000; i++) {
+    char c = static_cast<char>('a' + i % 26);
+    Node* before = block.get();
+    block = appendToText(std::move(block), std::string_view(&c, 1));
+    moves += block.get() != before;
+    expected.push_back(c);
+    ASSERT_EQ(byteBlockPayload(block.get()), expected) << i;
+  }
+  EXPECT_EQ(block.text(), byteBlockText(expected));
+  // Each new cell has room for as much again: a handful of moves in all.
+  EXPECT_LT(moves, 40);
+  NodeRef text = L("[a[b]]");
+  std::string elements = "a[b]";
+  for (int i = 0; i < 3000; i++) {
+    text = appendToText(std::move(text), "[c]d");
+    elements += "[c]d";
+  }
+  EXPECT_EQ(text.text(), "[" + elements + "]");
+  EXPECT_EQ(extentOf(text.get()), elements.size() + 2);
+  EXPECT_EQ(compare(text, L("[" + elements + "]")), 0);
+  EXPECT_DEATH(appendToText(L("5"), "x"), "ASSERTION FAILED:b:2254");
+}
+
 TEST_F(TermTest, AssignmentKeepsCountsRight) {
   NodeRef a = L("a");
   NodeRef b = L("b");

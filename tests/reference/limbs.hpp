@@ -1,5 +1,6 @@
-// Unsigned big naturals as vectors of 32-bit limbs, least significant limb
-// first, in one of two bases: 10^9 (decimal limbs, which print and parse in
+// The tests' reference for big integers, independent of GMP: unsigned
+// naturals as vectors of 32-bit limbs, least significant limb first, with
+// schoolbook and Karatsuba products and long division, in one of two bases: 10^9 (decimal limbs, which print and parse in
 // linear time) or 2^32 (binary limbs, which map byte for byte onto bit
 // vectors).  A normalised vector has no high zero limbs; zero is empty.
 //
@@ -12,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quorl {
+namespace quorl::reference {
 
 using Limbs = std::vector<uint32_t>;
 
@@ -50,12 +51,9 @@ Limbs binaryToDecimal(const Limbs& binary);
 // Binary limbs from little-endian bytes and back (no high zero bytes).
 Limbs limbsFromBytes(std::string_view bytes);
 std::string bytesFromLimbs(const Limbs& a);
-// a * 2^bits and a / 2^bits (truncating), binary limbs.
-Limbs shiftLimbsUp(const Limbs& a, uint64_t bits);
-Limbs shiftLimbsDown(const Limbs& a, uint64_t bits);
 uint64_t limbsBitLength(const Limbs& a);
 inline bool limbsBit(const Limbs& a, uint64_t i) {
   return i / 32 < a.size() && ((a[i / 32] >> (i % 32)) & 1) != 0;
 }
 
-}  // namespace quorl
+}  // namespace quorl::reference

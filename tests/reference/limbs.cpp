@@ -1,13 +1,13 @@
 // Big natural arithmetic on 32-bit limbs: schoolbook and Karatsuba
 // multiplication, long division with two-limb quotient estimates, and radix
 // conversion by divide and conquer.
-#include "numbers/limbs.hpp"
+#include "reference/limbs.hpp"
 
 #include <algorithm>
 #include <charconv>
 #include <cstring>
 
-namespace quorl {
+namespace quorl::reference {
 
 namespace {
 
@@ -392,37 +392,9 @@ std::string bytesFromLimbs(const Limbs& a) {
   return out;
 }
 
-Limbs shiftLimbsUp(const Limbs& a, uint64_t bits) {
-  if (a.empty()) return {};
-  size_t whole = bits / 32;
-  unsigned part = bits % 32;
-  Limbs r(a.size() + whole + 1, 0);
-  for (size_t i = 0; i < a.size(); i++) {
-    uint64_t moved = uint64_t{a[i]} << part;
-    r[i + whole] |= static_cast<uint32_t>(moved);
-    r[i + whole + 1] |= static_cast<uint32_t>(moved >> 32);
-  }
-  normaliseLimbs(r);
-  return r;
-}
-
-Limbs shiftLimbsDown(const Limbs& a, uint64_t bits) {
-  size_t whole = bits / 32;
-  if (whole >= a.size()) return {};
-  unsigned part = bits % 32;
-  Limbs r(a.size() - whole, 0);
-  for (size_t i = 0; i < r.size(); i++) {
-    uint64_t pair = a[i + whole];
-    if (i + whole + 1 < a.size()) pair |= uint64_t{a[i + whole + 1]} << 32;
-    r[i] = static_cast<uint32_t>(pair >> part);
-  }
-  normaliseLimbs(r);
-  return r;
-}
-
 uint64_t limbsBitLength(const Limbs& a) {
   if (a.empty()) return 0;
   return 32 * (a.size() - 1) + (32 - static_cast<uint64_t>(__builtin_clz(a.back())));
 }
 
-}  // namespace quorl
+}  // namespace quorl::reference

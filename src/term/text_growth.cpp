@@ -1,0 +1,100 @@
+// Byte blocks and quoted texts that grow in their own cells.
+//
+// A leaf's text lives in its cell.  Cells past the pool's largest class
+// come from malloc and remember the size they were made with (pool.hpp),
+// so a leaf can be made with room beyond its text; every reader still
+// finds the text's end where it always does (the length digits of a byte
+// block, the cached extent of a quoted text, the NUL after both), and the
+// room is simply not part of the text.
+#include "term/node.hpp"
+#include "term/pool.hpp"
+
+namespace quorl {
+
+namespace {
+
+// Texts longer than this have cells from malloc.
+constexpr size_t kLongestPooledText =
+    pool_detail::kPooledClasses * pool_detail::kGranule - sizeof(Node) - 1;
+
+size_t leafCellBytes(size_t textLength) { return sizeof(Node) + textLength + 1; }
+
+// The text bytes a leaf's cell can hold (its NUL not counted).
+size_t textCapacity(const Node* n, size_t textLength) {
+  return cellBytes(n, leafCellBytes(textLength)) - sizeof(Node) - 1;
+}
+
+int lengthDigitCount(size_t length) {
+  int count = 0;
+  for (; length > 0; length /= 64) count++;
+  return count;
+}
+
+// Where an append puts things: the old text is head + body (+ a closing
+// bracket for a quoted text), the new one newHead + body + more (+ it).
+struct Layout {
+  bool block;
+  size_t head, newHead, body, newLength;
+};
+
+Layout layoutOf(const Node* n, size_t more) {
+  Layout l;
+  l.block = leafChars(n)[0] == '(';
+  if (l.block) {
+    l.head = byteBlockHeaderLength(n);
+    l.body = byteBlockPayloadLength(n);
+    l.newHead = 2 + static_cast<size_t>(lengthDigitCount(l.body + more));
+    l.newLength = l.newHead + l.body + more;
+  } else {
+    l.head = l.newHead = 1;
+    l.body = leafTextLength(n) - 2;
+    l.newLength = l.body + more + 2;
+  }
+  return l;
+}
+
+// Writes the appended text into `to`, reading the old text from `from`;
+// the two may be one cell, whose body then moves only when its head grows.
+void writeAppended(char* to, const char* from, const Layout& l, std::string_view more) {
+  if (to != from || l.newHead != l.head) std::memmove(to + l.newHead, from + l.head, l.body);
+  std::memcpy(to + l.newHead + l.body, more.data(), more.size());
+  if (l.block) {
+    to[0] = '(';
+    size_t length = l.body + more.size();
+    for (size_t i = l.newHead - 1; i-- > 1; length /= 64) to[i] = kLengthDigits[length % 64];
+    to[l.newHead - 1] = ')';
+  } else {
+    to[0] = '[';
+    to[l.newLength - 1] = ']';
+  }
+  to[l.newLength] = '\0';
+}
+
+// The cached length of a quoted text, or 0 when it is too long to cache.
+void setTextExtent(Node* n, const Layout& l) {
+  if (!l.block) setExtent(n, l.newLength < kExtentLimit ? l.newLength : 0);
+}
+
+}  // namespace
+
+NodeRef appendToText(NodeRef text, std::string_view more) {
+  Node* n = text.get();
+  if (!isLeaf(n) || (leafChars(n)[0] != '(' && leafChars(n)[0] != '[')) checkFailure(kCoreModule, 2254);
+  size_t length = leafTextLength(n);
+  Layout l = layoutOf(n, more.size());
+  if (l.newLength <= textCapacity(n, length)) {
+    writeAppended(leafCharsMutable(n), leafChars(n), l, more);
+    setTextExtent(n, l);
+    return text;
+  }
+  // Twice the room the text needs, once it is long enough to have a cell
+  // of its own size: each copy then pays for as many appends as it moves.
+  size_t capacity = l.newLength > kLongestPooledText ? 2 * l.newLength : l.newLength;
+  auto* grown = static_cast<Node*>(allocateCell(leafCellBytes(capacity)));
+  grown->header = kLeafFlag;
+  writeAppended(leafCharsMutable(grown), leafChars(n), l, more);
+  setTextExtent(grown, l);
+  return NodeRef(grown);
+}
+
+}  // namespace quorl
