@@ -31,34 +31,13 @@
 
 #include "eval/interrupt.hpp"
 #include "eval/machine.hpp"
-#include "numbers/word_arith.hpp"
+#include "eval/integer_values.hpp"
 
 namespace quorl {
 
 namespace {
 
 bool isSpine(const Part& p) { return p.kind == Part::Compiled && p.code->kind == CodeKind::Spine; }
-
-// A word operation's answer as a value, if it has one.
-bool answerValue(WordOp op, int64_t x, int64_t y, Value& out) {
-  WordAnswer answer = answerWords(op, x, y);
-  switch (answer.kind) {
-    case WordAnswer::Integer:
-      out = newWord(answer.value);
-      return true;
-    case WordAnswer::True:
-      out = Value::ofNode(sharedLeaf('K').detach());
-      return true;
-    case WordAnswer::False:
-      out = Value::ofNode(sharedLeaf('H').detach());
-      return true;
-    case WordAnswer::Failure:
-      out = Value::ofNode(sharedLeaf('Z').detach());
-      return true;
-    default:
-      return false;
-  }
-}
 
 // Bindings of `letters`: `letter` bound to x (consumed), the others taken
 // from `from` (borrowed; null when it has none of them).  Null when no
@@ -139,7 +118,7 @@ inline bool viewWord(const Part& op, const BoundView& view, int64_t& out) {
 inline bool immediateUnder(const Code* code, const BoundView& view, Value& out) {
   int64_t x, y;
   return viewWord(code->args[0], view, x) && viewWord(code->args[1], view, y) &&
-         answerValue(code->builtin->wordOp, x, y, out);
+         answerWordValues(code->builtin->wordOp, x, y, out);
 }
 
 }  // namespace
@@ -522,10 +501,8 @@ void Machine::perform(const Code* code, Value* args) {
   }
   if (code->head == HeadKind::Builtin) {
     const BuiltinEntry& builtin = *code->builtin;
-    int64_t x, y;
     Value answer;
-    if (builtin.wordOp != WordOp::None && wordOf(args[0], x) && wordOf(args[1], y) &&
-        answerValue(builtin.wordOp, x, y, answer)) {
+    if (builtin.wordOp != WordOp::None && answerIntegerValues(builtin.wordOp, args[0], args[1], answer)) {
       releaseValue(args[0]);
       releaseValue(args[1]);
       focus_ = Term::of(answer);

@@ -2,6 +2,7 @@
 // pending argument, and a function value given its argument's value.
 #include "eval/engine.hpp"
 
+#include "eval/integer_values.hpp"
 #include "eval/machine.hpp"
 
 namespace quorl {
@@ -74,9 +75,9 @@ void Machine::applyToArgument() {
     releaseTerm(v);
     return;
   }
-  // Closures are lambdas, so v is a Node, or a Word, which is applied as
-  // its leaf.
-  if (v.value().isWord()) v = focus_ = Term::ofNode(nodeOf(v.value()));
+  // Closures are lambdas, so v is a Node, or a Word or a Big, which is
+  // applied as its leaf.
+  if (!v.value().isNode()) v = focus_ = Term::ofNode(nodeOf(v.value()));
   Node* n = v.value().node();
   if (isApplication(n) && isApplication(functionOf(n))) {
     const Node* head = functionOf(functionOf(n));
@@ -146,6 +147,17 @@ void Machine::contractApplied(Node* g, Value x) {
     if (named) {
       const NameResolution& r = resolveName(head);
       if (r.builtin != nullptr) {
+        // An operator's closed first operand is part of g (7^k): integers
+        // are answered here as in a call.
+        Value answer;
+        if (r.builtin->wordOp != WordOp::None && r.builtin->arity == 2 && isApplication(g) &&
+            functionOf(g) == head &&
+            answerIntegerValues(r.builtin->wordOp, Value::ofNode(argumentOf(g)), x, answer)) {
+          release(g);
+          releaseValue(x);
+          focus_ = Term::of(answer);
+          return;
+        }
         Node* redex = adoptingCell(g, nodeOf(x));
         acquire(redex);
         callBuiltin(*r.builtin, redex);

@@ -28,7 +28,7 @@ inline bool dropValues(Bindings* b) {
   for (int i = 0; i < n; i++) {
     Value v = values[i];
     if (!v.isClosure()) {
-      releaseValue(v);  // a Node or a Word, which hold no bindings
+      releaseValue(v);  // a Node, a Word or a Big, which hold no bindings
       continue;
     }
     Closure* c = v.closure();
@@ -72,6 +72,12 @@ void destroyClosure(Closure* c) {
 void destroyWord(Word* w) {
   if (w->leaf != nullptr) release(w->leaf);
   releaseCell(w, sizeof(Word));
+}
+
+void destroyBig(Big* b) {
+  if (b->leaf != nullptr) release(b->leaf);
+  b->value.~BigInteger();
+  releaseCell(b, sizeof(Big));
 }
 
 bool leafWordOf(const Node* n, int64_t& out) { return shortIntegerLeaf(n, out); }
@@ -155,6 +161,11 @@ Node* termOf(Value v) {
     Word* w = v.word();
     if (w->leaf == nullptr) w->leaf = newIntegerLeaf(w->value);
     return w->leaf;
+  }
+  if (v.isBig()) {
+    Big* b = v.big();
+    if (b->leaf == nullptr) b->leaf = numberFromBig(b->value).detach();
+    return b->leaf;
   }
   Closure* c = v.closure();
   if (c->term == nullptr) buildClosureTerms(c);

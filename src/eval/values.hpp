@@ -9,15 +9,21 @@
 // returned.  Building it then gives exactly the term substitution would
 // have given, since substitution is pure and every value is closed.
 //
-// A lambda value that nobody has needed as a term yet is a Closure, and an
-// integer that fits a machine word, computed by the machine, is a Word:
-// its leaf's decimal text is written only when something needs the leaf.
+// A lambda value that nobody has needed as a term yet is a Closure; an
+// integer computed by the machine is a Word when it fits a machine word and
+// a Big, held in binary, when it does not.  Their leaves' decimal text is
+// written only when something needs the leaf, so a loop of big products
+// never prints and reads back the numbers it passes from step to step.
 // A value's term, once built, is kept, so that a value has one identity
 // however often it is used (`raws` tells Nodes apart).
 #pragma once
 
 #include <cstdint>
 
+#include <new>
+#include <utility>
+
+#include "numbers/big_integer.hpp"
 #include "term/node.hpp"
 #include "term/pool.hpp"
 
@@ -27,22 +33,26 @@ struct Code;
 struct Bindings;
 struct Closure;
 struct Word;
+struct Big;
 
-// A value: a Node, a Closure or a Word, told apart by the low two bits.  A
-// Value held by the machine owns one count.
+// A value: a Node, a Closure, a Word or a Big, told apart by the low two
+// bits.  A Value held by the machine owns one count.
 struct Value {
   uintptr_t bits;  // no initializer: arrays of values cost nothing to make
 
-  static constexpr uintptr_t kTags = 3, kClosureTag = 1, kWordTag = 2;
+  static constexpr uintptr_t kTags = 3, kClosureTag = 1, kWordTag = 2, kBigTag = 3;
   static Value ofNode(Node* n) { return Value{reinterpret_cast<uintptr_t>(n)}; }
   static Value ofClosure(Closure* c) { return Value{reinterpret_cast<uintptr_t>(c) | kClosureTag}; }
   static Value ofWord(Word* w) { return Value{reinterpret_cast<uintptr_t>(w) | kWordTag}; }
+  static Value ofBig(Big* b) { return Value{reinterpret_cast<uintptr_t>(b) | kBigTag}; }
   bool isNode() const { return (bits & kTags) == 0; }
   bool isClosure() const { return (bits & kTags) == kClosureTag; }
   bool isWord() const { return (bits & kTags) == kWordTag; }
+  bool isBig() const { return (bits & kTags) == kBigTag; }
   Node* node() const { return reinterpret_cast<Node*>(bits); }
   Closure* closure() const { return reinterpret_cast<Closure*>(bits & ~kTags); }
   Word* word() const { return reinterpret_cast<Word*>(bits & ~kTags); }
+  Big* big() const { return reinterpret_cast<Big*>(bits & ~kTags); }
 };
 
 // The values of a set of letters, in letter order.  Shared by count.
@@ -74,11 +84,21 @@ struct Word {
   Node* leaf;  // held, once made
 };
 
+// An integer of the language beyond a machine word, held in binary (a
+// value that fits a word is always a Word).  Its leaf, once made, holds
+// its decimal text; both live only as long as the value is used.
+struct Big {
+  uint32_t count;
+  Node* leaf;  // held, once made
+  BigInteger value;
+};
+
 // --- counts -----------------------------------------------------------------
 
 void destroyBindings(Bindings* b);  // frees values iteratively
 void destroyClosure(Closure* c);
 void destroyWord(Word* w);
+void destroyBig(Big* b);
 
 inline void acquireBindings(Bindings* b) { b->count++; }
 inline void releaseBindings(Bindings* b) {
@@ -88,7 +108,8 @@ inline void releaseBindings(Bindings* b) {
 inline void acquireValue(Value v) {
   if (v.isNode()) acquire(v.node());
   else if (v.isClosure()) v.closure()->count++;
-  else v.word()->count++;
+  else if (v.isWord()) v.word()->count++;
+  else v.big()->count++;
 }
 inline void releaseValue(Value v) {
   if (v.isNode()) {
@@ -96,9 +117,12 @@ inline void releaseValue(Value v) {
   } else if (v.isClosure()) {
     Closure* c = v.closure();
     if (--c->count == 0) destroyClosure(c);
-  } else {
+  } else if (v.isWord()) {
     Word* w = v.word();
     if (--w->count == 0) destroyWord(w);
+  } else {
+    Big* b = v.big();
+    if (--b->count == 0) destroyBig(b);
   }
 }
 
@@ -137,6 +161,15 @@ inline Value newWord(int64_t value) {
   return Value::ofWord(w);
 }
 
+// A Big holding `value` (moved from).
+inline Value newBig(BigInteger&& value) {
+  auto* b = static_cast<Big*>(allocateCell(sizeof(Big)));
+  b->count = 1;
+  b->leaf = nullptr;
+  new (&b->value) BigInteger(std::move(value));
+  return Value::ofBig(b);
+}
+
 // The machine integer a value holds, if it is a Word or a short integer
 // leaf (numbers/operands.hpp).
 bool leafWordOf(const Node* n, int64_t& out);
@@ -151,7 +184,7 @@ inline bool wordOf(Value v, int64_t& out) {
 // --- terms --------------------------------------------------------------------
 
 // The term of a value, built on first need (a Node is its own term, a
-// Word's is its number leaf).  The result is borrowed from the value.
+// Word's or a Big's is its number leaf).  The result is borrowed from the value.
 Node* termOf(Value v);
 
 // The values of `letters` as Nodes, indexed by letter, for substitution;

@@ -1,0 +1,58 @@
+// The integer operations the engine answers itself, on its own values:
+// plus, dash, mult, over, cent, powa, less, gteq, same and diff given two
+// integers, each a Word, a Big or a number leaf.
+//
+// Words are computed in machine arithmetic; anything wider in binary by
+// GMP, with a Word or a Big as the answer, so that integers stay in binary
+// from one operation to the next and their decimal text is written only
+// when a term needs it.  Every answer is the one the operation's builtin
+// gives for the same two numbers.
+#pragma once
+
+#include <cstdint>
+
+#include "eval/values.hpp"
+#include "numbers/word_arith.hpp"
+#include "term/tables.hpp"
+
+namespace quorl {
+
+// A non-integer answer as its leaf (one count for the caller): K, H, or Z
+// for a division by zero; false for Unknown.
+inline bool truthOrFailure(WordAnswer::Kind kind, Value& out) {
+  char leaf;
+  switch (kind) {
+    case WordAnswer::True: leaf = 'K'; break;
+    case WordAnswer::False: leaf = 'H'; break;
+    case WordAnswer::Failure: leaf = 'Z'; break;
+    default: return false;
+  }
+  out = Value::ofNode(sharedLeaf(leaf).detach());
+  return true;
+}
+
+// The answer for two machine integers as a value (one count for the
+// caller); false when it needs more than a word.
+inline bool answerWordValues(WordOp op, int64_t x, int64_t y, Value& out) {
+  WordAnswer answer = answerWords(op, x, y);
+  if (answer.kind != WordAnswer::Integer) return truthOrFailure(answer.kind, out);
+  out = newWord(answer.value);
+  return true;
+}
+
+// The answer beyond words (`bothWords`: x and y are words whose answer
+// does not fit one).
+bool answerWiderValues(WordOp op, Value x, Value y, bool bothWords, Value& out);
+
+// The answer for two values (borrowed) as a value with one count for the
+// caller; false, leaving the call to the builtin, when either is no
+// integer.  Two number leaves that are not words are compared by the
+// builtin, which reads them as they stand.
+inline bool answerIntegerValues(WordOp op, Value x, Value y, Value& out) {
+  int64_t a, b;
+  bool words = wordOf(x, a) && wordOf(y, b);
+  if (words && answerWordValues(op, a, b, out)) return true;
+  return answerWiderValues(op, x, y, words, out);
+}
+
+}  // namespace quorl
