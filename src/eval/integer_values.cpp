@@ -39,6 +39,16 @@ const BigInteger* integerOf(Value v, BigInteger& scratch) {
   return nullptr;
 }
 
+// Whether a value may be an integer: a Word, a Big or a leaf that begins
+// as a number does (read in full only when both operands pass).
+bool mayBeInteger(Value v) {
+  if (!v.isNode()) return !v.isClosure();
+  const Node* n = v.node();
+  if (!isLeaf(n)) return false;
+  const char* text = leafChars(n);
+  return text[0] >= '0' && text[0] <= '9' && !(text[0] == '0' && text[1] == '0');
+}
+
 bool isComparison(WordOp op) {
   return op == WordOp::Less || op == WordOp::Gteq || op == WordOp::Same || op == WordOp::Diff;
 }
@@ -48,6 +58,7 @@ bool isComparison(WordOp op) {
 bool answerWiderValues(WordOp op, Value x, Value y, bool bothWords, Value& out) {
   if (op == WordOp::None) return false;
   if (!bothWords && !x.isBig() && !y.isBig() && isComparison(op)) return false;
+  if (!mayBeInteger(x) || !mayBeInteger(y)) return false;
   BigInteger scratchX, scratchY, result;
   const BigInteger* bx = integerOf(x, scratchX);
   if (bx == nullptr) return false;
