@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "front/chars.hpp"
@@ -44,6 +45,26 @@ inline std::string binderKey(std::string_view text) {
 // function part is the lambda or the wing marker itself.
 inline bool bindsItsArgument(const Node* n) {
   return isLeafText(functionOf(n), "\\") || isLeafText(functionOf(n), "{");
+}
+
+// Whether `test` holds for any application cell of the term.  Walks
+// without recursion, a cell held more than once only the first time.  A
+// rewrite that finds nothing to rewrite (most definitions, the Prelude's
+// all) returns the term itself without rebuilding it.
+template <class Test>
+bool anyApplication(const NodeRef& term, Test test) {
+  std::vector<const Node*> work{term.get()};
+  std::unordered_set<const Node*> seen;
+  while (!work.empty()) {
+    const Node* n = work.back();
+    work.pop_back();
+    if (isLeaf(n)) continue;
+    if (countOf(n) > 1 && !seen.insert(n).second) continue;
+    if (test(n)) return true;
+    work.push_back(argumentOf(n));
+    work.push_back(functionOf(n));
+  }
+  return false;
 }
 
 // Rebuilds a term bottom-up without recursion.  `onLeaf(leaf, isBinder)`

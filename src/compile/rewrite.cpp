@@ -11,6 +11,7 @@
 namespace quorl {
 
 NodeRef quoteBackquotes(const NodeRef& term) {
+  if (!anyApplication(term, [](const Node* n) { return isLeafText(functionOf(n), "`"); })) return term;
   auto onApplication = [](const Node* original, NodeRef function, NodeRef argument) {
     if (!isLeafText(functionOf(original), "`"))
       return sameOrRebuilt(original, std::move(function), std::move(argument));
@@ -36,16 +37,24 @@ NodeRef splitPairWing(const Node* p, const Node* q, NodeRef value, NodeRef body)
 
 bool isNameLeaf(const Node* n) { return isLeaf(n) && isFunctionName(nodeText(n)); }
 
+// A wing form whose binder is two names: p q{W}B.
+bool bindsAPair(const Node* n) {
+  if (!isWingForm(n)) return false;
+  const Node* binder = wingBinder(n);
+  return !isLeaf(binder) && isNameLeaf(functionOf(binder)) && isNameLeaf(argumentOf(binder));
+}
+
 }  // namespace
 
 NodeRef destructurePairs(const NodeRef& term) {
+  // Nothing changes unless some wing binds a pair (rewriting one never
+  // makes another out of a cell that was none).
+  if (!anyApplication(term, bindsAPair)) return term;
   auto onApplication = [](const Node* original, NodeRef function, NodeRef argument) {
     NodeRef rebuilt = sameOrRebuilt(original, std::move(function), std::move(argument));
     const Node* n = rebuilt.get();
-    if (!isWingForm(n)) return rebuilt;
+    if (!bindsAPair(n)) return rebuilt;
     const Node* binder = wingBinder(n);
-    if (isLeaf(binder) || !isNameLeaf(functionOf(binder)) || !isNameLeaf(argumentOf(binder)))
-      return rebuilt;
     return splitPairWing(functionOf(binder), argumentOf(binder),
                          NodeRef(const_cast<Node*>(wingValue(n))),
                          NodeRef(const_cast<Node*>(wingBody(n))));
