@@ -3,6 +3,8 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "eval/kinds.hpp"
 
@@ -67,10 +69,17 @@ bool readNativeArgs(const Node* redex, const char* classes, NativeArg* out) {
 }
 
 BuiltinHandler bridgeHandler(const char* name) {
-  for (BridgeRows family : {libraryRows(), structureRows()})
-    for (size_t i = 0; i < family.count; i++)
-      if (std::strcmp(family.rows[i].name, name) == 0) return family.rows[i].handler;
-  checkFailure(kCoreModule, 7301);
+  // Every bridge row of the builtin table asks once, at start-up: an index
+  // made on the first call, rather than a scan of all the rows per row.
+  static const auto* index = [] {
+    auto* handlers = new std::unordered_map<std::string_view, BuiltinHandler>();
+    for (BridgeRows family : {libraryRows(), structureRows()})
+      for (size_t i = 0; i < family.count; i++) handlers->emplace(family.rows[i].name, family.rows[i].handler);
+    return handlers;
+  }();
+  auto found = index->find(name);
+  if (found == index->end()) checkFailure(kCoreModule, 7301);
+  return found->second;
 }
 
 }  // namespace quorl

@@ -43,44 +43,56 @@ std::optional<NodeRef> findFunkyForm(const NodeRef& term) {
   return std::nullopt;
 }
 
+namespace {
+
+// Hashing of texts that finds a std::string key by a string_view, so that
+// looking up a leaf's text builds no string.
+struct TextHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
+}  // namespace
+
 NameSet globalRefs(const NodeRef& term) {
   enum class Action { Visit, Bind, Unbind };
   struct Frame {
     Action action;
-    const Node* node;
-    std::string key;
+    const Node* node;  // Visit
+    size_t key;        // Bind, Unbind: an index into keys
   };
   NameSet refs;
-  std::unordered_map<std::string, int> bound;  // keys bound around the walk
+  std::vector<std::string> keys;  // the binders met, in walk order
+  std::unordered_map<std::string, int, TextHash, std::equal_to<>> bound;  // keys bound around the walk
   std::vector<Frame> work;
-  work.push_back({Action::Visit, term.get(), {}});
+  work.push_back({Action::Visit, term.get(), 0});
+  auto binds = [&](std::string_view binder, const Node* body) {
+    keys.push_back(binderKey(binder));
+    work.push_back({Action::Unbind, nullptr, keys.size() - 1});
+    work.push_back({Action::Visit, body, 0});
+    work.push_back({Action::Bind, nullptr, keys.size() - 1});
+  };
   while (!work.empty()) {
-    Frame frame = std::move(work.back());
+    Frame frame = work.back();
     work.pop_back();
     const Node* n = frame.node;
     if (frame.action == Action::Bind) {
-      bound[frame.key]++;
+      bound[keys[frame.key]]++;
     } else if (frame.action == Action::Unbind) {
-      bound[frame.key]--;
+      bound.find(keys[frame.key])->second--;
     } else if (isLeaf(n)) {
       std::string_view text = nodeText(n);
       if (!isKey(text) || text[0] == '{' || text[0] == '\\') continue;
-      auto found = bound.find(std::string(text));
+      auto found = bound.find(text);
       if (found == bound.end() || found->second == 0) refs.emplace(text);
     } else if (isLambdaForm(n)) {
-      std::string key = binderKey(nodeText(lambdaParameter(n)));
-      work.push_back({Action::Unbind, nullptr, key});
-      work.push_back({Action::Visit, lambdaBody(n), {}});
-      work.push_back({Action::Bind, nullptr, key});
+      binds(nodeText(lambdaParameter(n)), lambdaBody(n));
     } else if (isWingForm(n)) {
-      std::string key = binderKey(nodeText(wingBinder(n)));
-      work.push_back({Action::Unbind, nullptr, key});
-      work.push_back({Action::Visit, wingBody(n), {}});
-      work.push_back({Action::Bind, nullptr, key});
-      work.push_back({Action::Visit, wingValue(n), {}});
+      binds(nodeText(wingBinder(n)), wingBody(n));
+      work.push_back({Action::Visit, wingValue(n), 0});
     } else {
-      work.push_back({Action::Visit, argumentOf(n), {}});
-      work.push_back({Action::Visit, functionOf(n), {}});
+      work.push_back({Action::Visit, argumentOf(n), 0});
+      work.push_back({Action::Visit, functionOf(n), 0});
     }
   }
   return refs;
@@ -152,25 +164,35 @@ RunOutcome checkLiveness(const DefinitionMap& definitions, const DefinitionMap* 
 }
 
 void pruneBrokenDefinitions(DefinitionMap& definitions, const DefinitionMap& restore) {
-  // Who refers to whom, and which definitions refer to something undefined.
-  std::map<std::string, std::vector<std::string>> referrers;
+  // Which definitions refer to something undefined: most programs have
+  // none, and need no more than this.
+  std::vector<std::pair<const std::string*, NameSet>> refsOf;
+  refsOf.reserve(definitions.size());
   std::vector<std::string> broken;
   NameSet isBroken;
   for (const auto& [name, term] : definitions) {
+    NameSet refs = globalRefs(term);
     bool refersToUndefined = false;
-    for (const std::string& ref : globalRefs(term)) {
-      if (definitions.count(ref) == 0) refersToUndefined = true;
-      else referrers[ref].push_back(name);
-    }
+    for (const std::string& ref : refs) refersToUndefined = refersToUndefined || definitions.count(ref) == 0;
     if (refersToUndefined && isBroken.insert(name).second) broken.push_back(name);
+    refsOf.emplace_back(&name, std::move(refs));
+  }
+  if (broken.empty()) {
+    noteDefinitionsChanged();
+    return;
   }
   // Whatever refers to a broken definition is broken too.
+  std::map<std::string_view, std::vector<std::string_view>> referrers;
+  for (const auto& [name, refs] : refsOf)
+    for (const std::string& ref : refs) referrers[ref].push_back(*name);
   for (size_t i = 0; i < broken.size(); i++) {
     auto found = referrers.find(broken[i]);
     if (found == referrers.end()) continue;
-    for (const std::string& name : found->second)
-      if (isBroken.insert(name).second) broken.push_back(name);
+    for (std::string_view name : found->second)
+      if (isBroken.emplace(name).second) broken.emplace_back(name);
   }
+  referrers.clear();
+  refsOf.clear();
   for (const std::string& name : isBroken) {
     auto saved = restore.find(name);
     if (saved != restore.end()) definitions.find(name)->second = saved->second;
