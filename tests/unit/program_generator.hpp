@@ -17,7 +17,10 @@ namespace quorl::testing {
 
 class ProgramGenerator {
  public:
-  explicit ProgramGenerator(uint32_t seed) : random_(seed) {}
+  // With `bigIntegers`, a quarter of the number atoms lie beyond a machine
+  // word, or become so when computed; without it the programs are those
+  // the generator has always made for a seed.
+  explicit ProgramGenerator(uint32_t seed, bool bigIntegers = false) : random_(seed), big_(bigIntegers) {}
 
   std::string program() {
     functions_.clear();
@@ -42,6 +45,8 @@ class ProgramGenerator {
     std::string name;
     int parameters;
   };
+
+  static constexpr const char* kOperators[] = {"+", "-", "*", "<", "=", "#", ">", "/", "%"};
 
   int pick(int n) { return static_cast<int>(random_() % static_cast<uint32_t>(n)); }
   bool chance(int percent) { return pick(100) < percent; }
@@ -80,6 +85,12 @@ class ProgramGenerator {
 
   std::string atom(const std::vector<char>& vars) {
     if (!vars.empty() && chance(55)) return std::string(1, vars[pick(static_cast<int>(vars.size()))]);
+    if (big_ && chance(25)) {
+      static const char* kBig[] = {"9223372036854775807", "9223372036854775808", "09223372036854775809",
+                                   "18446744073709551616", "(2^64)", "(0-(2^70))", "(3^45)",
+                                   "340282366920938463463374607431768211457"};
+      return kBig[pick(sizeof kBig / sizeof kBig[0])];
+    }
     static const char* kAtoms[] = {"0", "1", "2", "3", "7", "05", "004", "001", "[ab]", "[a[b]c]",
                                    "[]",  "K", "H", "I", "V", "J", "cape[xy]", "loopy"};
     int n = sizeof kAtoms / sizeof kAtoms[0];
@@ -91,6 +102,7 @@ class ProgramGenerator {
   std::string expression(int depth, std::vector<char> vars) {
     if (depth <= 0 || chance(15)) return atom(vars);
     auto sub = [&](int d = 1) { return "(" + expression(depth - d, vars) + ")"; };
+    if (big_ && chance(20)) return sub() + kOperators[pick(9)] + sub();  // arithmetic on the big atoms
     switch (pick(21)) {
       case 17:
         return "len(upto(" + sub() + "%8))";
@@ -109,10 +121,8 @@ class ProgramGenerator {
         std::string p = fresh(inner), q = fresh(inner);
         return "(V" + sub() + sub() + ")(" + p + "\\" + q + "\\" + expression(depth - 1, inner) + ")";
       }
-      case 0: {
-        static const char* kOps[] = {"+", "-", "*", "<", "=", "#", ">", "/", "%"};
-        return sub() + kOps[pick(9)] + sub();
-      }
+      case 0:
+        return sub() + kOperators[pick(9)] + sub();
       case 1:
         return "(" + sub() + "<" + sub() + ")" + sub() + sub();
       case 2: {
@@ -182,6 +192,7 @@ class ProgramGenerator {
   }
 
   std::mt19937 random_;
+  bool big_;
   std::vector<Function> functions_;
 };
 
