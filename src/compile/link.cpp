@@ -191,8 +191,8 @@ void pruneBrokenDefinitions(DefinitionMap& definitions, const DefinitionMap& res
     for (std::string_view name : found->second)
       if (isBroken.emplace(name).second) broken.emplace_back(name);
   }
-  referrers.clear();
-  refsOf.clear();
+  // The views above point into the definitions' names: nothing reads them
+  // once the broken definitions are restored or erased below.
   for (const std::string& name : isBroken) {
     auto saved = restore.find(name);
     if (saved != restore.end()) definitions.find(name)->second = saved->second;
