@@ -397,8 +397,10 @@ const Callee* calleeOf(Node* definition) {
   }
   callee->body = compilePart(body);
   callee->bodyLetters = lettersOf(callee->body);
+  // The arguments are substituted in order, so of two parameters with one
+  // letter the first takes the body's occurrences and the later is unused.
   int giver[26];
-  for (int i = 0; i < callee->arity; i++) giver[callee->params[i]] = i;
+  for (int i = callee->arity - 1; i >= 0; i--) giver[callee->params[i]] = i;
   uint16_t used = 0;
   int k = 0;
   for (uint32_t rest = callee->bodyLetters; rest != 0; rest &= rest - 1) {

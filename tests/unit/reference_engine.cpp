@@ -481,8 +481,9 @@ void contractGlobal(NodeRef& e, Continuation& k, const Spine& s, const NameResol
     for (int i = 0; i < s.count; i++) {
       QUORL_CHECK(binderShape(body) == 'u', 3340);
       int letter = letterOf(argumentOf(functionOf(body))) - 'a';
-      // A parameter shadowed by a later one of the same letter is unused.
-      values[letter] = s.args[i];
+      // Of two parameters with one letter the first takes the body's
+      // occurrences; the later one is unused.
+      if (!(letters & (uint32_t{1} << letter))) values[letter] = s.args[i];
       letters |= uint32_t{1} << letter;
       body = argumentOf(body);
     }
