@@ -39,11 +39,15 @@ test-asan: deps
 install: interpreter
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# `make bench BENCH_RUNS=3 BENCHMARKS="tak sieve"` runs a subset three
+# times each; BENCH_INSTRUCTIONS=1 also counts instructions (valgrind, slow).
+BENCH_RUNS ?= 5
+BENCHMARKS ?=
 bench: deps
 	@./scripts/install-deps.sh --bench
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_BENCH=ON >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
-	./bench/run.sh $(BUILD)
+	./bench/run.sh $(BUILD) $(BENCH_RUNS) $(BENCHMARKS)
 
 # The libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer).
 # `make fuzz-smoke` runs each for FUZZ_SECONDS; scripts/fuzz.sh runs one as

@@ -4,7 +4,9 @@
 #
 #   scripts/install-deps.sh              everything the tests and benchmarks need
 #   scripts/install-deps.sh interpreter  only what building the interpreter needs
-#   scripts/install-deps.sh --bench      also Lua 5.4, the benchmarks' second peer
+#   scripts/install-deps.sh --bench      also Python 3 and Lua 5.4, the benchmarks'
+#                                        peers, and GNU time for their peak memory
+#                                        (and valgrind with BENCH_INSTRUCTIONS=1)
 #   scripts/install-deps.sh fuzz         clang with its libFuzzer and sanitizer
 #                                        runtimes, for `make fuzz`
 set -eu
@@ -34,7 +36,12 @@ case "${1:-}" in
     [ -d /usr/include/benchmark ] || missing+=(libbenchmark-dev)
     gmp_header_present || missing+=(libgmp-dev)
     if [ "${1:-}" = --bench ]; then
+      command -v python3 >/dev/null || missing+=(python3)
       command -v lua5.4 >/dev/null || missing+=(lua5.4)
+      [ -x /usr/bin/time ] || missing+=(time)
+      if [ "${BENCH_INSTRUCTIONS:-0}" = 1 ]; then
+        command -v valgrind >/dev/null || missing+=(valgrind)
+      fi
     fi
     ;;
 esac
