@@ -3,8 +3,9 @@
 // less and gteq order every pair of values that are not void: values of
 // different kinds by their kinds alone, values of one kind by their
 // contents.  same and diff ask for equality; one Node is always equal to
-// itself, and two terms of the same structure to each other, whatever they
-// hold; other void values are not compared.
+// itself, whatever it holds, and any other void value is not compared:
+// two functions, or two lists that are not numbers, are Z even when they
+// were built alike.
 #include <algorithm>
 #include <cstring>
 
@@ -93,10 +94,6 @@ Equality equalityOfOperands(const NodeRef& redex) {
   if (a == b) return Equality::equal;
   if (numberLeaves(a, b))
     return leafTextView(a) == leafTextView(b) ? Equality::equal : Equality::different;
-  // Equal structures are equal values, whatever their kind and however
-  // large (two lists built alike by one definition), except a NaN, which
-  // equals nothing but its own Node.
-  if (!isRealLeaf(a) && compareTerms(a, b) == 0) return Equality::equal;
   Operand x = operandAt(redex, 1), y = operandAt(redex, 2);
   if (x.kind == 'w' || y.kind == 'w') return Equality::none;
   if (x.kind != y.kind) return Equality::different;
