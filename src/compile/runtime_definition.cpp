@@ -1,8 +1,9 @@
 // Runtime definitions: source text compiled while the program runs.
 //
 // The source is compiled into a table of its own and put through the link
-// checks there; only source that passes them all joins the global table, so
-// a failed `load` or `road` leaves the running program as it was.  Names of
+// checks there; only source that passes them joins the global table, so a
+// failed `road` leaves the running program as it was, and so does a failed
+// `load` but for its last check, of unbound local variables.  Names of
 // the running program are taken as defined, but never redefined: their
 // definitions have been linked and annotated, and the engine caches what
 // they are.
@@ -10,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "builtins/args.hpp"
 #include "compile/compile.hpp"
@@ -84,26 +86,56 @@ void pruneBrokenLocals(DefinitionMap& definitions) {
   }
 }
 
-// The local-variable check on terms that cannot be annotated before their
-// names are global.  A free single letter is a free reference, since no
-// global name is one lowercase letter.
+// The free single letters of a term that cannot be annotated before its
+// names are global: no global name is one lowercase letter, so each is a
+// free reference.
+std::vector<std::string> unboundLetters(const NodeRef& term) {
+  std::vector<std::string> letters;
+  for (const std::string& ref : globalRefs(term))
+    if (isLocalName(ref)) letters.push_back(ref);
+  return letters;
+}
+
+// The local-variable check.
 RunOutcome checkUnboundLetters(const DefinitionMap& definitions) {
   for (const auto& [name, term] : definitions) {
-    for (const std::string& ref : globalRefs(term)) {
-      if (!isLocalName(ref)) continue;
-      std::string where = name.empty() ? "." : " in function " + name + ".";
-      return failure("local", "Local variable " + ref + " unbound" + where, clipBalanced(name),
-                     ref);
-    }
+    std::vector<std::string> letters = unboundLetters(term);
+    if (letters.empty()) continue;
+    std::string where = name.empty() ? "." : " in function " + name + ".";
+    return failure("local", "Local variable " + letters.front() + " unbound" + where,
+                   clipBalanced(name), letters.front());
   }
   return RunOutcome();
 }
 
-// The checks, in order; the first failure ends them.  Every definition
-// joins the running program, reached from the main expression or not, so
-// each is held to every check; only the local check needs the dead ones
-// that use undefined names out of the way first.
-RunOutcome checkLocalProgram(LocalProgram& local) {
+// `load` joins its definitions before it checks their local variables, so
+// one with an unbound letter joins the program too.  The engine reduces
+// closed terms only, so such a letter is bound to Z, the failure value,
+// inside the leading lambdas: a call gives what an unbound variable
+// stands for, no value, instead of reaching a redex with a free variable.
+void bindUnboundLettersToFailure(DefinitionMap& definitions) {
+  for (auto& [name, term] : definitions) {
+    if (name.empty()) continue;
+    std::vector<std::string> letters = unboundLetters(term);
+    if (letters.empty()) continue;
+    std::vector<NodeRef> parameters;
+    NodeRef body = term;
+    while (isLambdaForm(body.get())) {
+      parameters.push_back(body.fun());
+      body = body.arg();
+    }
+    for (const std::string& letter : letters)
+      body = apply(apply(apply(leaf("{"), leaf(letter)), failureValue()), body);
+    for (auto it = parameters.rbegin(); it != parameters.rend(); ++it) body = apply(*it, body);
+    term = body;
+  }
+}
+
+// The checks both builtins make, in order; the first failure ends them.
+// Every definition joins the running program, reached from the main
+// expression or not, so each is held to every check.  Only `road` limits
+// the parameters to ten.
+RunOutcome checkLocalProgram(LocalProgram& local, bool limitArity) {
   DefinitionMap& definitions = local.definitions;
   RunOutcome outcome = refuseRedefinitions(definitions);
   if (!outcome.ok()) return outcome;
@@ -111,12 +143,16 @@ RunOutcome checkLocalProgram(LocalProgram& local) {
   if (!outcome.ok()) return outcome;
   outcome = placeBinders(definitions);
   if (!outcome.ok()) return outcome;
-  outcome = checkArity(definitions);
-  if (!outcome.ok()) return outcome;
+  if (limitArity) {
+    outcome = checkArity(definitions);
+    if (!outcome.ok()) return outcome;
+  }
   outcome = checkFunkyKeys(definitions);
   if (!outcome.ok()) return outcome;
+  // The dead definitions that use undefined names go first: they cannot
+  // join, and the local check must not take their names for letters.
   pruneBrokenLocals(definitions);
-  return checkUnboundLetters(definitions);
+  return outcome;
 }
 
 // Nullary definitions are computed afresh at every use, as when compiled
@@ -143,7 +179,7 @@ std::optional<std::string> sourceText(const NodeRef& redex) {
 
 }  // namespace
 
-RunOutcome defineAtRunTime(std::string_view source, NodeRef& mainExpression) {
+RunOutcome defineAtRunTime(std::string_view source, NodeRef& mainExpression, Definer definer) {
   RunOutcome outcome;
   int64_t position = 0;
   if (!checkBrackets(source, outcome, position)) {
@@ -153,10 +189,17 @@ RunOutcome defineAtRunTime(std::string_view source, NodeRef& mainExpression) {
   LocalProgram local;
   outcome = readSource(source, local);
   if (!outcome.ok()) return outcome;
-  // The same rewrites as a program's own definitions get at link time.
-  rewriteQuotesAndPairs(local.definitions);
-  outcome = checkLocalProgram(local);
+  // Source read at run time gets no backquote or pair-binder rewrite: a
+  // backquote stays an undefined name, a two-name binder a funky one.
+  outcome = checkLocalProgram(local, definer == Definer::road);
   if (!outcome.ok()) return outcome;
+  // `road` joins nothing that fails the local check; `load` checks last,
+  // after joining.
+  outcome = checkUnboundLetters(local.definitions);
+  if (!outcome.ok()) {
+    if (definer == Definer::road) return outcome;
+    bindUnboundLettersToFailure(local.definitions);
+  }
 
   internDefinitions(local.definitions);
   joinGlobalTable(local);
@@ -171,7 +214,7 @@ NodeRef loadBuiltin(NodeRef redex) {
   std::optional<std::string> source = sourceText(redex);
   if (!source) return failureValue();
   NodeRef main = failureValue();
-  if (!defineAtRunTime(*source, main).ok()) return failureValue();
+  if (!defineAtRunTime(*source, main, Definer::load).ok()) return failureValue();
   return apply(sharedLeaf('I'), std::move(main));
 }
 
@@ -179,7 +222,7 @@ NodeRef roadBuiltin(NodeRef redex) {
   std::optional<std::string> source = sourceText(redex);
   if (!source) return failureValue();
   NodeRef main = failureValue();
-  RunOutcome outcome = defineAtRunTime(*source, main);
+  RunOutcome outcome = defineAtRunTime(*source, main, Definer::road);
   if (!outcome.ok()) return failureRecord(outcome);
   return apply(sharedLeaf('I'), std::move(main));
 }

@@ -124,14 +124,44 @@ TEST_F(RuntimeDefinitionTest, RoadReportsWhatStoppedIt) {
   expectReport("(count\\count 1)count", "local", "Local variable a unbound.", "", "a");
 }
 
-TEST_F(RuntimeDefinitionTest, AFailedRoadOrLoadLeavesTheProgramAsItWas) {
+TEST_F(RuntimeDefinitionTest, AFailedRoadLeavesTheProgramAsItWas) {
   size_t before = definitionTable().size();
   EXPECT_FALSE(roadOutcome("qux,fine\\x\\x").ok());
   EXPECT_FALSE(roadOutcome("(count\\count 1)count,fine\\x\\x").ok());
-  EXPECT_TRUE(isFailureValue(evaluateSource("load [(count\\count 1)count,fine\\x\\x]")));
-  EXPECT_TRUE(isFailureValue(evaluateSource("load [1,fine\\a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\a]")));
+  EXPECT_FALSE(roadOutcome("1,fine\\a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\a").ok());
+  // So does a load that fails before its last check.
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [qux,fine\\x\\x]")));
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [1,fine\\1\\x]")));
   EXPECT_EQ(definitionTable().size(), before);
   EXPECT_EQ(findDefinition("fine"), nullptr);
+}
+
+TEST_F(RuntimeDefinitionTest, LoadChecksLocalVariablesAfterItsDefinitionsJoin) {
+  // The main expression fails the check, and the definition has joined.
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [(count\\count 1)count,fine\\x\\x]")));
+  EXPECT_EQ(integerOf("load [fine 3]"), 3);
+  // A definition that fails it joins too, and keeps its name from being
+  // loaded again.
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [0,gg\\x\\J x y]")));
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [0,gg\\x\\x]")));
+  // Its unbound letter stands for Z, within the call's bindings.
+  NodeRef pair = evaluateSource("load [gg 5]");
+  ASSERT_TRUE(pair.isApp());
+  EXPECT_EQ(pair.fun().arg().text(), "5");
+  EXPECT_TRUE(isFailureValue(pair.arg()));
+  // A lambda inside still binds its own letter.
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [1,mm\\x\\V ((z\\z+x) 1) z]")));
+  NodeRef inner = evaluateSource("load [mm 5]");
+  ASSERT_TRUE(inner.isApp());
+  EXPECT_EQ(inner.fun().arg().text(), "6");
+  EXPECT_TRUE(isFailureValue(inner.arg()));
+}
+
+TEST_F(RuntimeDefinitionTest, LoadTakesMoreThanTenParameters) {
+  EXPECT_EQ(integerOf("load [1,wide\\a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\a]"), 1);
+  // An arity stops counting at eleven: all the arguments never arrive.
+  NodeRef partial = evaluateSource("load [wide 1 2 3 4 5 6 7 8 9 10 11 12]");
+  EXPECT_TRUE(partial.isApp() && partial.arg().text() == "12");
 }
 
 TEST_F(RuntimeDefinitionTest, DeadDefinitionsThatUseUndefinedNamesAreDropped) {
@@ -154,21 +184,21 @@ TEST_F(RuntimeDefinitionTest, DeadDefinitionsAreStillChecked) {
   expectReport("0,gg\\a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\qux", "arity",
                "Arity of function gg may not exceed ten.", "gg");
   size_t before = definitionTable().size();
-  EXPECT_TRUE(isFailureValue(evaluateSource("load [0,gg\\x\\y]")));
   EXPECT_TRUE(isFailureValue(evaluateSource("load [0,gg\\1\\x]")));
-  EXPECT_TRUE(isFailureValue(evaluateSource("load [1,fine\\x\\x,loose\\y]")));
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [0,gg\\x\\(1{x}qux)]")));
   EXPECT_EQ(definitionTable().size(), before);
 }
 
-TEST_F(RuntimeDefinitionTest, SourceGetsTheRewritesOfAProgramsOwnDefinitions) {
-  // Pair binders, backquotes and long names, in the main expression and in
-  // definitions, as when compiled with the program.
-  EXPECT_EQ(integerOf("road [p q{V 6 7}p*q]"), 42);
-  EXPECT_EQ(integerOf("road [`(6*7) H]"), 42);
-  NodeRef quoted = evaluateSource("road [`(6*7) K]");
-  EXPECT_TRUE(quoted.isLeafNode() && quoted.text() == "[(*6 7)]");
-  EXPECT_EQ(integerOf("load [product(V 6 7),product\\pair\\a b{pair}a*b]"), 42);
-  EXPECT_EQ(integerOf("load [source_of 5 H,source_of\\value\\`value]"), 5);
+TEST_F(RuntimeDefinitionTest, SourceGetsNoPairOrBackquoteRewrite) {
+  // A two-name binder is two names, a backquote an undefined name; long
+  // names are renamed as in a program's own definitions.
+  expectReport("p q{V 6 7}p*q", "alive", "Alive function TOP references undefined function p.",
+               "TOP", "p");
+  expectReport("`(6*7) H", "alive", "Alive function TOP references undefined function `.", "TOP",
+               "`");
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [product(V 6 7),product\\pair\\a b{pair}a*b]")));
+  EXPECT_TRUE(isFailureValue(evaluateSource("load [source_of 5 H,source_of\\value\\`value]")));
+  EXPECT_EQ(integerOf("load [twice 21,twice\\number\\number*2]"), 42);
 }
 
 TEST_F(RuntimeDefinitionTest, ARoadFailureEndsTheEvaluation) {
