@@ -5,13 +5,16 @@
 // an explicit stack: source may nest as deeply as memory allows.
 #include "eval/code.hpp"
 
+#include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "builtins/table.hpp"
 #include "eval/combinators.hpp"
 #include "eval/substitute.hpp"
 #include "numbers/operands.hpp"
+#include "term/cells.hpp"
 
 namespace quorl {
 
@@ -23,6 +26,9 @@ struct CodeCache {
   std::unordered_map<Node*, Code*> codes;      // part -> code; holds a count on the part
   std::unordered_map<Node*, Callee*> callees;  // definition -> callee; likewise
   std::unordered_map<Node*, Code*> lambdas;    // closed lambda form -> its code
+  // Closed parts with work, searched for the wings inside them; holds a
+  // count on each.
+  std::unordered_set<Node*> searched;
 };
 
 // Made on first use and never torn down.
@@ -135,17 +141,49 @@ bool preludeLists() {
          directCombinator("J", j->get()) == 'J' && directCombinator("V", v->get()) == 'V';
 }
 
-// The code of a lambda of two parameters taken one after the other, as the
-// match idiom passes, whether compiled in the body or shared; null for any
+// The code of a lambda part, compiled in the body or shared; null for any
 // other part.
-const Code* twoParameterLambda(const Part& p) {
+const Code* lambdaPart(const Part& p) {
   const Code* code = nullptr;
   if (p.kind == Part::Compiled) code = p.code;
   else if (p.kind == Part::Shared && binderShape(p.node) == 'u') code = lambdaCodeOf(p.node);
-  if (code == nullptr || code->kind != CodeKind::Lambda || code->valueState != 1) return nullptr;
-  const Part& inner = code->body;
-  if (inner.kind != Part::Compiled || inner.code->kind != CodeKind::Lambda || inner.valueState != 1)
-    return nullptr;
+  return code != nullptr && code->kind == CodeKind::Lambda ? code : nullptr;
+}
+
+// Notes the lambda that is a lambda's body, if it is one.
+void noteInner(Code* code) {
+  const Part& body = code->body;
+  if (body.kind == Part::Compiled && body.code->kind == CodeKind::Lambda) code->inner = body.code;
+  code->sharedInner = body.kind == Part::Shared && binderShape(body.node) == 'u';
+}
+
+// The code of a lambda of two parameters taken one after the other, as the
+// match idiom passes; null for any other part.  Either lambda's parameter
+// may go unused: given two values at once, both give what their body gives.
+const Code* twoParameterLambda(const Part& p) {
+  const Code* code = lambdaPart(p);
+  return code != nullptr && innerLambda(code) != nullptr ? code : nullptr;
+}
+
+// The lambda ((\ v) x) of `lambda`'s parameter v and another letter x, for
+// the value of a lambda whose parameter does not occur: its term under x
+// bound to the body's value is the term the lambda has become.
+Code* computedLambda(const Code* lambda) {
+  auto* code = new Code{};
+  code->kind = CodeKind::Lambda;
+  code->letter = lambda->letter;
+  int other = lambda->letter == 0 ? 1 : 0;
+  Node* variable = newLeaf(std::string(1, static_cast<char>('a' + other)));
+  annotate(variable);
+  acquire(variable);
+  Node* opener = functionOf(lambda->term);  // (\ v), shared as substitution shares it
+  acquire(opener);
+  code->term = ownedCell(opener, variable);
+  code->letters = bitOf(other);
+  code->body.kind = Part::Letter;
+  code->body.letter = static_cast<uint8_t>(other);
+  code->body.valueState = 1;
+  code->valueState = 1;
   return code;
 }
 
@@ -297,6 +335,7 @@ Code* buildCode(Node* n) {
     // one whose parameter does not occur is a value once its body is.
     bool occurs = (lettersOf(code->body) & bitOf(code->letter)) != 0;
     code->valueState = occurs ? 1 : code->body.valueState;
+    noteInner(code);
     return code;
   }
   if (shape == 'i') {
@@ -311,11 +350,36 @@ Code* buildCode(Node* n) {
   return buildSpine(n);
 }
 
-// Compiles `root` and every part below it that has no code yet.
+// Compiles `root` and every part below it that has no code yet, and the
+// wings inside its parts that mention none of its letters and still have
+// work (a body that uses no parameter, a constant's definition, an argument
+// computed before a call): the machine meets those as terms, and binds
+// their letter through their code rather than by substituting.  Only parts
+// with work can hold a wing that runs as it stands; a lambda's body is
+// compiled when the lambda is applied.
 void compileTree(Node* root) {
   CodeCache& c = cache();
   std::vector<Node*> work{root};
-  while (!work.empty()) {
+  std::vector<Node*> closed;  // parts to search for wings
+  if (!needsCode(root)) {
+    work.clear();
+    closed.push_back(root);
+  }
+  while (!work.empty() || !closed.empty()) {
+    if (work.empty()) {
+      Node* n = closed.back();
+      closed.pop_back();
+      if (isLeaf(n) || isConstantAnnotated(n) || !hasWork(n) || c.searched.count(n)) continue;
+      acquire(n);
+      c.searched.insert(n);
+      if (binderShape(n) == 'i') {
+        work.push_back(n);
+      } else {
+        closed.push_back(functionOf(n));
+        closed.push_back(argumentOf(n));
+      }
+      continue;
+    }
     Node* n = work.back();
     if (c.codes.count(n)) {
       work.pop_back();
@@ -334,11 +398,16 @@ void compileTree(Node* root) {
     code->term = n;
     code->letters = cachedVariables(n);
     acquire(n);
+    if (code->kind == CodeKind::Lambda && code->valueState != 1) code->computed = computedLambda(code);
     c.codes.emplace(n, code);
+    forEachPart(n, [&](Node* part) {
+      if (cachedVariables(part) == 0) closed.push_back(part);
+    });
   }
 }
 
 void destroyCode(Code* code) {
+  if (code->computed != nullptr) destroyCode(const_cast<Code*>(code->computed));
   release(code->term);
   delete[] code->args;
   delete[] code->restLetters;
@@ -352,17 +421,25 @@ void clearCache(CodeCache& c) {
     release(definition);
     delete callee;
   }
+  for (Node* part : c.searched) release(part);
   c.codes.clear();
   c.lambdas.clear();
   c.callees.clear();
+  c.searched.clear();
 }
 
 }  // namespace
 
 Part compilePart(Node* term) {
   annotate(term);
-  if (needsCode(term)) compileTree(term);
+  compileTree(term);
   return partOf(term);
+}
+
+const Code* closedWingCodeOf(Node* wing) {
+  CodeCache& c = cache();
+  auto found = c.codes.find(wing);
+  return found == c.codes.end() ? nullptr : found->second;
 }
 
 const Code* lambdaCodeOf(Node* lambda) {
@@ -377,6 +454,7 @@ const Code* lambdaCodeOf(Node* lambda) {
   code->letter = static_cast<uint8_t>(letterOfLeaf(argumentOf(functionOf(lambda))));
   code->body = compilePart(argumentOf(lambda));
   code->valueState = isValue(lambda) ? 1 : 0;
+  noteInner(code);
   code->term = lambda;
   code->letters = 0;
   acquire(lambda);

@@ -93,6 +93,15 @@ struct Code {
   // Spine: the shared head as written, before constants whose values are
   // known were looked through (an operator's name to its builtin).
   Node* writtenHead = nullptr;
+  // Lambda: the lambda its body is, when it is one (compiled in the body or
+  // a shared term, whose code is made on first need): a pair's parts are
+  // given to both at once.  Read through innerLambda().
+  mutable const Code* inner = nullptr;
+  bool sharedInner = false;
+  // Lambda whose parameter does not occur and whose body is not known to be
+  // a value: such a lambda is computed as its body is, and its value is
+  // then this lambda of one other letter, bound to the body's value.
+  const Code* computed = nullptr;
 };
 
 // A global function's parameters and body.
@@ -115,6 +124,15 @@ Part compilePart(Node* term);
 // The code of a lambda form term, for applying it; null when the term is
 // not one the machine compiles (it is then substituted).
 const Code* lambdaCodeOf(Node* lambda);
+// The code of a wing that mentions no letter from outside it, when it is a
+// part of code compiled so far; null for one built while running, which is
+// substituted.
+const Code* closedWingCodeOf(Node* wing);
+// The lambda that is the body of the lambda `code`, if it is one.
+inline const Code* innerLambda(const Code* code) {
+  if (code->inner == nullptr && code->sharedInner) code->inner = lambdaCodeOf(code->body.node);
+  return code->inner;
+}
 // The parameters and body of a definition with at least one parameter.
 const Callee* calleeOf(Node* definition);
 

@@ -143,9 +143,7 @@ bool pairLambdaOf(uintptr_t bits, Bindings* bindings, const Code*& code, Binding
       return false;
     }
   }
-  if (code->kind != CodeKind::Lambda || code->valueState != 1) return false;
-  const Part& inner = code->body;
-  return inner.kind == Part::Compiled && inner.code->kind == CodeKind::Lambda && inner.valueState == 1;
+  return code->kind == CodeKind::Lambda && innerLambda(code) != nullptr;
 }
 
 // --- the loop -------------------------------------------------------------------------
@@ -208,6 +206,14 @@ void Machine::returnValue() {
       if (f.bindings != nullptr) releaseBindings(f.bindings);
       return;
     }
+    case FrameKind::Lambda: {
+      Frame f = stack_.pop();
+      const Code* lambda = reinterpret_cast<const Code*>(f.bits)->computed;
+      Bindings* b = newBindings(lambda->letters);
+      b->values()[0] = toValue(focus_);
+      focus_ = Term::of(Value::ofClosure(newClosure(lambda, b)));
+      return;
+    }
     case FrameKind::Held:
       break;
   }
@@ -233,11 +239,15 @@ void Machine::stepCode() {
     case CodeKind::Wing:
       stepWing(code, b);
       return;
-    case CodeKind::Lambda:
-      // Not known to be a value: its body is computed, as the term's is.
-      focus_ = Term::ofNode(buildTerm(code, b));
-      releaseBindings(b);
+    case CodeKind::Lambda: {
+      // A lambda whose parameter does not occur, its body not known to be a
+      // value: the body is computed first, as the term's is, and the
+      // lambda of its value is the value.
+      stack_.push(FrameKind::Lambda, reinterpret_cast<uintptr_t>(code), nullptr);
+      BoundView view(b);  // takes over the focus's count
+      runPart(code->body, view);
       return;
+    }
   }
 }
 
@@ -339,7 +349,7 @@ bool Machine::matchStep(const Code*& code, BoundView& view) {
     if (!isApplication(g) || !isSingle(functionOf(g), 'J') || view.count + 2 > BoundView::kMaxBound)
       return false;
     const Code* outer = code->matchLambda;
-    const Code* inner = outer->body.code;
+    const Code* inner = outer->inner;
     // The parts are held by l, which the view holds.
     view.bind(outer->letter, Value::ofNode(argumentOf(g)), false);
     view.bind(inner->letter, Value::ofNode(argumentOf(l)), false);
@@ -374,8 +384,8 @@ bool Machine::pairGiven(const Code* code, BoundView& view) {
   FrameStack::releaseFrame(f);
   BoundView inner(from);
   inner.bind(outer->letter, x, true);
-  inner.bind(outer->body.code->letter, y, true);
-  runPart(outer->body.code->body, inner);
+  inner.bind(outer->inner->letter, y, true);
+  runPart(outer->inner->body, inner);
   return true;
 }
 
@@ -386,8 +396,8 @@ void Machine::enterPairBody(const Code* outer, Bindings* from, Value x, Value y)
   if (from != nullptr) acquireBindings(from);
   BoundView view(from);
   view.bind(outer->letter, x, false);
-  view.bind(outer->body.code->letter, y, false);
-  runPart(outer->body.code->body, view);
+  view.bind(outer->inner->letter, y, false);
+  runPart(outer->inner->body, view);
 }
 
 // A linear combinator given fewer arguments than it takes, the last of them

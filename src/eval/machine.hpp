@@ -11,6 +11,8 @@
 //             them: the Held frames below it are the ones computed so far
 //   Memo      a constant being computed, to be remembered in its slot
 //   Wing      a wing's bound value being computed
+//   Lambda    the body of a lambda whose parameter does not occur being
+//             computed, to become that lambda's value
 #pragma once
 
 #include <cstdint>
@@ -42,11 +44,11 @@ inline void releaseTerm(Term t) {
   else releaseValue(t.value());
 }
 
-enum class FrameKind : uint8_t { Argument, Function, Held, Call, Memo, Wing };
+enum class FrameKind : uint8_t { Argument, Function, Held, Call, Memo, Wing, Lambda };
 
 struct Frame {
-  uintptr_t bits;      // Argument: a term's bits; Function, Held: a value; Call, Wing:
-                       // the code; Memo: the constant's name leaf
+  uintptr_t bits;      // Argument: a term's bits; Function, Held: a value; Call, Wing,
+                       // Lambda: the code; Memo: the constant's name leaf
   Bindings* bindings;  // Argument: the term's bindings; Call, Wing: what they still need
   FrameKind kind;
   uint8_t stage;       // Call: the operand computed now
@@ -104,6 +106,8 @@ class FrameStack {
         return;
       case FrameKind::Memo:
         release(reinterpret_cast<Node*>(f.bits));
+        return;
+      case FrameKind::Lambda:
         return;
     }
   }

@@ -145,6 +145,13 @@ void Machine::computePart(Node* n) {
       contractNode(n);
       return;
     }
+    if (const Code* wing = closedWingCodeOf(n)) {
+      stack_.push(FrameKind::Wing, reinterpret_cast<uintptr_t>(wing), nullptr);
+      acquire(bound);
+      focus_ = Term::ofNode(bound);
+      release(n);
+      return;
+    }
     stack_.pushFunction(Value::ofNode(lambdaForm(argumentOf(functionOf(g)), argumentOf(n)).detach()));
     acquire(bound);
     focus_ = Term::ofNode(bound);
@@ -227,6 +234,17 @@ void Machine::contractNode(Node* n) {
     Node* variable = s.args[0];
     Node* bound = s.args[1];
     Node* body = s.args[2];
+    if (const Code* wing = closedWingCodeOf(n)) {
+      if (!isValue(bound)) {
+        stack_.push(FrameKind::Wing, reinterpret_cast<uintptr_t>(wing), nullptr);
+        acquire(bound);
+        focus_ = Term::ofNode(bound);
+        return;
+      }
+      acquire(bound);
+      focusBody(wing->body, nullptr, wing->letter, Value::ofNode(bound));
+      return;
+    }
     if (!isValue(bound)) {
       stack_.pushFunction(Value::ofNode(lambdaForm(variable, body).detach()));
       acquire(bound);

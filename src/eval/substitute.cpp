@@ -58,6 +58,8 @@ class FrameStack {
 // Constant-initialised, so a call pays for no start-up guard.
 constinit FrameStack stack;
 
+constinit uint64_t rebuilt = 0;
+
 // A new application cell that takes over one count on each part.
 Node* cellOf(Node* function, Node* argument) { return ownedCell(function, argument); }
 
@@ -68,7 +70,10 @@ Node* shared(Node* n) {
 
 }  // namespace
 
+uint64_t substitutionsMade() { return rebuilt; }
+
 NodeRef substituteLetters(Node* term, uint32_t letters, Node* const* values) {
+  if ((letters & variablesOf(term)) != 0) rebuilt++;
   Node* node = term;
   Node* result;  // the rebuilt form of the part just finished (owned)
   for (;;) {

@@ -13,6 +13,11 @@ namespace quorl {
 // of the letters are shared, never copied.
 NodeRef substituteLetters(Node* term, uint32_t letters, Node* const* values);
 
+// How many terms substitution has rebuilt in this process.  The engine
+// substitutes only where a term is looked at or a shape has no code, so
+// tests read it to see that a program ran as compiled code.
+uint64_t substitutionsMade();
+
 // The free-variable set as annotation cached it in the header.
 inline uint32_t cachedVariables(Node* n) {
   uint64_t h = n->header;

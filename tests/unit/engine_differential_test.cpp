@@ -24,21 +24,14 @@
 #include "front/prelude.hpp"
 #include "program_generator.hpp"
 #include "reference_engine.hpp"
+#include "tick_log.hpp"
 #include "term/tables.hpp"
 
 namespace quorl {
 namespace {
 
-std::string& tickLog() {
-  static std::string log;
-  return log;
-}
-
-NodeRef tickRecording(NodeRef redex) {
-  NodeRef x = redex.arg();
-  tickLog() += termText(x).substr(0, 200) + ";";
-  return x;
-}
+using testing::tickLog;
+using testing::tickRecording;
 
 // What running `text` with `engine` shows: the value or the report, then
 // what was ticked.
@@ -130,10 +123,10 @@ std::string runIsolated(NodeRef (*engine)(NodeRef), const std::string& text, use
 
 // Runs the generator's programs for seeds 1 to `seeds` in both engines;
 // returns how many could be compared.
-int compareRandomPrograms(uint32_t seeds, bool bigIntegers) {
+int compareRandomPrograms(uint32_t seeds, bool bigIntegers, bool lambdaShapes = false) {
   int compared = 0, timeouts = 0;
   for (uint32_t seed = 1; seed <= seeds; seed++) {
-    std::string text = testing::ProgramGenerator(seed, bigIntegers).program();
+    std::string text = testing::ProgramGenerator(seed, bigIntegers, lambdaShapes).program();
     // Most programs that loop are known in a short while; one that ended
     // in only one engine is given longer in both (a slow machine, a
     // sanitizer build) before the two are compared.
@@ -162,6 +155,13 @@ TEST(EngineDifferential, RandomProgramsRunAsBySubstitution) {
 // engine holds in binary and the substituting engine's builtins as text.
 TEST(EngineDifferential, RandomProgramsWithBigIntegersRunAsBySubstitution) {
   EXPECT_GT(compareRandomPrograms(200, true), 140);
+}
+
+// The same with lambdas nested, kept and applied as programs do: inner
+// lambdas using outer letters three and four levels out, lambdas in lists
+// and pairs, matches that leave parameters unused, partial applications.
+TEST(EngineDifferential, RandomProgramsWithLambdaShapesRunAsBySubstitution) {
+  EXPECT_GT(compareRandomPrograms(400, false, true), 300);
 }
 
 }  // namespace

@@ -6,8 +6,14 @@
 // taken apart by matching, wings and pair binders, backquotes, texts, and
 // the builtins that look at a term's structure or identity.  `tick x`
 // records x and returns it, so the order in which work is done shows.
+// With lambda shapes, a quarter of the expressions are lambdas as programs
+// nest and keep them: inner lambdas that use the letters of lambdas three
+// and four levels out, lambdas kept in lists and pairs and applied later,
+// matches whose lambdas leave their parameters unused, and partial
+// applications of functions and lambdas.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -20,7 +26,8 @@ class ProgramGenerator {
   // With `bigIntegers`, a quarter of the number atoms lie beyond a machine
   // word, or become so when computed; without it the programs are those
   // the generator has always made for a seed.
-  explicit ProgramGenerator(uint32_t seed, bool bigIntegers = false) : random_(seed), big_(bigIntegers) {}
+  explicit ProgramGenerator(uint32_t seed, bool bigIntegers = false, bool lambdaShapes = false)
+      : random_(seed), big_(bigIntegers), lambdas_(lambdaShapes) {}
 
   std::string program() {
     functions_.clear();
@@ -28,7 +35,8 @@ class ProgramGenerator {
     int count = 1 + pick(4);
     std::vector<std::string> definitions;
     for (int i = 0; i < count; i++) definitions.push_back(function(i));
-    text += expression(4, {});
+    // Lambda shapes want letters to close over: main's argument then is one.
+    text += lambdas_ ? expression(4, {'a'}) : expression(4, {});
     for (const std::string& d : definitions) text += ",\n" + d;
     // A constant that needs its own value, for the cycle report, and a few
     // list functions written the way programs write them.
@@ -37,6 +45,13 @@ class ProgramGenerator {
     text += ",\nmapf\\f\\l\\l K (h\\t\\J (f h) (mapf f t))";
     text += ",\nupto\\n\\(n<1) K (J n (upto(n-1)))";
     text += ",\nhalves\\l\\l (V K K) (x\\r\\(halves r) (p\\q\\V (J x q) p))";
+    // Each function of a list applied in turn, to what the one before gave.
+    // Matches that leave a parameter unused, as a program's helpers do.
+    if (lambdas_) {
+      text += ",\neach\\l\\x\\l x (f\\t\\each t (f x))";
+      text += ",\nfirst\\l\\l 0 (h\\t\\h*2)";
+      text += ",\ncount\\l\\l 0 (h\\t\\1+count t)";
+    }
     return text;
   }
 
@@ -91,6 +106,8 @@ class ProgramGenerator {
                                    "340282366920938463463374607431768211457"};
       return kBig[pick(sizeof kBig / sizeof kBig[0])];
     }
+    if (lambdas_ && chance(10))
+      return std::string(chance(50) ? "first" : "count") + "(upto(" + std::to_string(pick(5)) + "))";
     static const char* kAtoms[] = {"0", "1", "2", "3", "7", "05", "004", "001", "[ab]", "[a[b]c]",
                                    "[]",  "K", "H", "I", "V", "J", "cape[xy]", "loopy"};
     int n = sizeof kAtoms / sizeof kAtoms[0];
@@ -99,8 +116,132 @@ class ProgramGenerator {
     return a;
   }
 
+  // A lambda of `levels` parameters whose body uses each of them and the
+  // letters around it.
+  std::string nestedLambda(int depth, const std::vector<char>& vars, int levels) {
+    std::vector<char> inner = vars;
+    std::string text;
+    std::vector<std::string> params;
+    for (int i = 0; i < levels; i++) {
+      std::string p = fresh(inner);
+      // Distinct, so that the body sees every level's letter.
+      while (std::find(params.begin(), params.end(), p) != params.end()) p = fresh(inner);
+      params.push_back(p);
+      text += p + "\\";
+    }
+    std::string body = expression(depth - 1, inner);
+    for (const std::string& p : params) {
+      static const char* kJoins[] = {"V", "J", "+", "<"};
+      const char* join = kJoins[pick(4)];
+      if (join[0] == 'V' || join[0] == 'J') body = std::string(join) + " " + p + " (" + body + ")";
+      else body = p + join + "(" + body + ")";
+    }
+    return "(" + text + body + ")";
+  }
+
+  std::string lambdaShape(int depth, const std::vector<char>& vars) {
+    auto sub = [&]() { return "(" + expression(depth - 1, vars) + ")"; };
+    auto unused = [&]() {
+      std::vector<char> inner = vars;
+      return fresh(inner);
+    };
+    switch (pick(7)) {
+      case 0: {
+        // Inner lambdas three and four levels deep, given all, some or
+        // none of their arguments.
+        int levels = 3 + pick(2);
+        std::string text = nestedLambda(depth, vars, levels);
+        for (int given = pick(levels + 1); given > 0; given--) text += sub();
+        return "(" + text + ")";
+      }
+      case 1: {
+        // Lambdas kept in a list, applied later one after the other.
+        std::vector<char> inner = vars;
+        std::string v = fresh(inner);
+        std::string first = "(" + v + "\\" + expression(depth - 1, inner) + ")";
+        std::string second = chance(50) ? nestedLambda(depth, vars, 1) : "(" + unused() + "\\" + sub() + ")";
+        return "each(J " + first + " (J " + second + " K))" + sub();
+      }
+      case 2: {
+        // A lambda kept in a pair, taken out and applied.
+        std::vector<char> inner = vars;
+        std::string f = fresh(inner), g = fresh(inner);
+        if (f == g) return atom(vars);
+        return "(V " + nestedLambda(depth, vars, 1 + pick(3)) + sub() + ")(" + f + "\\" + g + "\\" + f + " " + g +
+               " " + sub() + ")";
+      }
+      case 3: {
+        // A list or pair match whose lambdas leave one or both parameters
+        // unused.
+        std::vector<char> inner = vars;
+        std::string p = fresh(inner), q = unused();
+        std::string body = expression(depth - 1, chance(50) ? inner : vars);
+        if (chance(30)) body = "V " + p + " (" + body + ")";
+        else if (chance(50)) body = p + kOperators[pick(9)] + "(" + body + ")";
+        std::string lambda = chance(50) ? "(" + p + "\\" + q + "\\" + body + ")" : "(" + q + "\\" + p + "\\" + body + ")";
+        std::vector<char> around = vars;
+        std::string v = fresh(around);
+        switch (pick(7)) {
+          case 5:
+            return "first(upto(" + std::to_string(pick(5)) + "))";
+          case 6:
+            return "count(upto(" + std::to_string(pick(5)) + "))";
+          case 0:
+            return sub() + sub() + lambda;
+          case 1:
+            return "(V" + sub() + sub() + ")" + lambda;
+          case 2:
+          {
+            static const char* kLists[] = {"upto(", "J", "K", ""};
+            std::string list = kLists[pick(4)];
+            if (list == "upto(") list += sub() + "%8)";
+            else if (list == "J") list += sub() + sub();
+            else if (list.empty()) list = expression(depth - 1, vars);
+            return v + "{" + list + "}(" + v + sub() + lambda + ")";
+          }
+          case 3:
+            return v + "{V" + sub() + sub() + "}(" + v + " " + lambda + ")";
+          default:
+            return "(halves(upto(" + sub() + "%8)))" + lambda;
+        }
+      }
+      case 4: {
+        // A partial application of a global function, kept and applied to
+        // the elements of a list, or twice.
+        if (functions_.empty()) return atom(vars);
+        const Function& f = functions_[pick(static_cast<int>(functions_.size()))];
+        if (f.parameters == 0) return f.name;
+        std::string partial = f.name;
+        if (f.parameters > 1) {
+          partial += "(";
+          for (int i = 0; i + 1 < f.parameters; i++) partial += (i ? "," : "") + expression(depth - 1, vars);
+          partial += ")";
+        }
+        if (chance(50)) return "mapf(" + partial + ")(upto(" + sub() + "%8))";
+        std::vector<char> inner = vars;
+        std::string v = fresh(inner);
+        return v + "{" + partial + "}(V (" + v + sub() + ")(" + v + sub() + "))";
+      }
+      case 5: {
+        // A lambda given some of its arguments, kept, then given the rest.
+        std::vector<char> inner = vars;
+        std::string v = fresh(inner);
+        std::string partial = "(" + nestedLambda(depth, vars, 2 + pick(2)) + sub() + ")";
+        return v + "{" + partial + "}(J (" + v + sub() + sub() + ")(" + v + sub() + "))";
+      }
+      default: {
+        // A lambda whose parameter goes unused, as a value used twice.
+        std::vector<char> inner = vars;
+        std::string v = fresh(inner);
+        std::string lambda = "(" + unused() + "\\" + expression(depth - 1, vars) + ")";
+        return v + "{" + lambda + "}(V (" + v + sub() + ")(" + v + sub() + "))";
+      }
+    }
+  }
+
   std::string expression(int depth, std::vector<char> vars) {
     if (depth <= 0 || chance(15)) return atom(vars);
+    if (lambdas_ && chance(25)) return lambdaShape(depth, vars);
     auto sub = [&](int d = 1) { return "(" + expression(depth - d, vars) + ")"; };
     if (big_ && chance(20)) return sub() + kOperators[pick(9)] + sub();  // arithmetic on the big atoms
     switch (pick(21)) {
@@ -193,6 +334,7 @@ class ProgramGenerator {
 
   std::mt19937 random_;
   bool big_;
+  bool lambdas_;
   std::vector<Function> functions_;
 };
 
