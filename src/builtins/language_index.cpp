@@ -4,6 +4,7 @@
 #include <string>
 
 #include "builtins/args.hpp"
+#include "builtins/block_text.hpp"
 #include "builtins/language.hpp"
 #include "builtins/language_values.hpp"
 #include "eval/kinds.hpp"
@@ -16,12 +17,7 @@ namespace {
 constexpr int64_t kRealBits = 64;
 constexpr int64_t kListBitCeiling = int64_t{1} << 26;
 
-NodeRef lookByte(std::string_view bytes, int64_t i) {
-  if (!countFromEnd(i, static_cast<int64_t>(bytes.size())) ||
-      i >= static_cast<int64_t>(bytes.size()))
-    return failureValue();
-  return numberFromInt64(static_cast<unsigned char>(bytes[static_cast<size_t>(i)]));
-}
+NodeRef byteOrFailure(int byte) { return byte < 0 ? failureValue() : numberFromInt64(byte); }
 
 NodeRef lookRealBit(const NodeRef& x, int64_t i) {
   if (!countFromEnd(i, kRealBits) || i > kRealBits) return failureValue();
@@ -35,27 +31,6 @@ NodeRef lookListBit(const NodeRef& x, int64_t i) {
   BitVector bits;
   if (!numberBits(x, bits) || !countFromEnd(i, endPosition(bits))) return failureValue();
   return truthValue(bitAt(bits, i) == 1);
-}
-
-// The slice [a, b) of n positions, or false when it does not lie inside.
-bool sliceBounds(int64_t& a, int64_t& b, int64_t n) {
-  if (!countFromEnd(a, n) || !countFromEnd(b, n)) return false;
-  return b >= a && a <= n && b <= n;
-}
-
-NodeRef corkByte(const NodeRef& redex, NodeRef x, int64_t i, const NodeRef& v) {
-  int64_t value;
-  if (!integerArgument(v, value)) return failureValue();
-  int64_t n = static_cast<int64_t>(byteBlockPayloadLength(x.get()));
-  if (!countFromEnd(i, n) || i >= n) return failureValue();
-  char byte = static_cast<char>(value & 0xFF);
-  if (heldOnlyByCall(redex, 3, x)) {
-    leafCharsMutable(x.get())[byteBlockHeaderLength(x.get()) + static_cast<size_t>(i)] = byte;
-    return x;
-  }
-  std::string payload(byteBlockPayload(x.get()));
-  payload[static_cast<size_t>(i)] = byte;
-  return makeByteBlock(payload);
 }
 
 NodeRef corkRealBit(const NodeRef& x, int64_t i, int bit) {
@@ -82,33 +57,6 @@ NodeRef corkListBit(const NodeRef& x, int64_t i, int bit) {
   // which has no compact text: it is the leaf K.
   if (bits == BitVector(1, '\x01')) return sharedLeaf('K');
   return leaf(bitsToText(bits));
-}
-
-NodeRef corkTextByte(const NodeRef& x, int64_t i, const NodeRef& v) {
-  int64_t value;
-  if (!x.isLeafNode() || !integerArgument(v, value)) return failureValue();
-  char byte = static_cast<char>(value & 0xFF);
-  std::string text(x.text());
-  int64_t n = static_cast<int64_t>(text.size()) - 2;
-  if (!countFromEnd(i, n) || i >= n) return failureValue();
-  char& slot = text[static_cast<size_t>(i) + 1];
-  if (byte == '[' || byte == ']' || slot == '[' || slot == ']') return failureValue();
-  slot = byte;
-  return leaf(text);
-}
-
-NodeRef trimBytes(std::string_view bytes, int64_t a, int64_t b) {
-  if (a == b) return makeByteBlock("");
-  if (!sliceBounds(a, b, static_cast<int64_t>(bytes.size()))) return failureValue();
-  return makeByteBlock(bytes.substr(static_cast<size_t>(a), static_cast<size_t>(b - a)));
-}
-
-NodeRef trimText(std::string_view text, int64_t a, int64_t b) {
-  if (a == b) return constantFromText("");
-  if (!sliceBounds(a, b, static_cast<int64_t>(text.size()))) return failureValue();
-  std::string_view slice = text.substr(static_cast<size_t>(a), static_cast<size_t>(b - a));
-  if (!bracketsBalance(slice)) return failureValue();
-  return constantFromText(slice);
 }
 
 }  // namespace
@@ -142,7 +90,7 @@ NodeRef lookBuiltin(NodeRef redex) {
   if (!indexArgument(takeArgument(redex, 2, 2), i)) return failureValue();
   switch (kindOf(x)) {
     case 'a':
-      return lookByte(byteBlockPayload(x.get()), i);
+      return byteOrFailure(byteAt(byteBlockPayload(x.get()), i));
     case 'e':
       return lookRealBit(x, i);
     case 'i':
@@ -150,7 +98,7 @@ NodeRef lookBuiltin(NodeRef redex) {
       return lookListBit(x, i);
     case 'u': {
       std::string storage;
-      return lookByte(constantText(x.get(), storage), i);
+      return byteOrFailure(byteAt(constantText(x.get(), storage), i));
     }
     default:
       return failureValue();
@@ -164,8 +112,12 @@ NodeRef corkBuiltin(NodeRef redex) {
   if (!indexArgument(takeArgument(redex, 2, 3), i)) return failureValue();
   int bit = 0;
   switch (kindOf(x)) {
-    case 'a':
-      return corkByte(redex, std::move(x), i, v);
+    case 'a': {
+      int64_t value;
+      if (!integerArgument(v, value)) return failureValue();
+      bool alone = heldOnlyByCall(redex, 3, x);
+      return corkedBlock(std::move(x), i, value, alone);
+    }
     case 'e':
       if (!truthArgument(v.get(), bit)) return failureValue();
       return corkRealBit(x, i, bit);
@@ -173,8 +125,11 @@ NodeRef corkBuiltin(NodeRef redex) {
     case 'o':
       if (!truthArgument(v.get(), bit)) return failureValue();
       return corkListBit(x, i, bit);
-    case 'u':
-      return corkTextByte(x, i, v);
+    case 'u': {
+      int64_t value;
+      if (!x.isLeafNode() || !integerArgument(v, value)) return failureValue();
+      return corkedText(x.get(), i, value);
+    }
     default:
       return failureValue();
   }
@@ -189,10 +144,10 @@ NodeRef trimBuiltin(NodeRef redex) {
     return failureValue();
   switch (kindOf(x)) {
     case 'a':
-      return trimBytes(byteBlockPayload(x.get()), a, b);
+      return trimmedBlock(byteBlockPayload(x.get()), a, b);
     case 'u': {
       std::string storage;
-      return trimText(constantText(x.get(), storage), a, b);
+      return trimmedText(constantText(x.get(), storage), a, b);
     }
     default:
       return failureValue();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "builtins/args.hpp"
+#include "builtins/block_text.hpp"
 #include "builtins/language.hpp"
 #include "builtins/language_values.hpp"
 #include "eval/constant_parts.hpp"
@@ -23,11 +24,6 @@ NodeRef subtree(const NodeRef& value, bool rightHalf) {
   const Node* r;
   if (payload == nullptr || !pairParts(payload, l, r)) return failureValue();
   return makeTree(NodeRef(const_cast<Node*>(rightHalf ? r : l)));
-}
-
-NodeRef constantPart(const NodeRef& value, bool rightPart) {
-  if (isEmptyConstant(value.get())) return failureValue();
-  return rightPart ? constantRight(value) : constantLeft(value);
 }
 
 NodeRef part(NodeRef redex, bool rightPart) {
@@ -86,11 +82,8 @@ NodeRef rghtBuiltin(NodeRef redex) { return part(std::move(redex), true); }
 NodeRef buckBuiltin(NodeRef redex) {
   NodeRef x = takeArgument(redex, 1, 1);
   switch (kindOf(x)) {
-    case 'a': {
-      std::string_view payload = byteBlockPayload(x.get());
-      if (payload.empty()) return failureValue();
-      return leaf(oneByteConstant(static_cast<unsigned char>(payload[0]), true));
-    }
+    case 'a':
+      return blockHead(byteBlockPayload(x.get()));
     case 'e':
       return truthValue((realBits(x.get()) & kRealSignBit) == 0);
     case 'i':
@@ -107,11 +100,8 @@ NodeRef buckBuiltin(NodeRef redex) {
 NodeRef waveBuiltin(NodeRef redex) {
   NodeRef x = takeArgument(redex, 1, 1);
   switch (kindOf(x)) {
-    case 'a': {
-      std::string_view payload = byteBlockPayload(x.get());
-      if (payload.empty()) return failureValue();
-      return makeByteBlock(payload.substr(1));
-    }
+    case 'a':
+      return blockTail(byteBlockPayload(x.get()));
     case 'e':
       return realFromBits(realBits(x.get()) ^ kRealSignBit);
     case 'i':

@@ -5,6 +5,7 @@
 // the reduction engine reads it to dispatch.
 #include "builtins/table.hpp"
 
+#include "builtins/block_values.hpp"
 #include "builtins/clib_call.hpp"
 #include "builtins/language.hpp"
 #include "compile/runtime_definition.hpp"
@@ -159,9 +160,22 @@ const WordRow kWordRows[] = {
     {"powa", WordOp::Powa},
 };
 
+// Builtins that answer byte blocks, texts and machine integers on the
+// engine's values, without their redex.
+struct ValueRow {
+  const char* name;
+  ValueAnswer answer;
+};
+const ValueRow kValueRows[] = {
+    {"look", lookOnValues}, {"cork", corkOnValues}, {"rank", rankOnValues},
+    {"trim", trimOnValues}, {"buck", buckOnValues}, {"wave", waveOnValues},
+    {"init", initOnValues}, {"plus", plusOnValues},
+};
+
 void fillRows(BuiltinMap& rows) {
   for (const Row& row : kRows) rows.emplace(row.name, BuiltinEntry{row.arity, row.handler});
   for (const WordRow& w : kWordRows) rows.at(w.name).wordOp = w.op;
+  for (const ValueRow& v : kValueRows) rows.at(v.name).onValues = v.answer;
 }
 
 }  // namespace

@@ -518,6 +518,10 @@ void Machine::perform(const Code* code, Value* args) {
       focus_ = Term::of(answer);
       return;
     }
+    if (builtin.onValues != nullptr && builtin.onValues(args, answer)) {
+      focus_ = Term::of(answer);
+      return;
+    }
     Node* redex = head;
     acquire(redex);
     for (int i = 0; i < taken; i++) {

@@ -145,21 +145,6 @@ NodeRef constantOf(std::string_view a, std::string_view b = {}) {
   return leaf(text);
 }
 
-// A byte block in either place makes a byte block; otherwise two texts, or
-// a text and a number, make a constant.  A left text that only the call
-// holds takes the right one in place (a loop building a text step by step
-// then copies nothing it has built before).
-NodeRef joined(const NodeRef& redex, const Operand& x, const Operand& y) {
-  std::string sx, sy;
-  std::string_view tx, ty;
-  bool keepsItsKind = x.kind == 'a' || (x.kind == 'u' && y.kind != 'a');
-  if (keepsItsKind && x.value.isLeafNode() && heldOnlyByCall(redex, 2, x.value))
-    return joinText(y, sy, ty) ? appendToText(x.value, ty) : failureValue();
-  if (!joinText(x, sx, tx) || !joinText(y, sy, ty)) return failureValue();
-  if (x.kind == 'a' || y.kind == 'a') return blockOf(tx, ty);
-  return constantOf(tx, ty);
-}
-
 // An integer text's sign and magnitude, the magnitude held at the largest
 // machine value when it is larger: every text is shorter than that.
 uint64_t saturatedMagnitude(std::string_view integer, bool& negative) {
@@ -228,11 +213,28 @@ NodeRef repeated(const Operand& text, const Operand& count) {
 
 }  // namespace
 
+// A byte block in either place makes a byte block; otherwise two texts, or
+// a text and a number, make a constant.  A left text that only the call
+// holds takes the right one in place (a loop building a text step by step
+// then copies nothing it has built before).
+NodeRef joinedTexts(NodeRef x, const TextPart& xs, const TextPart& ys, bool xAlone) {
+  bool keepsItsKind = xs.kind == 'a' || (xs.kind == 'u' && ys.kind != 'a');
+  if (keepsItsKind && xAlone && x.isLeafNode()) return appendToText(std::move(x), ys.text);
+  if (xs.kind == 'a' || ys.kind == 'a') return blockOf(xs.text, ys.text);
+  return constantOf(xs.text, ys.text);
+}
+
 NodeRef plusBuiltin(NodeRef redex) {
   QUORL_TRY_WORDS(WordOp::Plus, redex);
   Operand x = operandAt(redex, 1), y = operandAt(redex, 2);
   if (eitherVoid(x, y)) return failureValue();
-  if (isText(x.kind) || isText(y.kind)) return joined(redex, x, y);
+  if (isText(x.kind) || isText(y.kind)) {
+    std::string sx, sy;
+    TextPart xs{x.kind, {}}, ys{y.kind, {}};
+    if (!joinText(x, sx, xs.text) || !joinText(y, sy, ys.text)) return failureValue();
+    bool alone = heldOnlyByCall(redex, 2, x.value);  // before the copy below adds a count
+    return joinedTexts(x.value, xs, ys, alone);
+  }
   return numericResult(Op::plus, x, y);
 }
 

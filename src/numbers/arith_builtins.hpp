@@ -6,11 +6,22 @@
 // every pairing of kinds that has no meaning, the failure value `Z`.
 #pragma once
 
+#include <string_view>
+
 #include "term/node.hpp"
 
 namespace quorl {
 
 NodeRef plusBuiltin(NodeRef redex);
+// plus of two operands either of which is a text (a byte block or a
+// constant), given each one's kind and the text it contributes (joinText):
+// their join.  `xAlone`: nothing but the call holds x, which may then take
+// y in its own cell.
+struct TextPart {
+  char kind;
+  std::string_view text;
+};
+NodeRef joinedTexts(NodeRef x, const TextPart& xs, const TextPart& ys, bool xAlone);
 NodeRef dashBuiltin(NodeRef redex);
 NodeRef multBuiltin(NodeRef redex);
 NodeRef overBuiltin(NodeRef redex);

@@ -44,10 +44,18 @@ using BuiltinHandler = NodeRef (*)(NodeRef redex);
 // The two-argument builtins that answer two machine integers by machine
 // arithmetic (numbers/word_arith.hpp), without building their redex.
 enum class WordOp : uint8_t { None, Plus, Dash, Mult, Over, Cent, Less, Gteq, Same, Diff, Powa };
+// A builtin answered on its operands as the engine holds them (Value,
+// eval/values.hpp), without a redex: true when it answers them, the
+// operands then consumed and the answer in `out` with one count; false,
+// with nothing touched, leaves the call to the handler.  Every answer is
+// the one the handler gives for the same terms.
+struct Value;
+using ValueAnswer = bool (*)(Value* args, Value& out);
 struct BuiltinEntry {
   uint8_t arity;
   BuiltinHandler handler;
   WordOp wordOp = WordOp::None;
+  ValueAnswer onValues = nullptr;
 };
 using BuiltinMap = std::map<std::string, BuiltinEntry, std::less<>>;
 // Raw storage of the builtin rows; builtins/table.hpp fills it on first use.

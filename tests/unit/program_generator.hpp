@@ -10,7 +10,8 @@
 // nest and keep them: inner lambdas that use the letters of lambdas three
 // and four levels out, lambdas kept in lists and pairs and applied later,
 // matches whose lambdas leave their parameters unused, and partial
-// applications of functions and lambdas.
+// applications of functions and lambdas.  With blocks, a quarter work on
+// byte blocks and texts in loops, some held by two holders at once.
 #pragma once
 
 #include <algorithm>
@@ -24,10 +25,14 @@ namespace quorl::testing {
 class ProgramGenerator {
  public:
   // With `bigIntegers`, a quarter of the number atoms lie beyond a machine
-  // word, or become so when computed; without it the programs are those
-  // the generator has always made for a seed.
-  explicit ProgramGenerator(uint32_t seed, bool bigIntegers = false, bool lambdaShapes = false)
-      : random_(seed), big_(bigIntegers), lambdas_(lambdaShapes) {}
+  // word, or become so when computed; with `lambdaShapes`, a quarter of the
+  // expressions are lambdas as programs nest and keep them; with `blocks`,
+  // a quarter work on byte blocks and texts, in loops that read, change,
+  // cut and join them (some held by two holders at once).  Without any the
+  // programs are those the generator has always made for a seed.
+  explicit ProgramGenerator(uint32_t seed, bool bigIntegers = false, bool lambdaShapes = false,
+                            bool blocks = false)
+      : random_(seed), big_(bigIntegers), lambdas_(lambdaShapes), blocks_(blocks) {}
 
   std::string program() {
     functions_.clear();
@@ -35,8 +40,20 @@ class ProgramGenerator {
     int count = 1 + pick(4);
     std::vector<std::string> definitions;
     for (int i = 0; i < count; i++) definitions.push_back(function(i));
-    // Lambda shapes want letters to close over: main's argument then is one.
-    text += lambdas_ ? expression(4, {'a'}) : expression(4, {});
+    if (blocks_) {
+      // Two functions of blocks b, c and indices i, j, given literals; the
+      // value is computed in full (one made of J would leave its parts unread).
+      auto probe = [&](const char* name) {
+        definitions.push_back(std::string(name) + "\\b\\c\\i\\j\\" + blockExpression(3, {'b', 'c'}, {'i', 'j'}));
+        return std::string(name) + "(" + blockAtom(0, {}, {}) + ", " + blockAtom(0, {}, {}) + ", " +
+               indexAtom(0, {}) + ", " + indexAtom(0, {}) + ")";
+      };
+      std::string first = probe("pa"), second = probe("pb");
+      text += "both(" + first + ", both(" + second + ", " + expression(4, {}) + "))";
+    } else {
+      // Lambda shapes want letters to close over: main's argument then is one.
+      text += lambdas_ ? expression(4, {'a'}) : expression(4, {});
+    }
     for (const std::string& d : definitions) text += ",\n" + d;
     // A constant that needs its own value, for the cycle report, and a few
     // list functions written the way programs write them.
@@ -51,6 +68,21 @@ class ProgramGenerator {
       text += ",\neach\\l\\x\\l x (f\\t\\each t (f x))";
       text += ",\nfirst\\l\\l 0 (h\\t\\h*2)";
       text += ",\ncount\\l\\l 0 (h\\t\\1+count t)";
+    }
+    if (blocks_) {
+      // Loops over one block or text, as programs write them: filled in,
+      // summed, grown by joins, walked by head and tail.
+      text += ",\nfill\\b\\i\\n\\(n<i) b (fill(cork(b, i, i*3+91), i+1, n))";
+      text += ",\nsumb\\b\\i\\n\\s\\(n<i) s (sumb(b, i+1, n, s + look(b, i)))";
+      text += ",\ngrow\\t\\n\\(n<1) t (grow(t + init(n*5+88), n-1))";
+      text += ",\nheads\\b\\t\\n\\(n<1) t (heads(~b, t + $b, n-1))";
+      text += ",\nboth\\x\\y\\J x y";
+      text += ",\nshfill\\v\\both (fill(v, 0, 2)) (both v (sumb(v, 0, 3, 0)))";
+      text += ",\nshgrow\\v\\both (grow(v, 2)) (both v (rank v))";
+      text += ",\nshcork\\v\\both (cork(v, 1, 90)) (both v (look(v, 1)))";
+      text += ",\nshjoin\\v\\both (v + [z]) (both v (rank v))";
+      text += ",\nshlate\\v\\both v (cork(v, 0, 89))";
+      text += ",\nshclos\\v\\(f\\both (fill(v, 0, 1)) (f 0)) (x\\v)";
     }
     return text;
   }
@@ -239,11 +271,57 @@ class ProgramGenerator {
     }
   }
 
+  // A block or a text: a literal, a letter, or one made by the builtins.
+  std::string blockAtom(int depth, const std::vector<char>& blocks, const std::vector<char>& indices) {
+    if (!blocks.empty() && chance(50)) return std::string(1, blocks[pick(static_cast<int>(blocks.size()))]);
+    static const char* kTexts[] = {"[abc]", "[a[b]c]", "[]", "[x[q]y]", "(init[abcd])", "(init[])",
+                                   "(init(65))", "(init[0123456789]*3)"};
+    std::string t = kTexts[pick(sizeof kTexts / sizeof kTexts[0])];
+    if (depth > 0 && chance(30)) return "(" + blockExpression(depth - 1, blocks, indices) + ")";
+    return t;
+  }
+
+  // An index: in range or not, negative, beyond a word, of the wrong kind.
+  std::string indexAtom(int depth, const std::vector<char>& indices) {
+    static const char* kIndices[] = {"0", "1", "2", "3", "01", "03", "05", "9", "004", "K",
+                                     "[a]", "(2^64)", "9223372036854775807"};
+    if (!indices.empty() && chance(50)) return std::string(1, indices[pick(static_cast<int>(indices.size()))]);
+    if (depth > 0 && chance(20)) return "(" + expression(depth - 1, indices) + ")";
+    return kIndices[pick(sizeof kIndices / sizeof kIndices[0])];
+  }
+
+  // An expression on blocks and texts, whose blocks may be the letters
+  // `blocks` and whose indices the letters `indices`.
+  std::string blockExpression(int depth, const std::vector<char>& blocks, const std::vector<char>& indices) {
+    auto b = [&] { return blockAtom(depth, blocks, indices); };
+    auto i = [&] { return indexAtom(depth, indices); };
+    switch (pick(12)) {
+      case 0: return "look(" + b() + ", " + i() + ")";
+      case 1: return "cork(" + b() + ", " + i() + ", " + i() + ")";
+      case 2: return "rank " + b();
+      case 3: return "trim(" + b() + ", " + i() + ", " + i() + ")";
+      case 4: return "$" + b();
+      case 5: return "~" + b();
+      case 6: return b() + " + " + (chance(50) ? b() : i());
+      case 7: return "sumb(" + b() + ", 0, rank(" + b() + ")-1, 0)";
+      case 8: return "fill(" + b() + ", " + i() + ", 3)";
+      case 9: return "grow(" + b() + ", " + i() + "%4)";
+      case 10: return "heads(" + b() + ", [], 3)";
+      default: {
+        // One block held by two holders: what changes it must leave the
+        // other's unchanged, whichever of the two is computed first.
+        static const char* kShared[] = {"shfill", "shgrow", "shcork", "shjoin", "shlate", "shclos"};
+        return std::string(kShared[pick(6)]) + "(" + b() + ")";
+      }
+    }
+  }
+
   std::string expression(int depth, std::vector<char> vars) {
     if (depth <= 0 || chance(15)) return atom(vars);
     if (lambdas_ && chance(25)) return lambdaShape(depth, vars);
     auto sub = [&](int d = 1) { return "(" + expression(depth - d, vars) + ")"; };
     if (big_ && chance(20)) return sub() + kOperators[pick(9)] + sub();  // arithmetic on the big atoms
+    if (blocks_ && chance(25)) return blockExpression(depth - 1, vars, vars);
     switch (pick(21)) {
       case 17:
         return "len(upto(" + sub() + "%8))";
@@ -335,6 +413,7 @@ class ProgramGenerator {
   std::mt19937 random_;
   bool big_;
   bool lambdas_;
+  bool blocks_;
   std::vector<Function> functions_;
 };
 
