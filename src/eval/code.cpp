@@ -286,22 +286,28 @@ Code* buildSpine(Node* n) {
       }
     }
   }
-  if (code->head == HeadKind::Builtin && code->builtin->wordOp != WordOp::None && count == 2 &&
-      code->callArity == 2) {
-    auto asIs = [](const Part& op) {
-      return op.kind == Part::Letter || (op.kind == Part::Shared && op.valueState == 1);
-    };
-    code->immediate = asIs(code->args[0]) && asIs(code->args[1]);
+  if (code->head == HeadKind::Builtin && count == code->callArity && count > 0 &&
+      (code->builtin->wordOp != WordOp::None || code->builtin->onValues != nullptr)) {
+    int depth = 1;
+    bool operandsHere = true;
+    for (int i = 0; i < count; i++) {
+      const Part& op = code->args[i];
+      if (op.kind == Part::Compiled) {
+        operandsHere = operandsHere && op.code->immediate;
+        if (op.code->immediateDepth + 1 > depth) depth = op.code->immediateDepth + 1;
+      } else {
+        operandsHere = operandsHere && (op.kind == Part::Letter || op.valueState == 1);
+      }
+    }
+    code->immediate = operandsHere && depth <= kMaxImmediateDepth;
+    code->immediateDepth = static_cast<uint8_t>(depth);
   }
   if (code->head == HeadKind::Builtin && count == 4 && code->callArity == 2 &&
       preludeSelectors()) {
     WordOp op = code->builtin->wordOp;
-    auto asIs = [](const Part& p) {
-      return p.kind == Part::Letter || (p.kind == Part::Shared && p.valueState == 1);
-    };
     code->selects = (op == WordOp::Less || op == WordOp::Gteq || op == WordOp::Same ||
                      op == WordOp::Diff) &&
-                    asIs(code->args[0]) && asIs(code->args[1]);
+                    answersHere(code->args[0]) && answersHere(code->args[1]);
   }
   if (code->head == HeadKind::Combinator && count == 2 &&
       (code->combinator == 'V' || (code->combinator == 'J' && preludeLists())))

@@ -57,13 +57,15 @@ struct Code {
   int8_t valueState = 0;     // as Part::valueState, for the whole part
   char combinator = 0;       // HeadKind::Combinator: its key
   uint8_t callArity = 0;     // Builtin and Strict: arguments taken
-  // Builtin: a two-argument builtin that answers machine integers, given two operands
-  // that are values as they stand (letters or shared values), so that it
-  // can be answered where it stands.
+  // Builtin: a call of a builtin the engine answers on its values (word
+  // arithmetic, the table's onValues column), given exactly its operands,
+  // each a value as it stands (a letter or a shared value) or an immediate
+  // call itself: answered where it stands (immediate.hpp).
   bool immediate = false;
-  // Builtin: a comparison of two operands as they stand, given two more
-  // operands: with the Prelude's K and H, its truth value picks one of
-  // them and drops the other.
+  uint8_t immediateDepth = 0;  // the nesting of immediate calls, itself included
+  // Builtin: a comparison of two operands as they stand or immediate,
+  // given two more operands: with the Prelude's K and H, its truth value
+  // picks one of them and drops the other.
   bool selects = false;
   uint8_t taken = 0;         // Builtin and Strict: operands the call takes
   // Letter: the list match `l n (h\t\c)` with the Prelude's lists: a list
@@ -103,6 +105,16 @@ struct Code {
   // then this lambda of one other letter, bound to the body's value.
   const Code* computed = nullptr;
 };
+
+// The deepest nesting of immediate calls: answering them recurses, and a
+// program's text may nest calls as deeply as it likes.
+constexpr int kMaxImmediateDepth = 16;
+
+// Whether an operand is a value as it stands or an immediate call.
+inline bool answersHere(const Part& op) {
+  return op.kind == Part::Letter || (op.kind == Part::Shared && op.valueState == 1) ||
+         (op.kind == Part::Compiled && op.code->immediate);
+}
 
 // A global function's parameters and body.
 struct Callee {

@@ -31,6 +31,7 @@
 
 #include "eval/interrupt.hpp"
 #include "eval/machine.hpp"
+#include "eval/immediate.hpp"
 #include "eval/integer_values.hpp"
 
 namespace quorl {
@@ -111,14 +112,6 @@ inline bool viewWord(const Part& op, const BoundView& view, int64_t& out) {
   if (op.kind == Part::Letter) return wordOf(view.of(op.letter), out);
   out = op.word;
   return op.isWord;
-}
-
-// The answer of an immediate builtin operand (code.hpp), if its operands
-// are machine integers and it has one.
-inline bool immediateUnder(const Code* code, const BoundView& view, Value& out) {
-  int64_t x, y;
-  return viewWord(code->args[0], view, x) && viewWord(code->args[1], view, y) &&
-         answerWordValues(code->builtin->wordOp, x, y, out);
 }
 
 }  // namespace
@@ -272,6 +265,15 @@ void Machine::runSpine(const Code* code, BoundView& view) {
             code = chosen.code;
             continue;
           }
+          if (code->args[0].kind == Part::Compiled || code->args[1].kind == Part::Compiled) {
+            selectHere(code, view);
+            if (code == nullptr) return;  // the focus is set
+            continue;
+          }
+        }
+        if (code->immediate) {
+          focus_ = Term::of(answerHere(code, view, 0));
+          return;
         }
         [[fallthrough]];
       case HeadKind::Strict:
@@ -432,8 +434,9 @@ void Machine::stepWing(const Code* code, Bindings* b) {
   BoundView view(b);  // takes over the focus's count
   uint32_t need = lettersOf(code->body) & ~(uint32_t{1} << code->letter);
   Bindings* kept = need == 0 ? nullptr : viewBindings(need, view);
-  if (code->bound.valueState == 1) {
-    Value v = viewValue(code->bound, view);
+  if (code->bound.valueState == 1 || answersHere(code->bound)) {
+    // A bound value, or one a builtin gives at once: the body goes on with it.
+    Value v = code->bound.valueState == 1 ? viewValue(code->bound, view) : operandHere(code->bound, view, need);
     view.release();
     focusBody(code->body, kept, code->letter, v);
     if (kept != nullptr) releaseBindings(kept);
@@ -481,8 +484,10 @@ void Machine::collect(const Code* code, BoundView& view, int stage) {
       args[i] = viewValue(op, view);
       continue;
     }
-    if (op.kind == Part::Compiled && op.code->immediate && immediateUnder(op.code, view, args[i]))
+    if (op.kind == Part::Compiled && op.code->immediate) {
+      args[i] = answerHere(op.code, view, code->restLetters[i]);
       continue;
+    }
     // This one must be computed: what is collected waits on the stack.
     for (int j = stage; j < i; j++) stack_.pushHeld(args[j]);
     uint32_t rest = code->restLetters[i];
@@ -512,13 +517,7 @@ void Machine::perform(const Code* code, Value* args) {
   if (code->head == HeadKind::Builtin) {
     const BuiltinEntry& builtin = *code->builtin;
     Value answer;
-    if (builtin.wordOp != WordOp::None && answerIntegerValues(builtin.wordOp, args[0], args[1], answer)) {
-      releaseValue(args[0]);
-      releaseValue(args[1]);
-      focus_ = Term::of(answer);
-      return;
-    }
-    if (builtin.onValues != nullptr && builtin.onValues(args, answer)) {
+    if (answerOnValues(builtin, args, answer)) {
       focus_ = Term::of(answer);
       return;
     }

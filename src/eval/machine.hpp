@@ -284,6 +284,7 @@ class Machine {
   bool matchStep(const Code*& code, BoundView& view);
   bool pairGiven(const Code* code, BoundView& view);
   bool lastPartComputed(const Code*& code, BoundView& view);
+  void selectHere(const Code*& code, BoundView& view);  // machine_immediate.cpp
   void pushArguments(const Code* code, const BoundView& view, int from);
   void collect(const Code* code, BoundView& view, int stage);
   void perform(const Code* code, Value* args);

@@ -83,6 +83,7 @@ class ProgramGenerator {
       text += ",\nshjoin\\v\\both (v + [z]) (both v (rank v))";
       text += ",\nshlate\\v\\both v (cork(v, 0, 89))";
       text += ",\nshclos\\v\\(f\\both (fill(v, 0, 1)) (f 0)) (x\\v)";
+      text += ",\nshlam\\v\\both (x\\v) (both (cork(v, 0, 65)) (v + [z]))";
     }
     return text;
   }
@@ -310,8 +311,8 @@ class ProgramGenerator {
       default: {
         // One block held by two holders: what changes it must leave the
         // other's unchanged, whichever of the two is computed first.
-        static const char* kShared[] = {"shfill", "shgrow", "shcork", "shjoin", "shlate", "shclos"};
-        return std::string(kShared[pick(6)]) + "(" + b() + ")";
+        static const char* kShared[] = {"shfill", "shgrow", "shcork", "shjoin", "shlate", "shclos", "shlam"};
+        return std::string(kShared[pick(7)]) + "(" + b() + ")";
       }
     }
   }

@@ -1,0 +1,42 @@
+// Builtin calls answered where they stand.
+//
+// A call of a builtin that the engine answers on its values (word
+// arithmetic, or the table's onValues column) whose operands are letters,
+// shared values or such calls themselves is "immediate" (code.hpp): its
+// value is computed at once, operands first and left to right, without
+// frames for its operands or a step to focus its code.  `acc + look(f, i)`
+// as a loop's argument then costs two answers and no steps.  These
+// builtins never reduce anything and always give an answer, so computing
+// one here gives the value the machine would have computed; where the
+// engine has no answer of its own, the handler gives it, on the redex its
+// calling contract asks for.
+//
+// A block or a text that a letter gives to such a call, when no part read
+// after the call needs that letter and nothing else holds the bindings, is
+// taken from the bindings instead of shared with them: the call then holds
+// it alone, as the term machine's call would, so `cork` and joins change it
+// in place.  (Only blocks and texts are taken: nothing else is changed in
+// place, and the letter's slot gets a placeholder that is never read.)
+#pragma once
+
+#include "eval/machine.hpp"
+
+namespace quorl {
+
+// The engine's own answer of a builtin given its operands as values
+// (consumed when it answers): word arithmetic, then the onValues column.
+bool answerOnValues(const BuiltinEntry& builtin, Value* args, Value& out);
+
+// The answer of the builtin call `code` given its operands as values
+// (consumed): the engine's own, or the handler's.
+Value answerCall(const Code* code, Value* args);
+
+// The value of the immediate call `code` seen through the view, with a
+// count for the caller.  `later`: the letters that what runs after it reads
+// through the view.
+Value answerHere(const Code* code, BoundView& view, uint32_t later);
+
+// The value of an operand that is a value as it stands or an immediate call.
+Value operandHere(const Part& op, BoundView& view, uint32_t later);
+
+}  // namespace quorl
