@@ -31,13 +31,14 @@ int byteAt(std::string_view bytes, int64_t i) {
 
 NodeRef corkedBlock(NodeRef block, int64_t i, int64_t value, bool alone) {
   Node* x = block.get();
-  if (!positionOf(i, static_cast<int64_t>(byteBlockPayloadLength(x)))) return failureValue();
+  std::string_view bytes = byteBlockPayload(x);
+  if (!positionOf(i, static_cast<int64_t>(bytes.size()))) return failureValue();
   char byte = static_cast<char>(value & 0xFF);
   if (alone) {
-    leafCharsMutable(x)[byteBlockHeaderLength(x) + static_cast<size_t>(i)] = byte;
+    leafCharsMutable(x)[static_cast<size_t>(bytes.data() - leafChars(x)) + static_cast<size_t>(i)] = byte;
     return block;
   }
-  std::string payload(byteBlockPayload(x));
+  std::string payload(bytes);
   payload[static_cast<size_t>(i)] = byte;
   return makeByteBlock(payload);
 }

@@ -260,6 +260,7 @@ Code* buildSpine(Node* n) {
       code->valueState = -1;
       code->matchLambda = count == 2 ? twoParameterLambda(code->args[1]) : nullptr;
       code->matches = code->matchLambda != nullptr && preludeLists();
+      code->picks = count >= 2 && preludeSelectors();
     } else {
       code->head = code->headPart.code->kind == CodeKind::Lambda ? HeadKind::Lambda : HeadKind::Wing;
       code->valueState = 0;  // a lambda takes one argument, a wing none

@@ -73,6 +73,10 @@ struct Code {
   // lambda's code, whether it is compiled in place or a shared term.
   bool matches = false;
   const Code* matchLambda = nullptr;
+  // Letter: a letter given two operands or more, with the Prelude's K and
+  // H: a truth value picks the first or the second (K a b is a, H a b is
+  // b), the operands after them waiting for what it picks.
+  bool picks = false;
   // Combinator: a pair V x y or J x y of two values, which gives its parts
   // to a lambda of two parameters applied to it (after the empty case,
   // for J).

@@ -300,6 +300,10 @@ void Machine::runSpine(const Code* code, BoundView& view) {
           if (code == nullptr) return;  // the focus is set
           continue;
         }
+        if (code->picks && truthPicks(code, view)) {
+          if (code == nullptr) return;  // the focus is set
+          continue;
+        }
         break;
       default:
         break;
@@ -544,6 +548,14 @@ void Machine::callBuiltin(const BuiltinEntry& builtin, Node* redex) {
     const Node* g = functionOf(r);
     // A failure record (or a closure marker) ends the evaluation at once.
     if (isLeaf(g) && (leafChars(g)[0] == ']' || leafChars(g)[0] == ')')) stack_.clear();
+  } else if (int64_t word; leafWordOf(r, word)) {
+    // An integer answer goes on as a word, its leaf kept as its term: what
+    // reads it as a number then does not parse it again (atoi's answer as
+    // a loop's bound, say).
+    Value v = newWord(word);
+    v.word()->leaf = result.detach();
+    focus_ = Term::of(v);
+    return;
   }
   focus_ = Term::ofNode(result.detach());
 }

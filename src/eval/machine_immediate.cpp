@@ -1,5 +1,6 @@
-// Builtin calls answered where they stand (immediate.hpp), and the
-// comparisons choosing a branch whose operands are such calls.
+// Builtin calls answered where they stand (immediate.hpp), the comparisons
+// choosing a branch whose operands are such calls, and truth values held
+// by a letter choosing between the operands they are given.
 #include "eval/immediate.hpp"
 
 #include "eval/integer_values.hpp"
@@ -23,8 +24,10 @@ Value letterHere(int letter, BoundView& view, uint32_t later) {
     Bindings* b = view.from;
     Value& slot = b->values()[__builtin_popcount(b->letters & (bit - 1))];
     if (growsInPlace(slot)) {
+      static Node* const placeholder = sharedLeaf('K').detach();
       Value v = slot;
-      slot = Value::ofNode(sharedLeaf('K').detach());
+      acquire(placeholder);
+      slot = Value::ofNode(placeholder);
       return v;
     }
   }
@@ -33,11 +36,35 @@ Value letterHere(int letter, BoundView& view, uint32_t later) {
   return v;
 }
 
-// The machine integer of an operand as it stands, if it has one.
-bool wordHere(const Part& op, const BoundView& view, int64_t& out) {
-  if (op.kind == Part::Letter) return wordOf(view.of(op.letter), out);
-  out = op.word;
-  return op.kind == Part::Shared && op.isWord;
+// Word arithmetic whose operands are machine integers as they stand or
+// once computed, left to right: a number written in the body is read from
+// its code, not parsed from its leaf.  False, with `args` holding both
+// operands' values, when it is not answered so.
+bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, Value& out) {
+  int64_t words[2];
+  bool known[2];
+  bool computed[2] = {false, false};
+  for (int i = 0; i < 2; i++) {
+    const Part& op = code->args[i];
+    if (op.kind == Part::Shared && op.isWord) {
+      words[i] = op.word;
+      known[i] = true;
+    } else if (op.kind == Part::Letter && wordOf(view.of(op.letter), words[i])) {
+      known[i] = true;  // a word, which nothing takes from the bindings: read again if need be
+    } else {
+      args[i] = operandHere(op, view, later | code->restLetters[i]);
+      computed[i] = true;
+      known[i] = wordOf(args[i], words[i]);
+    }
+  }
+  if (known[0] && known[1] && answerWordValues(code->builtin->wordOp, words[0], words[1], out)) {
+    for (int i = 0; i < 2; i++)
+      if (computed[i]) releaseValue(args[i]);
+    return true;
+  }
+  for (int i = 0; i < 2; i++)
+    if (!computed[i]) args[i] = operandHere(code->args[i], view, later | code->restLetters[i]);
+  return false;
 }
 
 }  // namespace
@@ -78,13 +105,12 @@ Value operandHere(const Part& op, BoundView& view, uint32_t later) {
 
 Value answerHere(const Code* code, BoundView& view, uint32_t later) {
   Value args[kMaxSpine];
+  Value out;
   if (code->builtin->wordOp != WordOp::None) {
-    int64_t x, y;
-    if (wordHere(code->args[0], view, x) && wordHere(code->args[1], view, y) &&
-        answerWordValues(code->builtin->wordOp, x, y, args[0]))
-      return args[0];
+    if (wordsHere(code, view, later, args, out)) return out;
+  } else {
+    for (int i = 0; i < code->taken; i++) args[i] = operandHere(code->args[i], view, later | code->restLetters[i]);
   }
-  for (int i = 0; i < code->taken; i++) args[i] = operandHere(code->args[i], view, later | code->restLetters[i]);
   return answerCall(code, args);
 }
 
@@ -109,10 +135,32 @@ void Machine::selectHere(const Code*& code, BoundView& view) {
     return;
   }
   releaseValue(answer);
-  if (chosen->kind == Part::Compiled && chosen->code->kind == CodeKind::Spine) {
-    code = chosen->code;
+  goOnWith(*chosen, code, view);
+}
+
+// `p a b ...` (code.hpp) with p the Prelude's K or H: K a b is a and H a b
+// is b, as they would contract, the operands after b waiting for it.
+// False (nothing done) for any other value of p; otherwise `code` becomes
+// the code to go on with, or null when the focus is set.
+bool Machine::truthPicks(const Code*& code, BoundView& view) {
+  Value p = view.of(code->headPart.letter);
+  if (!p.isNode()) return false;
+  int chosen;
+  if (isSingle(p.node(), 'K')) chosen = 0;
+  else if (isSingle(p.node(), 'H')) chosen = 1;
+  else return false;
+  pushArguments(code, view, 2);
+  goOnWith(code->args[chosen], code, view);
+  return true;
+}
+
+// The machine goes on with `part`: its code when it is a spine (`code`),
+// otherwise the part becomes the focus (`code` null).
+void Machine::goOnWith(const Part& part, const Code*& code, const BoundView& view) {
+  if (part.kind == Part::Compiled && part.code->kind == CodeKind::Spine) {
+    code = part.code;
   } else {
-    focusUnder(*chosen, view);
+    focusUnder(part, view);
     code = nullptr;
   }
 }

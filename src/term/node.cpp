@@ -164,7 +164,10 @@ size_t leafTextLength(const Node* n) {
     if (measured < kExtentLimit) checkFailure(kCoreModule, 7131);
     return measured;
   }
-  if (first == '(') return byteBlockHeaderLength(n) + byteBlockPayloadLength(n);
+  if (first == '(') {
+    std::string_view payload = byteBlockPayload(n);
+    return static_cast<size_t>(payload.data() - chars) + payload.size();
+  }
   if (first == ' ') return 9;
   return std::strlen(chars);
 }
@@ -206,9 +209,19 @@ size_t byteBlockPayloadLength(const Node* n) {
   return length;
 }
 
+// One pass over the length digits: loops over a block read it on every step.
 std::string_view byteBlockPayload(const Node* n) {
-  size_t header = byteBlockHeaderLength(n);
-  return {leafChars(n) + header, byteBlockPayloadLength(n)};
+  requireByteBlock(n);
+  const auto& values = lengthDigitValues();
+  const char* chars = leafChars(n);
+  size_t length = 0;
+  size_t i = 1;
+  for (; chars[i] != ')'; i++) {
+    int digit = values[static_cast<unsigned char>(chars[i])];
+    if (digit < 0) checkFailure(kCoreModule, 2261);
+    length = length * 64 + static_cast<size_t>(digit);
+  }
+  return {chars + i + 1, length};
 }
 
 // --- structural order ---------------------------------------------------------

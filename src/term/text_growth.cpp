@@ -41,8 +41,9 @@ Layout layoutOf(const Node* n, size_t more) {
   Layout l;
   l.block = leafChars(n)[0] == '(';
   if (l.block) {
-    l.head = byteBlockHeaderLength(n);
-    l.body = byteBlockPayloadLength(n);
+    std::string_view payload = byteBlockPayload(n);
+    l.head = static_cast<size_t>(payload.data() - leafChars(n));
+    l.body = payload.size();
     l.newHead = 2 + static_cast<size_t>(lengthDigitCount(l.body + more));
     l.newLength = l.newHead + l.body + more;
   } else {
@@ -52,6 +53,9 @@ Layout layoutOf(const Node* n, size_t more) {
   }
   return l;
 }
+
+// The length of the text an append starts from.
+size_t oldLength(const Layout& l) { return l.head + l.body + (l.block ? 0 : 1); }
 
 // Writes the appended text into `to`, reading the old text from `from`;
 // the two may be one cell, whose body then moves only when its head grows.
@@ -80,9 +84,8 @@ void setTextExtent(Node* n, const Layout& l) {
 NodeRef appendToText(NodeRef text, std::string_view more) {
   Node* n = text.get();
   if (!isLeaf(n) || (leafChars(n)[0] != '(' && leafChars(n)[0] != '[')) checkFailure(kCoreModule, 2254);
-  size_t length = leafTextLength(n);
   Layout l = layoutOf(n, more.size());
-  if (l.newLength <= textCapacity(n, length)) {
+  if (l.newLength <= textCapacity(n, oldLength(l))) {
     writeAppended(leafCharsMutable(n), leafChars(n), l, more);
     setTextExtent(n, l);
     return text;

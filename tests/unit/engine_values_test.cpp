@@ -65,6 +65,10 @@ TEST_F(EngineValuesTest, AValueKeepsOneIdentityHoweverOftenItIsUsed) {
   // A value given to a function is the same Node inside it.
   EXPECT_EQ(shown("main,main\\a\\both (3*4),both\\n\\raws n n"), "K");
   EXPECT_EQ(shown("main,main\\a\\n{2*21}(leak n = leak n)"), "K");
+  // An integer a builtin's handler answers goes on as a word whose term is
+  // that answer itself.
+  EXPECT_EQ(agreed("main,main\\a\\n{abs(a-5)}(J (raws n n) (J (leak n = leak n) (n+1)))"), "(JK JK6)");
+  EXPECT_EQ(agreed("main,main\\a\\raws (abs(a-5)) (abs(a-5))"), "H");
 }
 
 TEST_F(EngineValuesTest, ComputedIntegersAreNumbersToEveryBuiltin) {

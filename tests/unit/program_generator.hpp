@@ -76,6 +76,7 @@ class ProgramGenerator {
       text += ",\nsumb\\b\\i\\n\\s\\(n<i) s (sumb(b, i+1, n, s + look(b, i)))";
       text += ",\ngrow\\t\\n\\(n<1) t (grow(t + init(n*5+88), n-1))";
       text += ",\nheads\\b\\t\\n\\(n<1) t (heads(~b, t + $b, n-1))";
+      text += ",\nwords\\t\\i\\n\\w\\c\\(i = n) c (b{look(t, i) = 98} words(t, i+1, n, !b, c + ((w | b) 0 1)))";
       text += ",\nboth\\x\\y\\J x y";
       text += ",\nshfill\\v\\both (fill(v, 0, 2)) (both v (sumb(v, 0, 3, 0)))";
       text += ",\nshgrow\\v\\both (grow(v, 2)) (both v (rank v))";
@@ -296,7 +297,8 @@ class ProgramGenerator {
   std::string blockExpression(int depth, const std::vector<char>& blocks, const std::vector<char>& indices) {
     auto b = [&] { return blockAtom(depth, blocks, indices); };
     auto i = [&] { return indexAtom(depth, indices); };
-    switch (pick(12)) {
+    switch (pick(13)) {
+      case 12: return "words(" + b() + ", 0, rank(" + b() + "), " + (chance(50) ? "H" : "K") + ", 0)";
       case 0: return "look(" + b() + ", " + i() + ")";
       case 1: return "cork(" + b() + ", " + i() + ", " + i() + ")";
       case 2: return "rank " + b();
