@@ -249,6 +249,16 @@ Code* buildSpine(Node* n) {
     reversed.push_back(argumentOf(head));
     head = functionOf(head);
   }
+  // A head that mentions no letter is taken apart too, so that the call it
+  // heads is seen whole: `1 + x` is plus given two operands.
+  auto splits = [](Node* h) { return isApplication(h) && binderShape(h) == 'o' && !isConstantAnnotated(h); };
+  size_t closed = 0;
+  for (Node* h = head; splits(h); h = functionOf(h)) closed++;
+  if (closed > 0 && reversed.size() + closed <= kMaxArity + 1) {
+    code->closedHead = head;
+    code->closedOperands = static_cast<uint8_t>(closed);
+    for (; splits(head); head = functionOf(head)) reversed.push_back(argumentOf(head));
+  }
   code->argCount = static_cast<uint8_t>(reversed.size());
   code->args = new Part[reversed.size()];
   for (size_t i = 0; i < reversed.size(); i++) code->args[i] = partOf(reversed[reversed.size() - 1 - i]);

@@ -99,6 +99,12 @@ struct Code {
   // Spine: the shared head as written, before constants whose values are
   // known were looked through (an operator's name to its builtin).
   Node* writtenHead = nullptr;
+  // Spine: the part of it that mentions no letter, when that is an
+  // application taken apart too (in `1 + x`, `(+ 1)`: the spine is then
+  // `+` given 1 and x), and how many operands came from it.  Terms built
+  // from the spine share it, as substitution does.
+  Node* closedHead = nullptr;
+  uint8_t closedOperands = 0;
   // Lambda: the lambda its body is, when it is one (compiled in the body or
   // a shared term, whose code is made on first need): a pair's parts are
   // given to both at once.  Read through innerLambda().

@@ -420,9 +420,14 @@ bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
   int missing = code->callArity - code->argCount;
   if (stack_.pendingArguments(missing) == missing) return false;
   Node* g = code->writtenHead;
+  int first = 0;
+  if (code->closedHead != nullptr) {
+    g = code->closedHead;  // shared, as substitution shares it
+    first = code->closedOperands;
+  }
   acquire(g);
   ensureAnnotated(g);
-  for (int i = 0; i < last; i++) g = valueCell(g, nodeOf(viewValue(code->args[i], view)));
+  for (int i = first; i < last; i++) g = valueCell(g, nodeOf(viewValue(code->args[i], view)));
   stack_.pushFunction(Value::ofNode(g));
   const Part& part = code->args[last];
   if (isSpine(part)) {
@@ -511,10 +516,18 @@ void Machine::perform(const Code* code, Value* args) {
   int taken = code->taken;
   Node* head = code->headPart.node;
   if (code->argCount < code->callArity) {
-    // A partial application whose arguments are values is a value.
+    // A partial application whose arguments are values is a value.  It
+    // shares the part of it that mentions no letter, as substitution does,
+    // unless its head had to be computed (an operator's name).
     Node* n = head;
+    int first = 0;
+    if (code->closedHead != nullptr && code->writtenHead == head) {
+      n = code->closedHead;
+      first = code->closedOperands;
+      for (int i = 0; i < first; i++) releaseValue(args[i]);
+    }
     acquire(n);
-    for (int i = 0; i < taken; i++) n = ownedCell(n, nodeOf(args[i]));
+    for (int i = first; i < taken; i++) n = ownedCell(n, nodeOf(args[i]));
     focus_ = Term::ofNode(n);
     return;
   }

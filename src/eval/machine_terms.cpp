@@ -40,11 +40,16 @@ Node* buildTerm(const Code* code, const Bindings* b) {
   if (code->flat) {
     // What substitution would rebuild: every cell of the spine.
     Node* n = code->head == HeadKind::Letter ? plainTerm(code->headPart, b) : code->writtenHead;
+    int first = 0;
+    if (code->closedHead != nullptr) {
+      n = code->closedHead;
+      first = code->closedOperands;
+    }
     if (code->head != HeadKind::Letter) acquire(n);
     // A value's spine is a head that is no constant given values.
     bool value = code->valueState == 1 && code->head != HeadKind::Letter && isAnnotated(n) &&
                  !isConstantAnnotated(n);
-    for (int i = 0; i < code->argCount; i++) {
+    for (int i = first; i < code->argCount; i++) {
       Node* x = plainTerm(code->args[i], b);
       n = value ? valueCell(n, x) : ownedCell(n, x);
     }
