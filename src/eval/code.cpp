@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "builtins/table.hpp"
+#include "eval/closure_terms.hpp"
 #include "eval/combinators.hpp"
 #include "eval/substitute.hpp"
 #include "numbers/operands.hpp"
@@ -323,9 +324,8 @@ Code* buildSpine(Node* n) {
   if (code->head == HeadKind::Combinator && count == 2 &&
       (code->combinator == 'V' || (code->combinator == 'J' && preludeLists())))
     code->pairs = code->args[0].valueState == 1 && code->args[1].valueState == 1;
-  auto plain = [](const Part& p) { return p.kind != Part::Compiled; };
-  code->flat = code->head == HeadKind::Letter || code->writtenHead != nullptr;
-  for (int i = 0; i < count; i++) code->flat = code->flat && plain(code->args[i]);
+  for (int i = 0; i < count; i++)
+    if (code->args[i].kind == Part::Compiled && code->args[i].code->kind == CodeKind::Spine) code->nested = true;
   if (code->head == HeadKind::Builtin || code->head == HeadKind::Strict)
     code->taken = static_cast<uint8_t>(count < code->callArity ? count : code->callArity);
   // What a call in progress still needs after each operand.
@@ -432,6 +432,7 @@ void destroyCode(Code* code) {
 }
 
 void clearCache(CodeCache& c) {
+  forgetClosureTerms();
   for (auto& [part, code] : c.codes) destroyCode(code);
   for (auto& [lambda, code] : c.lambdas) destroyCode(code);
   for (auto& [definition, callee] : c.callees) {

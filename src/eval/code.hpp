@@ -81,9 +81,8 @@ struct Code {
   // to a lambda of two parameters applied to it (after the empty case,
   // for J).
   bool pairs = false;
-  // Spine: its head and operands are all letters or shared terms, so its
-  // term is built cell by cell.
-  bool flat = false;
+  // Spine: an operand is a spine itself.
+  bool nested = false;
   uint32_t letters = 0;      // the letters the part mentions
   Node* term = nullptr;      // the part of the body (held)
   Part headPart;          // Spine: the head (a letter, shared node or code)

@@ -29,6 +29,7 @@
 
 #include <string>
 
+#include "eval/closure_terms.hpp"
 #include "eval/interrupt.hpp"
 #include "eval/machine.hpp"
 #include "eval/immediate.hpp"
@@ -128,9 +129,9 @@ bool pairLambdaOf(uintptr_t bits, Bindings* bindings, const Code*& code, Binding
       code = v.closure()->code;
       from = v.closure()->bindings;
     } else if (v.isNode() && binderShape(v.node()) == 'u') {
-      // A lambda of the program's text that mentions no letter from outside.
-      code = lambdaCodeOf(v.node());
-      from = nullptr;
+      // A lambda of the program's text that mentions no letter from
+      // outside, or the term of a closure.
+      code = codeOfLambdaTerm(v.node(), from);
       if (code == nullptr) return false;
     } else {
       return false;

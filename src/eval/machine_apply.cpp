@@ -2,6 +2,7 @@
 // pending argument, and a function value given its argument's value.
 #include "eval/engine.hpp"
 
+#include "eval/closure_terms.hpp"
 #include "eval/integer_values.hpp"
 #include "eval/machine.hpp"
 
@@ -48,8 +49,7 @@ bool lambdaOf(Term v, const Code*& code, Bindings*& b) {
   if (!value.isNode()) return false;
   Node* n = value.node();
   if (binderShape(n) != 'u') return false;
-  code = lambdaCodeOf(n);
-  b = nullptr;
+  code = codeOfLambdaTerm(n, b);
   return code != nullptr;
 }
 

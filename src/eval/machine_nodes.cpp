@@ -3,6 +3,7 @@
 #include <string>
 
 #include "compile/rewrite.hpp"
+#include "eval/closure_terms.hpp"
 #include "eval/combinators.hpp"
 #include "eval/failure_record.hpp"
 #include "eval/machine.hpp"
@@ -221,8 +222,9 @@ void Machine::contractNode(Node* n) {
     Node* lambda = functionOf(n);
     acquire(s.args[2]);
     Value a = Value::ofNode(s.args[2]);
-    if (const Code* code = lambdaCodeOf(lambda)) {
-      focusBody(code->body, nullptr, code->letter, a);
+    Bindings* from;
+    if (const Code* code = codeOfLambdaTerm(lambda, from)) {
+      focusBody(code->body, from, code->letter, a);
       return;
     }
     focus_ = Term::ofNode(

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 namespace quorl {
 
@@ -27,37 +28,106 @@ FrameStack::~FrameStack() {
 
 namespace {
 
-// A letter or shared part's term, with a count for the caller.
-Node* plainTerm(const Part& p, const Bindings* b) {
-  Node* n = p.kind == Part::Letter ? termOf(b->of(p.letter)) : p.node;
-  acquire(n);
-  return n;
-}
-
-}  // namespace
-
-Node* buildTerm(const Code* code, const Bindings* b) {
-  if (code->flat) {
-    // What substitution would rebuild: every cell of the spine.
-    Node* n = code->head == HeadKind::Letter ? plainTerm(code->headPart, b) : code->writtenHead;
-    int first = 0;
-    if (code->closedHead != nullptr) {
-      n = code->closedHead;
-      first = code->closedOperands;
-    }
-    if (code->head != HeadKind::Letter) acquire(n);
-    // A value's spine is a head that is no constant given values.
-    bool value = code->valueState == 1 && code->head != HeadKind::Letter && isAnnotated(n) &&
-                 !isConstantAnnotated(n);
-    for (int i = first; i < code->argCount; i++) {
-      Node* x = plainTerm(code->args[i], b);
-      n = value ? valueCell(n, x) : ownedCell(n, x);
-    }
+// The term of code that is no spine: a lambda that is a value becomes its
+// closure's term, which the machine can still run as code
+// (closure_terms.hpp); anything else is substituted.  With a count for the
+// caller.
+Node* formTerm(const Code* code, const Bindings* b) {
+  if (code->kind == CodeKind::Lambda && code->valueState == 1) {
+    Value closure = Value::ofClosure(newClosure(code, exactBindings(code->letters, const_cast<Bindings*>(b))));
+    Node* n = termOf(closure);
+    acquire(n);
+    releaseValue(closure);
     return n;
   }
   Node* values[26];
   termsOfBindings(b, code->letters, values);
   return substituteLetters(code->term, code->letters, values).detach();
+}
+
+// A part's term when it is no spine, with a count for the caller.
+Node* partTerm(const Part& p, const Bindings* b) {
+  Node* n;
+  switch (p.kind) {
+    case Part::Letter:
+      n = termOf(b->of(p.letter));
+      break;
+    case Part::Shared:
+      n = p.node;
+      break;
+    default:
+      return formTerm(p.code, b);
+  }
+  acquire(n);
+  return n;
+}
+
+// A spine being built: the cells made so far, and the operand next.
+struct OpenSpine {
+  const Code* code;
+  Node* node;  // owned
+  int next;
+  bool value;
+};
+
+inline OpenSpine openSpine(const Code* code, const Bindings* b) {
+  OpenSpine s{code, nullptr, 0, false};
+  if (code->closedHead != nullptr) {
+    s.node = code->closedHead;
+    s.next = code->closedOperands;
+    acquire(s.node);
+  } else if (code->head == HeadKind::Letter || code->writtenHead == nullptr) {
+    s.node = partTerm(code->headPart, b);
+  } else {
+    s.node = code->writtenHead;
+    acquire(s.node);
+  }
+  // A value's spine is a head that is no constant given values.
+  s.value = code->valueState == 1 && code->head != HeadKind::Letter && isAnnotated(s.node) &&
+            !isConstantAnnotated(s.node);
+  return s;
+}
+
+}  // namespace
+
+// What substitution would build: every cell of a spine is new (each
+// mentions a letter), the part of it that mentions none is shared, and
+// operands that are spines are built the same way, on a stack kept between
+// calls, since code may nest as deeply as the program's text does.
+Node* buildTerm(const Code* code, const Bindings* b) {
+  if (code->kind != CodeKind::Spine) return formTerm(code, b);
+  if (!code->nested) {
+    // Most spines: no operand is a spine itself.
+    OpenSpine s = openSpine(code, b);
+    for (int i = s.next; i < code->argCount; i++) {
+      Node* x = partTerm(code->args[i], b);
+      s.node = s.value ? valueCell(s.node, x) : ownedCell(s.node, x);
+    }
+    return s.node;
+  }
+  static std::vector<OpenSpine> open;  // shared with any build this one starts
+  size_t base = open.size();
+  open.push_back(openSpine(code, b));
+  for (;;) {
+    OpenSpine& top = open.back();
+    if (top.next == top.code->argCount) {
+      Node* done = top.node;
+      open.pop_back();
+      if (open.size() == base) return done;
+      OpenSpine& parent = open.back();
+      parent.node = parent.value ? valueCell(parent.node, done) : ownedCell(parent.node, done);
+      parent.next++;
+      continue;
+    }
+    const Part& p = top.code->args[top.next];
+    if (p.kind == Part::Compiled && p.code->kind == CodeKind::Spine) {
+      open.push_back(openSpine(p.code, b));
+      continue;
+    }
+    Node* x = partTerm(p, b);
+    top.node = top.value ? valueCell(top.node, x) : ownedCell(top.node, x);
+    top.next++;
+  }
 }
 
 Value toValue(Term t) {

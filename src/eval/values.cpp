@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "eval/closure_terms.hpp"
 #include "eval/code.hpp"
 #include "eval/substitute.hpp"
 #include "numbers/operands.hpp"
@@ -150,6 +151,7 @@ void buildClosureTerms(Closure* root) {
     Node* values[26];
     termsOfBindings(b, c->code->letters, values);
     c->term = substituteLetters(c->code->term, c->code->letters, values).detach();
+    rememberClosureTerm(c->term, c->code, c->bindings);
   }
 }
 

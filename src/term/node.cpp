@@ -79,14 +79,26 @@ inline size_t leafBytes(const Node* n) {
 // and still works while the process exits.
 constinit std::vector<Node*>* pending = nullptr;
 
+inline bool isLambdaForm(const Node* g) {
+  if (!isApplication(g)) return false;
+  const Node* marker = functionOf(g);
+  return isLeaf(marker) && leafChars(marker)[0] == '\\' && leafChars(marker)[1] == '\0';
+}
+
 }  // namespace
 
+constinit LambdaFormWatch lambdaFormWatch;
+
 void freeNode(Node* n) {
+  // Freeing adds no watched form, so whether any is watched is read once.
+  bool watching = lambdaFormWatch.watched != 0;
   for (;;) {
     Node* next = nullptr;
     if (isApplication(n)) {
       Node* g = functionOf(n);
       Node* x = argumentOf(n);
+      if (watching && isLambdaForm(g)) [[unlikely]]
+        lambdaFormWatch.died(n);
       releaseCell(n, kApplicationBytes);
       if (dropsToZero(g)) next = g;
       if (dropsToZero(x)) {
@@ -104,9 +116,13 @@ void freeNode(Node* n) {
       n = next;
       continue;
     }
-    if (pending == nullptr || pending->empty()) return;
+    if (pending == nullptr || pending->empty()) break;
     n = pending->back();
     pending->pop_back();
+  }
+  if (lambdaFormWatch.unsettled) [[unlikely]] {
+    lambdaFormWatch.unsettled = false;
+    lambdaFormWatch.settle();
   }
 }
 

@@ -81,6 +81,20 @@ void setExtent(Node* n, uint64_t v);  // check 4674
 
 void freeNode(Node* n);  // frees a cell whose count reached 0, children too
 
+// Lambda forms ((\ v) body) that a layer above keeps facts about (the
+// engine: the code and bindings a term was built from).  While any is
+// watched, freeing a lambda form calls `died` with it, before its cell is
+// reused.  `died` must free nothing itself: it sets aside what is to be
+// freed and sets `unsettled`, and `settle`, called when the freeing is
+// over, frees it.
+struct LambdaFormWatch {
+  size_t watched = 0;
+  void (*died)(Node*) = nullptr;
+  void (*settle)() = nullptr;
+  bool unsettled = false;
+};
+extern constinit LambdaFormWatch lambdaFormWatch;
+
 inline void acquire(Node* n) {
   n->header++;
   if ((n->header & kCountMask) == 0) [[unlikely]]
