@@ -21,6 +21,7 @@
 
 #include "builtins/clib_addrinfo.hpp"
 #include "builtins/clib_call.hpp"
+#include "builtins/clib_streams.hpp"
 
 namespace quorl {
 
@@ -98,7 +99,9 @@ NodeRef checkedWrite(NodeRef redex, const char* classes) {
                                           std::make_index_sequence<std::tuple_size_v<Params>>{});
 }
 
-NodeRef fwriteBuiltin(NodeRef redex) { return checkedWrite<&std::fwrite, 0, 1, 2>(redex, "SIII"); }
+NodeRef fwriteBuiltin(NodeRef redex) {
+  return checkedWrite<onOpenStream<&std::fwrite, 0>, 0, 1, 2>(redex, "SIII");
+}
 NodeRef writeBuiltin(NodeRef redex) { return checkedWrite<&::write, 1, 2>(redex, "ISI"); }
 NodeRef sendBuiltin(NodeRef redex) { return checkedWrite<&::send, 1, 2>(redex, "ISII"); }
 NodeRef sendtoBuiltin(NodeRef redex) { return checkedWrite<&::sendto, 1, 2>(redex, "ISIIII"); }
@@ -203,34 +206,35 @@ constexpr BridgeRow kRows[] = {
     call<RealFunction{std::sqrt}, 'R'>("sqrt"),
     call<RealFunction{std::tan}, 'R'>("tan"),
     call<RealFunction{std::tanh}, 'R'>("tanh"),
-    // Streams.
-    call<&std::fopen, 'S', 'S'>("fopen"),
-    call<&::fdopen, 'I', 'S'>("fdopen"),
-    call<&std::fclose, 'I'>("fclose"),
-    call<&std::feof, 'I'>("feof"),
-    call<&std::ferror, 'I'>("ferror"),
-    call<&std::clearerr, 'I'>("clearerr"),
-    call<&std::fflush, 'I'>("fflush"),
-    call<&std::fgetc, 'I'>("fgetc"),
-    call<+[](std::FILE* stream) { return std::getc(stream); }, 'I'>("getc"),
-    call<&std::getchar>("getchar"),
-    call<&std::fgets, 'I', 'I', 'I'>("fgets"),
-    call<&std::fputc, 'I', 'I'>("fputc"),
-    call<+[](int byte, std::FILE* stream) { return std::putc(byte, stream); }, 'I', 'I'>("putc"),
-    call<&std::putchar, 'I'>("putchar"),
-    call<&std::fputs, 'I', 'I'>("fputs"),
-    call<&std::puts, 'S'>("puts"),
-    call<&std::fread, 'I', 'I', 'I', 'I'>("fread"),
+    // Streams: only open ones are handed to the library.
+    call<&openStream, 'S', 'S'>("fopen"),
+    call<&openDescriptorStream, 'I', 'S'>("fdopen"),
+    call<&closeStream, 'I'>("fclose"),
+    call<onOpenStream<&std::feof>, 'I'>("feof"),
+    call<onOpenStream<&std::ferror>, 'I'>("ferror"),
+    call<onOpenStream<&std::clearerr>, 'I'>("clearerr"),
+    call<&flushStream, 'I'>("fflush"),
+    call<onOpenStream<&std::fgetc>, 'I'>("fgetc"),
+    call<onOpenStream<+[](std::FILE* stream) { return std::getc(stream); }>, 'I'>("getc"),
+    call<onOpenStandardStream<&std::getchar, &stdin>>("getchar"),
+    call<onOpenStream<&std::fgets, nullptr>, 'I', 'I', 'I'>("fgets"),
+    call<onOpenStream<&std::fputc>, 'I', 'I'>("fputc"),
+    call<onOpenStream<+[](int byte, std::FILE* stream) { return std::putc(byte, stream); }>, 'I',
+         'I'>("putc"),
+    call<onOpenStandardStream<&std::putchar, &stdout>, 'I'>("putchar"),
+    call<onOpenStream<&std::fputs>, 'I', 'I'>("fputs"),
+    call<onOpenStandardStream<&std::puts, &stdout>, 'S'>("puts"),
+    call<onOpenStream<&std::fread, 0>, 'I', 'I', 'I', 'I'>("fread"),
     special("fwrite", 4, fwriteBuiltin),
-    call<&std::fseek, 'I', 'I', 'I'>("fseek"),
-    call<&std::ftell, 'I'>("ftell"),
-    call<&std::rewind, 'I'>("rewind"),
-    call<&std::fgetpos, 'I', 'I'>("fgetpos"),
-    call<&std::fsetpos, 'I', 'I'>("fsetpos"),
-    call<&std::setbuf, 'I', 'I'>("setbuf"),
-    call<&std::ungetc, 'I', 'I'>("ungetc"),
-    call<&::fileno, 'I'>("fileno"),
-    call<&std::tmpfile>("tmpfile"),
+    call<onOpenStream<&std::fseek, -1>, 'I', 'I', 'I'>("fseek"),
+    call<onOpenStream<&std::ftell, -1>, 'I'>("ftell"),
+    call<onOpenStream<&std::rewind>, 'I'>("rewind"),
+    call<onOpenStream<&std::fgetpos, -1>, 'I', 'I'>("fgetpos"),
+    call<onOpenStream<&std::fsetpos, -1>, 'I', 'I'>("fsetpos"),
+    call<onOpenStream<&std::setbuf>, 'I', 'I'>("setbuf"),
+    call<onOpenStream<&std::ungetc>, 'I', 'I'>("ungetc"),
+    call<onOpenStream<&::fileno, -1>, 'I'>("fileno"),
+    call<&openTemporaryStream>("tmpfile"),
     call<+[](char* buffer) { return std::tmpnam(buffer); }, 'I'>("tmpnam"),
     call<&std::remove, 'S'>("remove"),
     call<&std::rename, 'S', 'S'>("rename"),

@@ -171,13 +171,14 @@ TEST_F(ClibBridge, WritersNeverReadPastABlock) {
   close(fds[0]);
   close(fds[1]);
 
-  FILE* sink = tmpfile();
+  // A stream the program opened: the stream builtins take no other.
+  auto* sink = reinterpret_cast<FILE*>(integerResult(call("tmpfile", {})));
   ASSERT_NE(sink, nullptr);
   EXPECT_EQ(run("fwrite", {block("abcd"), num(2), num(3), addr(sink)}), "Z");
   EXPECT_EQ(run("fwrite", {block("abcd"), num(int64_t{1} << 62), num(8), addr(sink)}), "Z");
   EXPECT_EQ(run("fwrite", {block("abcd"), num(2), num(2), addr(sink)}), "2");
   EXPECT_EQ(run("ftell", {addr(sink)}), "4");
-  fclose(sink);
+  EXPECT_EQ(run("fclose", {addr(sink)}), "0");
 }
 
 TEST_F(ClibBridge, StreamsReadAFileByPathBlock) {
