@@ -1,11 +1,20 @@
 // The command line and the sequence of stages.
 #include "driver/driver.hpp"
 
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
+#include "builtins/clib_streams.hpp"
 #include "compile/compile.hpp"
 #include "driver/check.hpp"
 #include "driver/large_stack.hpp"
@@ -33,7 +42,34 @@ void writeText(FILE* stream, std::string_view text) {
 #define QUORL_VERSION "unknown"
 #endif
 
+#ifndef QUORL_DOCS_FROM_BINARY
+#define QUORL_DOCS_FROM_BINARY "../share/doc/quorl"
+#endif
+
+bool isFile(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Where the docs are, ending in '/': installed beside the interpreter, or
+// else docs/ of the sources it was built from.
+std::string docsFolder() {
+  char self[PATH_MAX];
+  ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length > 0) {
+    std::string binary(self, static_cast<size_t>(length));
+    std::string installed = binary.substr(0, binary.rfind('/') + 1) + QUORL_DOCS_FROM_BINARY;
+    if (char* resolved = ::realpath(installed.c_str(), nullptr)) {
+      std::string folder = std::string(resolved) + "/";
+      std::free(resolved);
+      if (isFile(folder + "language.md")) return folder;
+    }
+  }
+  return "docs/";
+}
+
 int printHelp() {
+  std::string docs = docsFolder();
   writeText(stdout,
             "usage: quorl FILE [ARGS...]\n"
             "       quorl --help | --version\n"
@@ -47,8 +83,9 @@ int printHelp() {
             "  --help     show this text\n"
             "  --version  show the version\n"
             "\n"
-            "Position codes in an error box, such as [____l]: quorl-where FILE CODE.\n"
-            "The language: docs/language.md; the builtins: docs/builtins.md; man quorl.\n");
+            "Position codes in an error box, such as [____l]: quorl-where FILE CODE.\n");
+  writeText(stdout, "The language: " + docs + "language.md; the builtins: " + docs +
+                        "builtins.md; man quorl.\n");
   return 0;
 }
 
@@ -94,16 +131,10 @@ int reportUnreadable(const char* path) {
   return kReportedFailureStatus;
 }
 
-bool canOpen(const char* path) {
-  FILE* file = std::fopen(path, "r");
-  if (!file) return false;
-  std::fclose(file);
-  return true;
-}
-
-// Reads the whole file.  False when it cannot be opened or a read fails
-// part-way (a directory, an I/O error): a truncated program must never be
-// compiled as if it were the whole one.
+// Reads the whole file, opened once: a FIFO gives its text to the first
+// open only.  False when it cannot be opened or a read fails part-way (a
+// directory, an I/O error): a truncated program must never be compiled as
+// if it were the whole one.
 bool readWholeFile(const char* path, std::string& text) {
   FILE* file = std::fopen(path, "r");
   if (!file) return false;
@@ -113,6 +144,34 @@ bool readWholeFile(const char* path, std::string& text) {
   bool readFailed = std::ferror(file) != 0;
   if (std::fclose(file) != 0) checkFailure(kDriverModule, 5467);
   return !readFailed;
+}
+
+// With a standard descriptor closed, the next file the program opens would
+// take its number, and what goes to that stream would land in the file.
+void openMissingStandardDescriptors() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; fd++) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free number is this one.
+    int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) ::close(opened);
+  }
+}
+
+// At the end of every run, however it ends through exit: what the program
+// printed must have reached standard output, or the run says it did not and
+// fails.  A full disk would otherwise lose the output of a run that reports
+// success.
+void checkStandardOutput() {
+  if (!isOpenStream(stdout)) return;  // the program closed it itself
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return;
+  int error = errno;
+  std::string line = "Output error: standard output did not take everything the run printed";
+  if (error != 0) line += std::string(" (") + std::strerror(error) + ")";
+  line += ".\n";
+  writeText(stderr, line);
+  std::fflush(nullptr);
+  std::_Exit(kReportedFailureStatus);
 }
 
 int reportFailure(RunOutcome outcome) {
@@ -144,7 +203,10 @@ StageResult runStages(std::string_view programText, char** programArguments) {
 }  // namespace
 
 int driverMain(int argc, char** argv) {
+  openMissingStandardDescriptors();
   installLimitHandlers();
+  static bool checking = false;
+  if (!checking) checking = std::atexit(checkStandardOutput) == 0;
   if (argc == 0) checkFailure(kDriverModule, 57);
   if (argc == 1) return printUsage();
   std::string_view first = argv[1];
@@ -153,7 +215,7 @@ int driverMain(int argc, char** argv) {
 
   const char* path = argv[1];
   std::string programText;
-  if (!canOpen(path) || !readWholeFile(path, programText)) return reportUnreadable(path);
+  if (!readWholeFile(path, programText)) return reportUnreadable(path);
 
   StageResult result;
   // argv is null-terminated, so argv + 2 is the program's own argument list.
@@ -166,7 +228,7 @@ int driverMain(int argc, char** argv) {
     // Only the low 32 bits of the program's integer become the status.
     status = static_cast<int32_t>(static_cast<uint32_t>(result.value));
   }
-  std::fflush(stdout);
+  // Standard output is flushed and checked at exit (checkStandardOutput).
   return status;
 }
 

@@ -44,6 +44,20 @@ fi
 for doc in language.md builtins.md usage.md README.md; do
   [ -f "$docs/$doc" ] || fail "no $doc under share/doc/quorl"
 done
+# The README's links lead to files installed beside it.
+if [ -f "$docs/README.md" ]; then
+  links=$(grep -o '](\([^)#]*\)' "$docs/README.md" | sed 's/^](//' | grep -v '^[a-z]*:' | sort -u)
+  [ -n "$links" ] || fail "the installed README has no links to check"
+  for link in $links; do
+    [ -e "$docs/$link" ] || fail "the installed README links to $link, which is not installed"
+  done
+fi
+# --help names the installed docs.
+help=$("$prefix/bin/quorl" --help)
+installed_docs=$(cd "$docs" && pwd -P)
+for doc in language.md builtins.md; do
+  [[ $help == *"$installed_docs/$doc"* ]] || fail "installed quorl --help does not name $installed_docs/$doc"
+done
 [ -f "$prefix/share/quorl/editors/vim/syntax/quorl.vim" ] || fail "no Vim syntax file installed"
 
 exit $failed
