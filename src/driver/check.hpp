@@ -23,11 +23,15 @@ inline constexpr const char* kLibraryModule = "l";
 // Appends text to a file; silently does nothing when the file cannot be
 // opened or written.  Writes only into a regular file of this user's with no
 // other name: never through a symbolic link, never into a FIFO or a device,
-// never into another user's file, and never waits on any of these.
+// never into another user's file, and never waits on any of these, nor on
+// another run that is writing the file (the text is then skipped).  A write
+// that fails part-way, past the file-size limit or on a full disk, is taken
+// back; it never ends the process.
 void appendToFile(const char* path, std::string_view text);
 // The same, for a log that must not grow without bound: when the file would
-// pass `limit` bytes, its oldest lines go first (about half of it is kept).
-// An entry longer than half the limit is cut and ends in "...".
+// pass `limit` bytes, its oldest lines go first (about half of it is kept),
+// in a new file that replaces the old one whole.  An entry longer than half
+// the limit is cut and ends in "...".
 void appendToBoundedFile(const char* path, std::string_view text, size_t limit);
 
 // Appends text to the interpreter's debug log.

@@ -8,12 +8,14 @@
 // else at the path is left alone and the log skipped, since a log must
 // never stop, hold up or endanger a run.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <string>
 
 #include "driver/check.hpp"
@@ -58,38 +60,76 @@ int openOwnRegularFile(const char* path, int access) {
   return fd;
 }
 
-// Other runs of this user may write the log at the same time.  The lock
-// is only ever held for one append, so a short wait is enough; past it the
-// entry is skipped rather than the run held up.
-bool lockForAWhile(int fd) {
-  constexpr int kAttempts = 200;
-  for (int attempt = 0; attempt < kAttempts; attempt++) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-    if (errno != EWOULDBLOCK && errno != EINTR) return false;
-    ::usleep(500);
-  }
-  return false;
+// The signal that ends a process writing past its file-size limit is
+// ignored while a log is written, so that such a write only fails.
+template <typename Work>
+void withFileSizeSignalIgnored(Work work) {
+  struct sigaction ignore {}, previous{};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  bool changed = ::sigaction(SIGXFSZ, &ignore, &previous) == 0;
+  work();
+  if (changed) ::sigaction(SIGXFSZ, &previous, nullptr);
 }
 
-// Cuts the file down to its last `keep` bytes, starting at a line.
-bool keepNewestLines(int fd, off_t size, size_t keep) {
-  std::string tail(keep, '\0');
-  off_t from = size - static_cast<off_t>(keep);
-  ssize_t got = ::pread(fd, tail.data(), keep, from);
-  if (got != static_cast<ssize_t>(keep)) return false;
-  size_t lineStart = tail.find('\n');
-  tail.erase(0, lineStart == std::string::npos ? tail.size() : lineStart + 1);
-  if (::lseek(fd, 0, SEEK_SET) != 0 || !writeFully(fd, tail)) return false;
-  return ::ftruncate(fd, static_cast<off_t>(tail.size())) == 0;
+// Whether the descriptor is still the file at `path`: a trim by another
+// run replaces the file, and what went into the old one would be lost.
+bool stillAtPath(int fd, const char* path) {
+  struct stat open, named;
+  return ::fstat(fd, &open) == 0 && ::lstat(path, &named) == 0 && open.st_dev == named.st_dev &&
+         open.st_ino == named.st_ino;
+}
+
+// Appends text at the end; a write cut short (the file-size limit, a full
+// disk) is taken back, so the file never ends inside an entry.
+void appendWhole(int fd, std::string_view text) {
+  off_t end = ::lseek(fd, 0, SEEK_END);
+  if (end < 0) return;
+  if (!writeFully(fd, text)) (void)::ftruncate(fd, end);
+}
+
+// Puts the newest whole lines of the file, at most `keep` bytes of them,
+// and then text into a new file beside it, and renames that over it.  A
+// trim cut short at any point leaves the old file or the new one, whole.
+void replaceByNewest(int fd, const char* path, off_t size, size_t keep, std::string_view text) {
+  std::string kept(keep, '\0');
+  if (::pread(fd, kept.data(), keep, size - static_cast<off_t>(keep)) != static_cast<ssize_t>(keep))
+    return;
+  size_t lineStart = kept.find('\n');
+  kept.erase(0, lineStart == std::string::npos ? kept.size() : lineStart + 1);
+  kept += text;
+  std::string temporary = std::string(path) + ".XXXXXX";
+  int out = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (out < 0) return;
+  bool written = writeFully(out, kept);
+  if (::close(out) != 0) written = false;
+  if (!written || ::rename(temporary.c_str(), path) != 0) ::unlink(temporary.c_str());
+}
+
+// Appends under the file's lock, trimming first when the file would pass
+// `limit`.  Other runs of this user may write it at the same time; a lock
+// is only held for one append, and a run that finds it held skips its
+// entry rather than wait.
+void appendLocked(const char* path, int access, std::string_view text, size_t limit) {
+  int fd = openOwnRegularFile(path, access);
+  if (fd < 0) return;
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    if (stillAtPath(fd, path)) {
+      off_t size = ::lseek(fd, 0, SEEK_END);
+      if (size >= 0 && static_cast<size_t>(size) + text.size() > limit)
+        replaceByNewest(fd, path, size, std::min(static_cast<size_t>(size), limit / 2), text);
+      else if (size >= 0)
+        appendWhole(fd, text);
+    }
+    ::flock(fd, LOCK_UN);
+  }
+  ::close(fd);
 }
 
 }  // namespace
 
 void appendToFile(const char* path, std::string_view text) {
-  int fd = openOwnRegularFile(path, O_WRONLY | O_APPEND);
-  if (fd < 0) return;
-  writeFully(fd, text);
-  ::close(fd);
+  withFileSizeSignalIgnored([&] { appendLocked(path, O_WRONLY, text, SIZE_MAX); });
 }
 
 void appendToBoundedFile(const char* path, std::string_view text, size_t limit) {
@@ -100,19 +140,7 @@ void appendToBoundedFile(const char* path, std::string_view text, size_t limit) 
     clipped += "...\n";
     text = clipped;
   }
-  int fd = openOwnRegularFile(path, O_RDWR);
-  if (fd < 0) return;
-  if (lockForAWhile(fd)) {
-    off_t size = ::lseek(fd, 0, SEEK_END);
-    bool room = size >= 0;
-    if (room && static_cast<size_t>(size) + text.size() > limit) {
-      room = keepNewestLines(fd, size, std::min(static_cast<size_t>(size), limit / 2)) &&
-             ::lseek(fd, 0, SEEK_END) >= 0;
-    }
-    if (room) writeFully(fd, text);
-    ::flock(fd, LOCK_UN);
-  }
-  ::close(fd);
+  withFileSizeSignalIgnored([&] { appendLocked(path, O_RDWR, text, limit); });
 }
 
 void debugLog(std::string_view text) { appendToBoundedFile(kDebugLogPath, text, kDebugLogLimit); }

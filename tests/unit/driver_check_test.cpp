@@ -1,9 +1,12 @@
 // Internal checks, the append-only log file and the large-stack runner.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -173,6 +176,76 @@ TEST(AppendToFileTest, ABoundedFileKeepsItsNewestWholeLines) {
   kept = readFile(log);
   EXPECT_LE(kept.size(), kLimit);
   EXPECT_EQ(kept.substr(kept.size() - 4), "...\n");
+}
+
+// Another run holding the file's lock: the entry is skipped at once, not
+// waited for.
+TEST(AppendToFileTest, SkipsAtOnceWhenAnotherRunHoldsTheLock) {
+  ScratchDir dir;
+  std::string log = dir.file("log");
+  appendToBoundedFile(log.c_str(), "First a: x\n", 4096);
+  int holder = open(log.c_str(), O_RDONLY);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(flock(holder, LOCK_EX), 0);
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 50; i++) {
+    appendToBoundedFile(log.c_str(), "First b: y\n", 4096);
+    appendToFile(log.c_str(), "First c: z\n");
+  }
+  auto waited = std::chrono::steady_clock::now() - start;
+  close(holder);
+  EXPECT_LT(waited, std::chrono::seconds(1));
+  EXPECT_EQ(readFile(log), "First a: x\n");
+}
+
+// Past the file-size limit a write fails instead of ending the process
+// with SIGXFSZ, and what part of the entry went in is taken back.
+TEST(AppendToFileTest, AWritePastTheFileSizeLimitIsTakenBack) {
+  ScratchDir dir;
+  std::string log = dir.file("log");
+  std::string old(4000, 'x');
+  old += "\n";
+  { std::ofstream(log) << old; }
+  chmod(log.c_str(), 0600);
+  EXPECT_EXIT(
+      {
+        rlimit size;
+        size.rlim_cur = size.rlim_max = 4010;
+        if (setrlimit(RLIMIT_FSIZE, &size) != 0) std::_Exit(3);
+        appendToBoundedFile(log.c_str(), "First long_name: entry\n", 1 << 20);
+        appendToFile(log.c_str(), "First long_name: entry\n");
+        // Trimming writes the kept lines to a new file, which fails too.
+        appendToBoundedFile(log.c_str(), "First long_name: entry\n", 4096);
+        std::_Exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EQ(readFile(log), old);
+}
+
+// A trim writes the kept lines to a new file and puts it in the old one's
+// place; the old file is never cut in place, so a run stopped half-way
+// leaves it whole.
+TEST(AppendToFileTest, TrimmingReplacesTheFileWhole) {
+  ScratchDir dir;
+  std::string log = dir.file("log");
+  std::string old;
+  for (int i = 0; i < 100; i++) old += "First old" + std::to_string(i) + ": x\n";
+  { std::ofstream(log) << old; }
+  chmod(log.c_str(), 0600);
+  int before = open(log.c_str(), O_RDONLY);
+  ASSERT_GE(before, 0);
+  appendToBoundedFile(log.c_str(), "First new: y\n", old.size());
+  std::string kept = readFile(log);
+  EXPECT_LE(kept.size(), old.size());
+  EXPECT_EQ(kept.substr(kept.size() - 13), "First new: y\n");
+  EXPECT_EQ(kept.rfind("First old", 0), 0u);
+  EXPECT_NE(old.find(kept.substr(0, kept.size() - 13)), std::string::npos);
+  std::string unchanged(old.size(), '\0');
+  EXPECT_EQ(pread(before, unchanged.data(), unchanged.size(), 0), static_cast<ssize_t>(old.size()));
+  EXPECT_EQ(unchanged, old);
+  close(before);
+  // Nothing is left beside it.
+  EXPECT_EQ(std::system(("test $(ls '" + dir.path + "' | wc -l) -eq 1").c_str()), 0);
 }
 
 // Recursion that needs far more than a default thread's 8 MiB of stack.
