@@ -77,7 +77,10 @@ fi
 # A wrapper runs in place of quorl, in a /tmp of its own that nothing else
 # sees, so that it can plant files at the fixed paths quorl writes to.
 # It may itself find that it cannot run here: it then prints "skipped:"
-# and the reason, and exits with 77.
+# and the reason, and exits with 77.  The private /tmp hides whatever the
+# real one holds, the checkout too when it lives there, so the wrapper is
+# given quorl as a descriptor opened before (the case folder itself stays
+# reachable as the working directory).
 runner=("$quorl")
 if [ -f wrapper ]; then
   namespace=(unshare --mount)
@@ -85,8 +88,9 @@ if [ -f wrapper ]; then
   if ! "${namespace[@]}" sh -c 'mount -t tmpfs private /tmp' 2>/dev/null; then
     skip "no private /tmp can be made here (unshare)"
   fi
+  exec {quorl_fd}<"$quorl"
   runner=("${namespace[@]}" sh -c 'mount -t tmpfs private /tmp && exec "$@"' wrapper
-          sh ./wrapper "$quorl")
+          sh ./wrapper "/proc/self/fd/$quorl_fd")
 fi
 
 work=$(mktemp -d)
