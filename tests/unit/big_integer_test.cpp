@@ -56,7 +56,9 @@ TEST(BigInteger, LeavesConvertBothWaysAtTheWordBorders) {
     RefInt r = RefInt::ofText(text);
     bool fits = r >= RefInt::ofDecimal("-9223372036854775808") && r <= RefInt::ofDecimal("9223372036854775807");
     EXPECT_EQ(bigToInt64(v, word), fits) << text;
-    if (fits) EXPECT_EQ(textFromInt64(word), text);
+    if (fits) {
+      EXPECT_EQ(textFromInt64(word), text);
+    }
   }
   BigInteger v;
   bigFromInt64(INT64_MIN, v);

@@ -161,7 +161,9 @@ TEST(IntegerValues, AnAnswerIsAWordWhenItFitsOneAndABigOtherwise) {
   for (Case& c : cases) {
     Value answer;
     ASSERT_TRUE(answerIntegerValues(c.op, c.x, c.y, answer)) << c.text;
-    if (c.text[0] >= '0' && c.text[0] <= '9') EXPECT_EQ(answer.isWord(), c.word) << c.text;
+    if (c.text[0] >= '0' && c.text[0] <= '9') {
+      EXPECT_EQ(answer.isWord(), c.word) << c.text;
+    }
     EXPECT_EQ(termText(NodeRef(termOf(answer))), c.text);
     releaseValue(answer);
     releaseValue(c.x);
