@@ -15,6 +15,10 @@ std::unordered_set<std::FILE*>& openStreams() {
   return *streams;
 }
 
+// The stream last found open: a loop reading or writing byte by byte asks
+// about one stream again and again.
+std::FILE* lastFound = nullptr;
+
 std::FILE* noted(std::FILE* stream) {
   if (stream != nullptr) openStreams().insert(stream);
   return stream;
@@ -22,7 +26,12 @@ std::FILE* noted(std::FILE* stream) {
 
 }  // namespace
 
-bool isOpenStream(std::FILE* stream) { return stream != nullptr && openStreams().count(stream) != 0; }
+bool isOpenStream(std::FILE* stream) {
+  if (stream == lastFound && stream != nullptr) return true;
+  if (stream == nullptr || openStreams().count(stream) == 0) return false;
+  lastFound = stream;
+  return true;
+}
 
 std::FILE* openStream(const char* path, const char* mode) { return noted(std::fopen(path, mode)); }
 
@@ -39,6 +48,7 @@ int closeStream(std::FILE* stream) {
   }
   // Closed even when the close fails: the stream is gone either way.
   openStreams().erase(stream);
+  if (stream == lastFound) lastFound = nullptr;
   return std::fclose(stream);
 }
 
