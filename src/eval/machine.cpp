@@ -290,7 +290,10 @@ void Machine::runSpine(const Code* code, BoundView& view) {
           takeContracted(contractCombinatorTerms(code->combinator, code->definition->get(), args));
           return;
         }
-        if (code->pairs && pairGiven(code, view)) return;
+        if (code->pairs && pairGiven(code, view)) {
+          if (code == nullptr) return;  // the focus is set
+          continue;
+        }
         if (lastPartComputed(code, view)) {
           if (code == nullptr) return;  // the focus is set
           continue;
@@ -374,8 +377,12 @@ bool Machine::matchStep(const Code*& code, BoundView& view) {
 // A pair V x y or J x y (code.hpp) meets the arguments waiting for it:
 // given a lambda of two parameters (after the empty case, for J, which it
 // drops), its body is entered with x and y, as V, J and the lambda would
-// contract it.  False (nothing done) when that is not the case.
-bool Machine::pairGiven(const Code* code, BoundView& view) {
+// contract it.  False (nothing done) when that is not the case.  Otherwise
+// the view becomes the lambda's, and `code` the code to go on with, or
+// null when the focus is set: the body is entered in the caller's loop, so
+// that a chain of pairs handed back through a recursion's frames (each
+// level's lambda building the next pair) takes no native stack.
+bool Machine::pairGiven(const Code*& code, BoundView& view) {
   int needed = code->combinator == 'V' ? 1 : 2;
   if (stack_.pendingArguments(needed) != needed) return false;
   const Frame& lambda = stack_.below(needed - 1);
@@ -389,10 +396,16 @@ bool Machine::pairGiven(const Code* code, BoundView& view) {
   Frame f = stack_.pop();
   if (from != nullptr) acquireBindings(from);
   FrameStack::releaseFrame(f);
-  BoundView inner(from);
-  inner.bind(outer->letter, x, true);
-  inner.bind(outer->inner->letter, y, true);
-  runPart(outer->inner->body, inner);
+  view.reset(from);
+  view.bind(outer->letter, x, true);
+  view.bind(outer->inner->letter, y, true);
+  const Part& body = outer->inner->body;
+  if (isSpine(body)) {
+    code = body.code;
+  } else {
+    focusUnder(body, view);
+    code = nullptr;
+  }
   return true;
 }
 

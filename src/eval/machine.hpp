@@ -253,6 +253,12 @@ struct BoundView {
     owned = own ? owned | bit : owned & ~bit;
     count++;
   }
+  // After release(): the view of other bindings (owned), nothing bound.
+  void reset(Bindings* b) {
+    from = b;
+    bound = 0;
+    count = 0;
+  }
   void release() {
     if (from != nullptr) releaseBindings(from);
     from = nullptr;
@@ -282,7 +288,7 @@ class Machine {
   void runPart(const Part& part, BoundView& view);
   void focusUnder(const Part& part, const BoundView& view);
   bool matchStep(const Code*& code, BoundView& view);
-  bool pairGiven(const Code* code, BoundView& view);
+  bool pairGiven(const Code*& code, BoundView& view);
   bool lastPartComputed(const Code*& code, BoundView& view);
   void selectHere(const Code*& code, BoundView& view);  // machine_immediate.cpp
   bool truthPicks(const Code*& code, BoundView& view);  // machine_immediate.cpp

@@ -112,5 +112,18 @@ TEST_F(EngineValuesTest, ClosuresNestDeeperThanAnyStack) {
   EXPECT_EQ(shown("main,main\\a\\rank(lisp(chain 300000 I))" + chain), std::to_string(7 * 300000));
 }
 
+TEST_F(EngineValuesTest, PairsHandedBackThroughDeepRecursionNeedNoNativeStack) {
+  // Each level waits for the pair of the level below and gives its own to
+  // the lambda of the level above, as a partition does: a million levels,
+  // far beyond what the native stack holds were each pair taken in a
+  // nested call.
+  const std::string part =
+      ",part\\l\\l (V K K) (x\\r\\(part r) (p\\q\\(x<1) (V (J x p) q) (V p (J x q))))"
+      ",build\\n\\l\\(n=0) l (build(n-1)(J (n%2) l))"
+      ",len\\l\\a\\l a (h\\t\\len t (a+1))";
+  EXPECT_EQ(shown("main,main\\a\\part(build 1000000 K) (p\\q\\(len p 0) * 10000000 + (len q 0))" + part),
+            "5000000500000");
+}
+
 }  // namespace
 }  // namespace quorl
