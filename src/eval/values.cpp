@@ -81,7 +81,6 @@ void destroyBig(Big* b) {
   releaseCell(b, sizeof(Big));
 }
 
-bool leafWordOf(const Node* n, int64_t& out) { return shortIntegerLeaf(n, out); }
 
 Bindings* exactBindings(uint32_t letters, Bindings* from) {
   if (from->letters == letters) {

@@ -171,8 +171,7 @@ inline Value newBig(BigInteger&& value) {
 }
 
 // The machine integer a value holds, if it is a Word or a short integer
-// leaf (numbers/operands.hpp).
-bool leafWordOf(const Node* n, int64_t& out);
+// leaf (term/node.hpp).
 inline bool wordOf(Value v, int64_t& out) {
   if (v.isWord()) {
     out = v.word()->value;

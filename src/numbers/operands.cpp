@@ -80,7 +80,7 @@ Node* newIntegerLeaf(int64_t v) {
   size_t digits = decimalDigits(magnitude);
   size_t length = digits + (v < 0 ? 1 : 0);
   // The digits go straight into the new leaf, the sign "0" in front.
-  auto* n = static_cast<Node*>(allocateCell(sizeof(Node) + length + 1));
+  auto* n = static_cast<Node*>(allocateCell(leafBytesFor('0', length)));
   // Annotated already: a number leaf takes one argument and holds no work.
   n->header = kLeafFlag | 1 | (static_cast<uint64_t>(length) << kExtentShift) |
               (uint64_t{1 + kArityBias} << kArityShift);
@@ -88,6 +88,10 @@ Node* newIntegerLeaf(int64_t v) {
   text[length] = '\0';
   writeDecimalBackwards(text + length, magnitude);
   if (v < 0) text[0] = '0';
+  // The word it carries: v itself, unless its text is too long to be a
+  // short integer's.
+  int64_t word = digits <= 18 ? v : kNoWord;
+  std::memcpy(reinterpret_cast<char*>(n) + wordOffset(length), &word, sizeof word);
   return n;
 }
 

@@ -69,8 +69,9 @@ inline bool dropsToZero(Node* child) {
 
 inline size_t leafBytes(const Node* n) {
   // Numbers, the commonest dying leaves, carry their length.
-  if (isDigit(static_cast<unsigned char>(leafChars(n)[0])))
-    if (uint64_t extent = extentOf(n)) return sizeof(Node) + extent + 1;
+  unsigned char first = static_cast<unsigned char>(leafChars(n)[0]);
+  if (isDigit(first))
+    if (uint64_t extent = extentOf(n)) return leafBytesFor(first, extent);
   return sizeof(Node) + leafTextLength(n) + 1;
 }
 
@@ -129,16 +130,35 @@ void freeNode(Node* n) {
 // --- construction -------------------------------------------------------------
 
 Node* newLeaf(std::string_view text) {
-  size_t bytes = sizeof(Node) + text.size() + 1;
-  auto* n = static_cast<Node*>(allocateCell(bytes));
+  unsigned char first = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
+  auto* n = static_cast<Node*>(allocateCell(leafBytesFor(first, text.size())));
   n->header = kLeafFlag;
   char* chars = leafCharsMutable(n);
   if (!text.empty()) std::memcpy(chars, text.data(), text.size());
   chars[text.size()] = '\0';
-  unsigned char first = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
   if ((isDigit(first) || first == '[') && text.size() < kExtentLimit)
     n->header |= static_cast<uint64_t>(text.size()) << kExtentShift;
+  if (carriesWord(first, text.size())) {
+    int64_t word = wordOfNumberText(text);
+    std::memcpy(reinterpret_cast<char*>(n) + wordOffset(text.size()), &word, sizeof word);
+  }
   return n;
+}
+
+// "0", a digit 1-9 and up to 17 more, or "0" and such digits (negative);
+// anything else (a binary number "00...", a longer text, a stray
+// character) is no short integer.
+int64_t wordOfNumberText(std::string_view text) {
+  size_t from = text.size() > 1 && text[0] == '0' ? 1 : 0;
+  size_t digits = text.size() - from;
+  if (digits == 0 || digits > 18 || (from == 1 && text[1] == '0')) return kNoWord;
+  int64_t value = 0;
+  for (size_t i = from; i < text.size(); i++) {
+    unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+    if (digit > 9) return kNoWord;
+    value = value * 10 + digit;
+  }
+  return from ? -value : value;
 }
 
 Node* newApplication(Node* function, Node* argument) {

@@ -116,6 +116,36 @@ Node* newApplication(Node* function, Node* argument);  // acquires both
 
 // --- leaf texts -----------------------------------------------------------
 
+// Number leaves of up to kWordTextLength characters also carry, in the
+// granule after their text, the integer the text denotes when it is a
+// short one (at most 18 digits, so that the sum of two cannot overflow),
+// and kNoWord when it is not (a binary number, more digits): the engine
+// reads a number kept in a list or a tree back as a machine word without
+// parsing its text.  The text stays the form every other reader sees.
+inline constexpr size_t kWordTextLength = 20;  // "0" and the 19 digits of 2^63
+inline constexpr int64_t kNoWord = INT64_MIN;  // 19 digits: never a short integer
+inline bool carriesWord(unsigned char first, size_t length) {
+  return static_cast<unsigned char>(first - '0') <= 9 && length - 1 < kWordTextLength;
+}
+// Where the word lies: the granule after the text and its NUL.
+inline size_t wordOffset(size_t length) { return sizeof(Node) + ((length + 8) & ~size_t{7}); }
+// The bytes of a leaf's cell: its header, its text and NUL, and a carried word.
+inline size_t leafBytesFor(unsigned char first, size_t length) {
+  return carriesWord(first, length) ? wordOffset(length) + sizeof(int64_t) : sizeof(Node) + length + 1;
+}
+// The integer of a number leaf whose text is a short integer.
+inline bool leafWordOf(const Node* n, int64_t& out) {
+  if (!isLeaf(n)) return false;
+  size_t length = extentOf(n);  // a digit leaf's length (0 when it is very long)
+  if (!carriesWord(static_cast<unsigned char>(leafChars(n)[0]), length)) return false;
+  int64_t word;
+  std::memcpy(&word, reinterpret_cast<const char*>(n) + wordOffset(length), sizeof word);
+  out = word;
+  return word != kNoWord;
+}
+// The word a number text of up to kWordTextLength characters carries.
+int64_t wordOfNumberText(std::string_view text);
+
 // The byte length of a leaf's text under the rules of its first byte.
 size_t leafTextLength(const Node* n);
 // For a `[` text: the length of the balanced group at its start.

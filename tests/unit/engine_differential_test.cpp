@@ -123,10 +123,11 @@ std::string runIsolated(NodeRef (*engine)(NodeRef), const std::string& text, use
 
 // Runs the generator's programs for seeds 1 to `seeds` in both engines;
 // returns how many could be compared.
-int compareRandomPrograms(uint32_t seeds, bool bigIntegers, bool lambdaShapes = false, bool blocks = false) {
+int compareRandomPrograms(uint32_t seeds, bool bigIntegers, bool lambdaShapes = false, bool blocks = false,
+                          bool storedNumbers = false) {
   int compared = 0, timeouts = 0;
   for (uint32_t seed = 1; seed <= seeds; seed++) {
-    std::string text = testing::ProgramGenerator(seed, bigIntegers, lambdaShapes, blocks).program();
+    std::string text = testing::ProgramGenerator(seed, bigIntegers, lambdaShapes, blocks, storedNumbers).program();
     // Most programs that loop are known in a short while; one that ended
     // in only one engine is given longer in both (a slow machine, a
     // sanitizer build) before the two are compared.
@@ -168,6 +169,13 @@ TEST(EngineDifferential, RandomProgramsWithLambdaShapesRunAsBySubstitution) {
 // without the builtins' redexes, in place where the call holds them alone.
 TEST(EngineDifferential, RandomProgramsWithBlocksAndTextsRunAsBySubstitution) {
   EXPECT_GT(compareRandomPrograms(300, false, false, true), 220);
+}
+
+// The same with numbers computed and kept in lists, words and beyond, read
+// back as numbers, as text, as terms and by identity: the engine keeps a
+// number leaf's machine word with it and reads that instead of the text.
+TEST(EngineDifferential, RandomProgramsWithStoredNumbersRunAsBySubstitution) {
+  EXPECT_GT(compareRandomPrograms(300, true, false, false, true), 200);
 }
 
 }  // namespace

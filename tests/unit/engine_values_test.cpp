@@ -2,6 +2,7 @@
 // for integers, where they meet what looks at a term: the builtins that see
 // structure and identity, memoised constants, the run's reports, and
 // structures deeper than any stack.
+#include <gmpxx.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -110,6 +111,36 @@ TEST_F(EngineValuesTest, ClosuresNestDeeperThanAnyStack) {
   const std::string chain = ",chain\\n\\k\\(n=0) k (chain (n-1) (x\\k x))";
   EXPECT_EQ(agreed("main,main\\a\\lisp(chain 2 I)" + chain), "[(\\x (\\x Ix x))]");
   EXPECT_EQ(shown("main,main\\a\\rank(lisp(chain 300000 I))" + chain), std::to_string(7 * 300000));
+}
+
+TEST_F(EngineValuesTest, ComputedNumbersKeptInListsReadBackAsTheyWereStored) {
+  // n^13, signs alternating: from one digit to past a machine word.  Kept
+  // in a list, each is read back as a number, as text and as a term, and
+  // compared with the same number written in the program.
+  const std::string defs =
+      ",nums\\n\\(n=0) K (J ((n^13) * (n%2*2-1)) (nums(n-1)))"
+      ",sum\\l\\l 0 (h\\t\\h + (sum t))"
+      ",show\\l\\l [] (h\\t\\([] + h) + [,] + (show t))"
+      ",nth\\l\\i\\l Z (h\\t\\(i=0) h (nth t (i-1)))";
+  mpz_class sum = 0;
+  std::string shownList;
+  for (int n = 30; n >= 1; n--) {
+    mpz_class v;
+    mpz_ui_pow_ui(v.get_mpz_t(), static_cast<unsigned long>(n), 13);
+    if (n % 2 == 0) v = -v;
+    sum += v;
+    std::string digits = mpz_class(abs(v)).get_str();
+    shownList += (v < 0 ? "0" + digits : digits) + ",";
+  }
+  std::string total = sum < 0 ? "0" + mpz_class(-sum).get_str() : sum.get_str();
+  EXPECT_EQ(agreed("main,main\\a\\sum (nums 30)" + defs), total);
+  EXPECT_EQ(agreed("main,main\\a\\show (nums 30)" + defs), "[" + shownList + "]");
+  EXPECT_EQ(agreed("main,main\\a\\lisp (nums 2)" + defs), "[(J08192 J1K)]");
+  // 5^13 = 1220703125, and -(4^13) = -67108864: equal to the literals, and
+  // one node however often it is read.
+  EXPECT_EQ(shown("main,main\\a\\(nth (nums 9) 4) = 1220703125" + defs), "K");
+  EXPECT_EQ(shown("main,main\\a\\cmpr (nth (nums 9) 5) 067108864" + defs), "0");
+  EXPECT_EQ(shown("main,main\\a\\l{nums 9}(same (nth l 4) (nth l 4))" + defs), "K");
 }
 
 TEST_F(EngineValuesTest, PairsHandedBackThroughDeepRecursionNeedNoNativeStack) {

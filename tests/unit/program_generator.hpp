@@ -11,7 +11,9 @@
 // and four levels out, lambdas kept in lists and pairs and applied later,
 // matches whose lambdas leave their parameters unused, and partial
 // applications of functions and lambdas.  With blocks, a quarter work on
-// byte blocks and texts in loops, some held by two holders at once.
+// byte blocks and texts in loops, some held by two holders at once.  With
+// stored numbers, numbers computed from machine words and beyond are kept
+// in lists and read back as numbers, as text, as terms and by identity.
 #pragma once
 
 #include <algorithm>
@@ -28,11 +30,13 @@ class ProgramGenerator {
   // word, or become so when computed; with `lambdaShapes`, a quarter of the
   // expressions are lambdas as programs nest and keep them; with `blocks`,
   // a quarter work on byte blocks and texts, in loops that read, change,
-  // cut and join them (some held by two holders at once).  Without any the
-  // programs are those the generator has always made for a seed.
+  // cut and join them (some held by two holders at once); with
+  // `storedNumbers`, numbers computed are kept in lists and read back.
+  // Without any the programs are those the generator has always made for a
+  // seed.
   explicit ProgramGenerator(uint32_t seed, bool bigIntegers = false, bool lambdaShapes = false,
-                            bool blocks = false)
-      : random_(seed), big_(bigIntegers), lambdas_(lambdaShapes), blocks_(blocks) {}
+                            bool blocks = false, bool storedNumbers = false)
+      : random_(seed), big_(bigIntegers), lambdas_(lambdaShapes), blocks_(blocks), numbers_(storedNumbers) {}
 
   std::string program() {
     functions_.clear();
@@ -85,6 +89,15 @@ class ProgramGenerator {
       text += ",\nshlate\\v\\both v (cork(v, 0, 89))";
       text += ",\nshclos\\v\\(f\\both (fill(v, 0, 1)) (f 0)) (x\\v)";
       text += ",\nshlam\\v\\both (x\\v) (both (cork(v, 0, 65)) (v + [z]))";
+    }
+    // Numbers computed and kept in a list: k times n, n, n squared, ... for
+    // n from the first argument down; read back by sums, by joins onto a
+    // text, by position.
+    if (numbers_) {
+      text += ",\nkeep\\n\\k\\(n<1) K (J (k*n) (keep(n-1)(k*n)))";
+      text += ",\nsums\\l\\l 0 (h\\t\\h+(sums t))";
+      text += ",\nshows\\l\\l [] (h\\t\\([]+h)+[,]+(shows t))";
+      text += ",\nnth\\l\\i\\l Z (h\\t\\(i<1) h (nth t (i-1)))";
     }
     return text;
   }
@@ -319,9 +332,42 @@ class ProgramGenerator {
     }
   }
 
+  // Numbers kept in a list and read back.
+  std::string storedNumber(int depth, const std::vector<char>& vars) {
+    auto sub = [&]() { return "(" + expression(depth - 1, vars) + ")"; };
+    static const char* kFactors[] = {"3", "07", "1000", "99999", "1234567", "0987654321", "100000007"};
+    std::string factor = chance(70) ? kFactors[pick(7)] : sub();
+    std::string list = "keep(" + std::to_string(1 + pick(6)) + ")(" + factor + ")";
+    std::vector<char> inner = vars;
+    std::string l = fresh(inner);
+    switch (pick(8)) {
+      case 0:
+        return "sums(" + list + ")";
+      case 1:
+        return "shows(" + list + ")";
+      case 2:
+        return "lisp(" + list + ")";
+      case 3:
+        // An element against a number written in the program, or another.
+        return "(nth(" + list + ")(" + std::to_string(pick(4)) + "))" + kOperators[pick(9)] + "(" +
+               (chance(50) ? atom(vars) : expression(depth - 1, vars)) + ")";
+      case 4:
+        return "cmpr(nth(" + list + ")(0))(" + factor + ")";
+      case 5:
+        // The same element read twice is one node.
+        return l + "{" + list + "}(same(nth " + l + " 1)(nth " + l + " 1))";
+      case 6:
+        // Taken apart by a match, its element used with the expression.
+        return "(" + list + ")(" + sub() + ")(" + l + "\\" + fresh(inner) + "\\" + l + "*" + sub() + ")";
+      default:
+        return "mapf(" + l + "\\" + l + "+" + sub() + ")(" + list + ")";
+    }
+  }
+
   std::string expression(int depth, std::vector<char> vars) {
     if (depth <= 0 || chance(15)) return atom(vars);
     if (lambdas_ && chance(25)) return lambdaShape(depth, vars);
+    if (numbers_ && chance(30)) return storedNumber(depth, vars);
     auto sub = [&](int d = 1) { return "(" + expression(depth - d, vars) + ")"; };
     if (big_ && chance(20)) return sub() + kOperators[pick(9)] + sub();  // arithmetic on the big atoms
     if (blocks_ && chance(25)) return blockExpression(depth - 1, vars, vars);
@@ -417,6 +463,7 @@ class ProgramGenerator {
   bool big_;
   bool lambdas_;
   bool blocks_;
+  bool numbers_;
   std::vector<Function> functions_;
 };
 
