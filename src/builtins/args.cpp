@@ -15,13 +15,23 @@ const Node* redexArgument(const Node* redex, int index, int count) {
   return argumentOf(cell);
 }
 
-bool heldOnlyByCall(const NodeRef& redex, int count, const NodeRef& x) {
+namespace {
+
+bool countsShowOnlyTheCall(const NodeRef& redex, int count, const NodeRef& x) {
   const Node* cell = redex.get();
   for (int level = 0; level < count; level++) {
     if (countOf(cell) != 1) return false;
     cell = functionOf(cell);
   }
   return redexArgument(redex.get(), 1, count) == x.get() && countOf(x.get()) == 2;
+}
+
+}  // namespace
+
+// A dead cell not taken apart yet may still hold a count on x.
+bool heldOnlyByCall(const NodeRef& redex, int count, const NodeRef& x) {
+  return countsShowOnlyTheCall(redex, count, x) ||
+         (finishDyingCells() && countsShowOnlyTheCall(redex, count, x));
 }
 
 namespace {

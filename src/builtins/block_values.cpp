@@ -63,7 +63,7 @@ bool corkOnValues(Value* args, Value& out) {
   int64_t i, value;
   if (!wordOf(args[1], i) || !wordOf(args[2], value)) return false;
   if (Node* block = blockOf(args[0])) {
-    bool alone = countOf(block) == 1;
+    bool alone = heldOnce(block);
     // The answer takes over the operand's count: the block itself when it
     // is changed in place.
     out = nodeValue(corkedBlock(NodeRef::adopt(block), i, value, alone));
@@ -181,7 +181,7 @@ bool plusOnValues(Value* args, Value& out) {
     consume(args, 2);
     return true;
   }
-  if (x.isNode() && countOf(x.node()) == 1) {
+  if (x.isNode() && heldOnce(x.node())) {
     // The answer takes over the operand's count: x itself when it grows in place.
     out = nodeValue(joinedTexts(NodeRef::adopt(x.node()), xs, ys, true));
     releaseValue(y);

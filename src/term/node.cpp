@@ -51,21 +51,16 @@ void setExtent(Node* n, uint64_t v) {
 
 // --- freeing ----------------------------------------------------------------
 
-// Freeing the last reference to a long chain must not recurse: the walk
-// follows one dying child at a time and keeps any second one on a list.
-// (Freeing never calls back into anything that could release a Node.)
+// A leaf is freed at once; an application cell goes on the pool's list of
+// dying cells with its parts still held, and its parts are released when
+// its cell is reused (term/pool.hpp).  Nothing recurses and nothing is
+// walked at once, however long or deep the structure that died.
 namespace {
 
 static_assert(kApplicationBytes == sizeof(Node) + 2 * sizeof(Node*));
 
-// Drops the count a dying parent held; true when the child dies too.
-inline bool dropsToZero(Node* child) {
-  uint64_t count = child->header & kCountMask;
-  if (count == 0) [[unlikely]]
-    checkFailure(kCoreModule, 4540);
-  child->header--;
-  return count == 1;
-}
+using pool_detail::FreeCell;
+using pool_detail::thePool;
 
 inline size_t leafBytes(const Node* n) {
   // Numbers, the commonest dying leaves, carry their length.
@@ -75,10 +70,24 @@ inline size_t leafBytes(const Node* n) {
   return sizeof(Node) + leafTextLength(n) + 1;
 }
 
-// Cells whose count reached zero while another was being freed.  Made on
-// first need and never torn down, so freeing pays for no start-up guard
-// and still works while the process exits.
-constinit std::vector<Node*>* pending = nullptr;
+// The cell's header becomes the link: its count is zero and nothing reads
+// it again.
+inline void addDying(Node* n) {
+  auto* cell = reinterpret_cast<FreeCell*>(n);
+  cell->next = thePool.dying;
+  thePool.dying = cell;
+}
+
+// Drops the count a dying parent held on one of its parts.
+inline void dropPart(Node* part) {
+  uint64_t count = part->header & kCountMask;
+  if (count == 0) [[unlikely]]
+    checkFailure(kCoreModule, 4540);
+  part->header--;
+  if (count != 1) return;
+  if (isLeaf(part)) releaseCell(part, leafBytes(part));
+  else addDying(part);
+}
 
 inline bool isLambdaForm(const Node* g) {
   if (!isApplication(g)) return false;
@@ -91,40 +100,34 @@ inline bool isLambdaForm(const Node* g) {
 constinit LambdaFormWatch lambdaFormWatch;
 
 void freeNode(Node* n) {
-  // Freeing adds no watched form, so whether any is watched is read once.
-  bool watching = lambdaFormWatch.watched != 0;
-  for (;;) {
-    Node* next = nullptr;
-    if (isApplication(n)) {
-      Node* g = functionOf(n);
-      Node* x = argumentOf(n);
-      if (watching && isLambdaForm(g)) [[unlikely]]
-        lambdaFormWatch.died(n);
-      releaseCell(n, kApplicationBytes);
-      if (dropsToZero(g)) next = g;
-      if (dropsToZero(x)) {
-        if (next == nullptr) {
-          next = x;
-        } else {
-          if (pending == nullptr) pending = new std::vector<Node*>();
-          pending->push_back(x);
-        }
-      }
-    } else {
-      releaseCell(n, leafBytes(n));
-    }
-    if (next != nullptr) {
-      n = next;
-      continue;
-    }
-    if (pending == nullptr || pending->empty()) break;
-    n = pending->back();
-    pending->pop_back();
-  }
+  if (isLeaf(n)) releaseCell(n, leafBytes(n));
+  else addDying(n);
+}
+
+void* reuseDyingCell() {
+  FreeCell* cell = thePool.dying;
+  thePool.dying = cell->next;
+  auto* n = reinterpret_cast<Node*>(cell);
+  // A watched lambda form is seen dead before its cell is reused; what the
+  // watch sets aside is freed once its parts are dropped.
+  if (lambdaFormWatch.watched != 0 && isLambdaForm(functionOf(n))) [[unlikely]]
+    lambdaFormWatch.died(n);
+  // The function part is taken apart next: in a list, the pair cell that
+  // holds the element, so that an element's leaf is freed one step after
+  // its cell, not once the whole spine is gone.
+  dropPart(argumentOf(n));
+  dropPart(functionOf(n));
   if (lambdaFormWatch.unsettled) [[unlikely]] {
     lambdaFormWatch.unsettled = false;
     lambdaFormWatch.settle();
   }
+  return cell;
+}
+
+bool finishDyingCells() {
+  if (thePool.dying == nullptr) return false;
+  while (thePool.dying != nullptr) releaseCell(reuseDyingCell(), kApplicationBytes);
+  return true;
 }
 
 // --- construction -------------------------------------------------------------

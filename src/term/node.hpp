@@ -79,7 +79,18 @@ void setExtent(Node* n, uint64_t v);  // check 4674
 
 // --- reference counts -----------------------------------------------------
 
-void freeNode(Node* n);  // frees a cell whose count reached 0, children too
+// Frees a cell whose count reached 0; an application cell's parts are
+// released when its cell is reused (term/pool.hpp).
+void freeNode(Node* n);
+// Releases the parts of every dying cell now, so that the counts of what
+// they held are exact: for a caller that asks whether a term is held only
+// by itself.  False when there were none.
+bool finishDyingCells();
+// Whether the caller's count is the only one on n: a dead cell not taken
+// apart yet is no holder.
+inline bool heldOnce(const Node* n) {
+  return countOf(n) == 1 || (finishDyingCells() && countOf(n) == 1);
+}
 
 // Lambda forms ((\ v) body) that a layer above keeps facts about (the
 // engine: the code and bindings a term was built from).  While any is

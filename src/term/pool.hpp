@@ -7,12 +7,24 @@
 // to malloc) leave the header.  Builds with sanitizers define QUORL_NO_POOL
 // so that every cell is a separate malloc block and use-after-free is
 // caught.
+//
+// An application cell whose count reaches zero is not taken apart at once:
+// it goes on the list of dying cells with its parts still held, and the
+// next cell of its size is that one, its parts released then
+// (term/node.cpp).  Dropping the last reference to a list of a million
+// elements thus costs one step, and each later allocation pays for taking
+// apart one cell: no pause, and the cell reused is the one touched last.
+// Cells of other sizes that dying cells hold are reached before a chunk is
+// carved, so the pool grows only when nothing dead is left.
 #pragma once
 
 #include <cstddef>
 #include <cstring>
 
 namespace quorl {
+
+// The cell of an application: a header and two pointers.
+inline constexpr size_t kApplicationBytes = 24;
 
 namespace pool_detail {
 
@@ -27,12 +39,14 @@ struct Pool {
   FreeCell* freeLists[kPooledClasses + 1] = {};
   char* chunkCursor = nullptr;
   char* chunkEnd = nullptr;
+  FreeCell* dying = nullptr;  // newest first, linked through their headers
 };
 
 // Constant-initialised, so the hot path pays for no guard; never torn down.
 extern constinit Pool thePool;
 
 inline constexpr size_t sizeClass(size_t bytes) { return (bytes + kGranule - 1) / kGranule; }
+inline constexpr size_t kApplicationClass = sizeClass(kApplicationBytes);
 
 // The slow paths: a new chunk, or malloc for a long leaf.
 void* allocateSlow(size_t bytes);
@@ -49,6 +63,10 @@ inline size_t mallocCellBytes(const void* cell) {
 
 }  // namespace pool_detail
 
+// The newest dying application cell, its parts released (term/node.cpp),
+// as memory for a new cell of its size.
+void* reuseDyingCell();
+
 // Returns memory for a cell of the given size; the size must be given again
 // when the cell is released.
 inline void* allocateCell(size_t bytes) {
@@ -57,6 +75,7 @@ inline void* allocateCell(size_t bytes) {
 #else
   using namespace pool_detail;
   size_t cls = sizeClass(bytes);
+  if (cls == kApplicationClass && thePool.dying != nullptr) return reuseDyingCell();
   if (cls <= kPooledClasses) {
     if (FreeCell* cell = thePool.freeLists[cls]) [[likely]] {
       thePool.freeLists[cls] = cell->next;
@@ -96,8 +115,5 @@ inline size_t cellBytes(const void* cell, size_t bytes) {
   return cls <= kPooledClasses ? cls * kGranule : mallocCellBytes(cell);
 #endif
 }
-
-// The cell of an application: a header and two pointers.
-inline constexpr size_t kApplicationBytes = 24;
 
 }  // namespace quorl

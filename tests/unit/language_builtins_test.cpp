@@ -43,6 +43,8 @@ TEST_F(LanguageBuiltinsTest, CorkChangesAByteBlockInPlaceOnlyWhenTheCallHoldsItA
   NodeRef alone = corkBuiltin(redex("cork", std::move(block), num(1), num(65)));
   EXPECT_EQ(alone.get(), original);
   EXPECT_EQ(payloadOf(alone), "aAc");
+  // Once the dead redex is taken apart, nothing else holds it.
+  finishDyingCells();
   EXPECT_EQ(countOf(alone.get()), 1u);
 
   // Anyone else holding the block (here `alone` itself) sees no change.
@@ -57,6 +59,18 @@ TEST_F(LanguageBuiltinsTest, CorkChangesAByteBlockInPlaceOnlyWhenTheCallHoldsItA
   NodeRef fromShared = corkBuiltin(std::move(shared));
   EXPECT_EQ(payloadOf(fromShared), "Byz");
   EXPECT_EQ(payloadOf(NodeRef(argumentOf(functionOf(functionOf(keep.get()))))), "xyz");
+}
+
+TEST_F(LanguageBuiltinsTest, CorkChangesInPlaceABlockThatOnlyDeadCellsHoldBesides) {
+  // A cell that held the block has died but is not taken apart yet: its
+  // count on the block is no holder.
+  NodeRef block = makeByteBlock("abc");
+  Node* original = block.get();
+  NodeRef holder = apply(leaf("J"), block);
+  holder = leaf("K");
+  NodeRef changed = corkBuiltin(redex("cork", std::move(block), num(0), num(66)));
+  EXPECT_EQ(changed.get(), original);
+  EXPECT_EQ(payloadOf(changed), "Bbc");
 }
 
 TEST_F(LanguageBuiltinsTest, CorkOutOfRangeOrWrongValueFails) {
