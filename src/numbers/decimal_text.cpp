@@ -31,18 +31,6 @@ uint64_t blockValue(std::string_view digits, size_t from, size_t to) {
 // The value of the eight digits at p.
 uint64_t fullBlockValue(const char* p) { return words_detail::eightDigits(words_detail::granule(p)); }
 
-// The eight ASCII digits of v < 10^8, the first in the lowest byte: each
-// step divides all lanes at once by multiplying with a scaled reciprocal
-// (exact for lanes below 10^4 and below 100).
-uint64_t eightAsciiDigits(uint64_t v) {
-  uint64_t x = (v / 10000) | ((v % 10000) << 32);
-  uint64_t hundreds = ((x * 10486) >> 20) & 0x0000007F0000007Full;
-  x = hundreds | ((x - hundreds * 100) << 16);
-  uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000Full;
-  x = tens | ((x - tens * 10) << 8);
-  return x + 0x3030303030303030ull;
-}
-
 // Writes the eight digits of `block` (leading zeros kept) ending before `end`.
 char* writeBlock(char* end, uint64_t block) {
   uint64_t digits = eightAsciiDigits(block);

@@ -85,8 +85,15 @@ Node* newIntegerLeaf(int64_t v) {
   n->header = kLeafFlag | 1 | (static_cast<uint64_t>(length) << kExtentShift) |
               (uint64_t{1 + kArityBias} << kArityShift);
   char* text = leafCharsMutable(n);
+  if (magnitude < 100000000) {
+    // All eight digits at once, the leading zeros shifted out; the bytes
+    // stored past the text lie within the cell (its word comes after).
+    uint64_t ascii = eightAsciiDigits(magnitude) >> (8 * (8 - digits));
+    std::memcpy(text + (v < 0), &ascii, sizeof ascii);
+  } else {
+    writeDecimalBackwards(text + length, magnitude);
+  }
   text[length] = '\0';
-  writeDecimalBackwards(text + length, magnitude);
   if (v < 0) text[0] = '0';
   // The word it carries: v itself, unless its text is too long to be a
   // short integer's.

@@ -47,6 +47,18 @@ inline int decimalDigits(uint64_t v) {
   return guess + (v >= kPowers[guess]);
 }
 
+// The eight ASCII digits of v < 10^8, the first in the lowest byte: each
+// step divides all lanes at once by multiplying with a scaled reciprocal
+// (exact for lanes below 10^4 and below 100).
+inline uint64_t eightAsciiDigits(uint64_t v) {
+  uint64_t x = (v / 10000) | ((v % 10000) << 32);
+  uint64_t hundreds = ((x * 10486) >> 20) & 0x0000007F0000007Full;
+  x = hundreds | ((x - hundreds * 100) << 16);
+  uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000Full;
+  x = tens | ((x - tens * 10) << 8);
+  return x + 0x3030303030303030ull;
+}
+
 // Room for the digits of any 128-bit value and a sign.
 inline constexpr int kWideDigitRoom = 48;
 
