@@ -2,11 +2,12 @@
 // chunks.
 //
 // Application cells (24 bytes) and short leaves are allocated and freed on
-// every reduction step, so taking a cell from its free list and giving it
-// back are inline here; only carving a new chunk and long leaves (which go
-// to malloc) leave the header.  Builds with sanitizers define QUORL_NO_POOL
-// so that every cell is a separate malloc block and use-after-free is
-// caught.
+// every reduction step, so taking a cell from its free list, taking the
+// next one of the current chunk and giving a cell back are inline here;
+// only a new chunk and long leaves (which go to malloc) leave the header.
+// A structure built at once lies in the order it was built.  Builds with
+// sanitizers define QUORL_NO_POOL so that every cell is a separate malloc
+// block and use-after-free is caught.
 //
 // An application cell whose count reaches zero is not taken apart at once:
 // it goes on the list of dying cells with its parts still held, and the
@@ -14,8 +15,8 @@
 // (term/node.cpp).  Dropping the last reference to a list of a million
 // elements thus costs one step, and each later allocation pays for taking
 // apart one cell: no pause, and the cell reused is the one touched last.
-// Cells of other sizes that dying cells hold are reached before a chunk is
-// carved, so the pool grows only when nothing dead is left.
+// Cells of other sizes that dying cells hold are looked for before a chunk
+// is carved (term/pool.cpp).
 #pragma once
 
 #include <cstddef>
@@ -79,6 +80,13 @@ inline void* allocateCell(size_t bytes) {
   if (cls <= kPooledClasses) {
     if (FreeCell* cell = thePool.freeLists[cls]) [[likely]] {
       thePool.freeLists[cls] = cell->next;
+      return cell;
+    }
+    // Nothing free and nothing dead: the next cell of the current chunk.
+    size_t rounded = cls * kGranule;
+    if (thePool.dying == nullptr && static_cast<size_t>(thePool.chunkEnd - thePool.chunkCursor) >= rounded) {
+      void* cell = thePool.chunkCursor;
+      thePool.chunkCursor += rounded;
       return cell;
     }
   }
