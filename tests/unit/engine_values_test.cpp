@@ -141,6 +141,19 @@ TEST_F(EngineValuesTest, ComputedNumbersKeptInListsReadBackAsTheyWereStored) {
   EXPECT_EQ(shown("main,main\\a\\(nth (nums 9) 4) = 1220703125" + defs), "K");
   EXPECT_EQ(shown("main,main\\a\\cmpr (nth (nums 9) 5) 067108864" + defs), "0");
   EXPECT_EQ(shown("main,main\\a\\l{nums 9}(same (nth l 4) (nth l 4))" + defs), "K");
+  EXPECT_EQ(shown("main,main\\a\\l{nums 9}(raws (nth l 4) (nth l 4))" + defs), "K");
+  EXPECT_EQ(agreed("main,main\\a\\raws (nth (nums 9) 4) (nth (nums 9) 4)" + defs), "H");
+  // Past a machine word, and binary numbers (which carry no word): one
+  // node when read twice, equal to the number written in the program.
+  mpz_class big;
+  mpz_ui_pow_ui(big.get_mpz_t(), 29, 13);
+  EXPECT_EQ(agreed("main,main\\a\\l{nums 30}(J (raws (nth l 1) (nth l 1)) ((nth l 1) = " + big.get_str() + "))" +
+                   defs),
+            "JKK");
+  const std::string binaries = defs + ",bins\\n\\(n=0) K (J (n*0017) (bins(n-1)))";
+  EXPECT_EQ(agreed("main,main\\a\\l{bins 4}(J (raws (nth l 2) (nth l 2)) ((nth l 2) = (2*0017)))" + binaries),
+            "JKK");
+  agreed("main,main\\a\\show (bins 4)" + binaries);
 }
 
 TEST_F(EngineValuesTest, PairsHandedBackThroughDeepRecursionNeedNoNativeStack) {

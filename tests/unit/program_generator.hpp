@@ -335,8 +335,11 @@ class ProgramGenerator {
   // Numbers kept in a list and read back.
   std::string storedNumber(int depth, const std::vector<char>& vars) {
     auto sub = [&]() { return "(" + expression(depth - 1, vars) + ")"; };
-    static const char* kFactors[] = {"3", "07", "1000", "99999", "1234567", "0987654321", "100000007"};
-    std::string factor = chance(70) ? kFactors[pick(7)] : sub();
+    // Binary numbers ("001", "0017") and the longest texts that still carry
+    // a word, or just do not, among them.
+    static const char* kFactors[] = {"3",   "07",   "1000", "99999", "1234567", "0987654321", "100000007",
+                                     "001", "0017", "999999999999999999", "0999999999999999999"};
+    std::string factor = chance(70) ? kFactors[pick(11)] : sub();
     std::string list = "keep(" + std::to_string(1 + pick(6)) + ")(" + factor + ")";
     std::vector<char> inner = vars;
     std::string l = fresh(inner);
@@ -354,8 +357,10 @@ class ProgramGenerator {
       case 4:
         return "cmpr(nth(" + list + ")(0))(" + factor + ")";
       case 5:
-        // The same element read twice is one node.
-        return l + "{" + list + "}(same(nth " + l + " 1)(nth " + l + " 1))";
+        // The same element read twice is one node, and equal to itself;
+        // elements of two lists built alike are equal, not one node.
+        if (chance(50)) return l + "{" + list + "}(J (raws(nth " + l + " 1)(nth " + l + " 1)) (same(nth " + l + " 1)(nth " + l + " 1)))";
+        return "J (raws(nth(" + list + ")(0))(nth(" + list + ")(0))) (same(nth(" + list + ")(0))(nth(" + list + ")(0)))";
       case 6:
         // Taken apart by a match, its element used with the expression.
         return "(" + list + ")(" + sub() + ")(" + l + "\\" + fresh(inner) + "\\" + l + "*" + sub() + ")";
