@@ -324,6 +324,13 @@ Code* buildSpine(Node* n) {
   if (code->head == HeadKind::Combinator && count == 2 &&
       (code->combinator == 'V' || (code->combinator == 'J' && preludeLists())))
     code->pairs = code->args[0].valueState == 1 && code->args[1].valueState == 1;
+  if (code->head == HeadKind::Combinator && (code->combinator == '|' || code->combinator == '&') &&
+      count >= 2 && answersHere(code->args[0]) && preludeSelectors()) {
+    const Part& rest = code->args[1];
+    bool linked = answersHere(rest) || (rest.kind == Part::Compiled && rest.code->links);
+    code->links = linked && count == 2;
+    code->chooses = linked && count >= 4;
+  }
   for (int i = 0; i < count; i++)
     if (code->args[i].kind == Part::Compiled && code->args[i].code->kind == CodeKind::Spine) code->nested = true;
   if (code->head == HeadKind::Builtin || code->head == HeadKind::Strict)

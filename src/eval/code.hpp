@@ -81,6 +81,14 @@ struct Code {
   // to a lambda of two parameters applied to it (after the empty case,
   // for J).
   bool pairs = false;
+  // Combinator: the Prelude's `|` or `&` whose first operand is a value as
+  // it stands or an immediate call and whose second is one too or such a
+  // link itself (`a | b | c`, which groups to the right): the truth values
+  // are read here, one after the other, without frames.  `links`: given
+  // exactly those two; `chooses`: given two more operands besides, which
+  // the truth value picks from, as K or H would.
+  bool links = false;
+  bool chooses = false;
   // Spine: an operand is a spine itself.
   bool nested = false;
   uint32_t letters = 0;      // the letters the part mentions

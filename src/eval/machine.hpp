@@ -292,6 +292,7 @@ class Machine {
   bool lastPartComputed(const Code*& code, BoundView& view);
   void selectHere(const Code*& code, BoundView& view);  // machine_immediate.cpp
   bool truthPicks(const Code*& code, BoundView& view);  // machine_immediate.cpp
+  void chooseByTruth(const Code*& code, BoundView& view);  // machine_immediate.cpp
   void goOnWith(const Part& part, const Code*& code, const BoundView& view);
   void pushArguments(const Code* code, const BoundView& view, int from);
   void collect(const Code* code, BoundView& view, int stage);

@@ -124,10 +124,11 @@ std::string runIsolated(NodeRef (*engine)(NodeRef), const std::string& text, use
 // Runs the generator's programs for seeds 1 to `seeds` in both engines;
 // returns how many could be compared.
 int compareRandomPrograms(uint32_t seeds, bool bigIntegers, bool lambdaShapes = false, bool blocks = false,
-                          bool storedNumbers = false) {
+                          bool storedNumbers = false, bool truthChains = false) {
   int compared = 0, timeouts = 0;
   for (uint32_t seed = 1; seed <= seeds; seed++) {
-    std::string text = testing::ProgramGenerator(seed, bigIntegers, lambdaShapes, blocks, storedNumbers).program();
+    std::string text =
+        testing::ProgramGenerator(seed, bigIntegers, lambdaShapes, blocks, storedNumbers, truthChains).program();
     // Most programs that loop are known in a short while; one that ended
     // in only one engine is given longer in both (a slow machine, a
     // sanitizer build) before the two are compared.
@@ -176,6 +177,12 @@ TEST(EngineDifferential, RandomProgramsWithBlocksAndTextsRunAsBySubstitution) {
 // number leaf's machine word with it and reads that instead of the text.
 TEST(EngineDifferential, RandomProgramsWithStoredNumbersRunAsBySubstitution) {
   EXPECT_GT(compareRandomPrograms(300, true, false, false, true), 200);
+}
+
+// Choices by `|`, `&` and `!`, which the engine reads one truth value after
+// the other; values that are no truth value go on as the combinators would.
+TEST(EngineDifferential, RandomProgramsWithTruthChainsRunAsBySubstitution) {
+  EXPECT_GT(compareRandomPrograms(300, false, false, false, false, true), 220);
 }
 
 }  // namespace

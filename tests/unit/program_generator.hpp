@@ -13,7 +13,9 @@
 // applications of functions and lambdas.  With blocks, a quarter work on
 // byte blocks and texts in loops, some held by two holders at once.  With
 // stored numbers, numbers computed from machine words and beyond are kept
-// in lists and read back as numbers, as text, as terms and by identity.
+// in lists and read back as numbers, as text, as terms and by identity.  With
+// truth chains, a quarter are choices by `|`, `&` and `!` over comparisons,
+// truth values held by letters and values that are no truth value.
 #pragma once
 
 #include <algorithm>
@@ -31,12 +33,13 @@ class ProgramGenerator {
   // expressions are lambdas as programs nest and keep them; with `blocks`,
   // a quarter work on byte blocks and texts, in loops that read, change,
   // cut and join them (some held by two holders at once); with
-  // `storedNumbers`, numbers computed are kept in lists and read back.
-  // Without any the programs are those the generator has always made for a
+  // `storedNumbers`, numbers computed are kept in lists and read back; with
+  // `truthChains`, a quarter are choices by `|`, `&` and `!`.  Without any the programs are those the generator has always made for a
   // seed.
   explicit ProgramGenerator(uint32_t seed, bool bigIntegers = false, bool lambdaShapes = false,
-                            bool blocks = false, bool storedNumbers = false)
-      : random_(seed), big_(bigIntegers), lambdas_(lambdaShapes), blocks_(blocks), numbers_(storedNumbers) {}
+                            bool blocks = false, bool storedNumbers = false, bool truthChains = false)
+      : random_(seed), big_(bigIntegers), lambdas_(lambdaShapes), blocks_(blocks), numbers_(storedNumbers),
+        truths_(truthChains) {}
 
   std::string program() {
     functions_.clear();
@@ -56,7 +59,7 @@ class ProgramGenerator {
       text += "both(" + first + ", both(" + second + ", " + expression(4, {}) + "))";
     } else {
       // Lambda shapes want letters to close over: main's argument then is one.
-      text += lambdas_ ? expression(4, {'a'}) : expression(4, {});
+      text += lambdas_ || truths_ ? expression(4, {'a'}) : expression(4, {});
     }
     for (const std::string& d : definitions) text += ",\n" + d;
     // A constant that needs its own value, for the cycle report, and a few
@@ -286,6 +289,50 @@ class ProgramGenerator {
     }
   }
 
+  // Something a choice reads as a truth value: mostly a comparison or a
+  // letter, sometimes a value of another kind, or a chain itself.
+  std::string truth(int depth, const std::vector<char>& vars) {
+    // Mostly letters and numbers, and sums of them, as loops compare.
+    auto operand = [&]() {
+      if (chance(20)) return "(" + expression(depth - 1, vars) + ")";
+      if (chance(30)) return "(" + atom(vars) + (chance(50) ? "+" : "-") + atom(vars) + ")";
+      return atom(vars);
+    };
+    static const char* kCompare[] = {"<", "=", "#", ">"};
+    switch (pick(8)) {
+      case 0: case 1: case 2:
+        return "(" + operand() + kCompare[pick(4)] + operand() + ")";
+      case 3:
+        return vars.empty() ? "K" : std::string(1, vars[pick(static_cast<int>(vars.size()))]);
+      case 4:
+        return chance(50) ? "K" : "H";
+      case 5:
+        return "(!" + truth(depth - 1, vars) + ")";
+      case 6:
+        return depth > 1 ? "(" + chain(depth - 1, vars) + ")" : "H";
+      default:
+        return atom(vars);  // a number, a text, a combinator...
+    }
+  }
+
+  // p | q | ... or p & q & ..., grouped to the right as written.
+  std::string chain(int depth, const std::vector<char>& vars) {
+    std::string text = truth(depth, vars);
+    for (int links = 1 + pick(3); links > 0; links--) text += std::string(chance(50) ? " | " : " & ") + truth(depth, vars);
+    return text;
+  }
+
+  // A choice by a chain of truth values, given its two branches, or one
+  // more operand, or none (the chain's value is then the value).
+  std::string choice(int depth, const std::vector<char>& vars) {
+    auto sub = [&]() { return "(" + expression(depth - 1, vars) + ")"; };
+    std::string text = "(" + chain(depth, vars) + ")";
+    if (chance(20)) return text;
+    text += sub() + sub();
+    if (chance(20)) text += sub();
+    return text;
+  }
+
   // A block or a text: a literal, a letter, or one made by the builtins.
   std::string blockAtom(int depth, const std::vector<char>& blocks, const std::vector<char>& indices) {
     if (!blocks.empty() && chance(50)) return std::string(1, blocks[pick(static_cast<int>(blocks.size()))]);
@@ -373,6 +420,7 @@ class ProgramGenerator {
     if (depth <= 0 || chance(15)) return atom(vars);
     if (lambdas_ && chance(25)) return lambdaShape(depth, vars);
     if (numbers_ && chance(30)) return storedNumber(depth, vars);
+    if (truths_ && chance(25)) return choice(depth, vars);
     auto sub = [&](int d = 1) { return "(" + expression(depth - d, vars) + ")"; };
     if (big_ && chance(20)) return sub() + kOperators[pick(9)] + sub();  // arithmetic on the big atoms
     if (blocks_ && chance(25)) return blockExpression(depth - 1, vars, vars);
@@ -469,6 +517,7 @@ class ProgramGenerator {
   bool lambdas_;
   bool blocks_;
   bool numbers_;
+  bool truths_;
   std::vector<Function> functions_;
 };
 
