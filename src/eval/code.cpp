@@ -269,7 +269,8 @@ Code* buildSpine(Node* n) {
     if (code->headPart.kind == Part::Letter) {
       code->head = HeadKind::Letter;
       code->valueState = -1;
-      code->matchLambda = count == 2 ? twoParameterLambda(code->args[1]) : nullptr;
+      // A list given its two cases, or a pair given its lambda.
+      code->matchLambda = count == 2 || count == 1 ? twoParameterLambda(code->args[count - 1]) : nullptr;
       code->matches = code->matchLambda != nullptr && preludeLists();
       code->picks = count >= 2 && preludeSelectors();
     } else {

@@ -69,7 +69,8 @@ struct Code {
   bool selects = false;
   uint8_t taken = 0;         // Builtin and Strict: operands the call takes
   // Letter: the list match `l n (h\t\c)` with the Prelude's lists: a list
-  // K gives n, a pair J x y gives c with h and t bound to x and y.  The
+  // K gives n, a pair J x y gives c with h and t bound to x and y; or the
+  // pair match `p (x\y\c)`, a pair V x y giving c with x and y bound.  The
   // lambda's code, whether it is compiled in place or a shared term.
   bool matches = false;
   const Code* matchLambda = nullptr;

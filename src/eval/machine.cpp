@@ -409,23 +409,37 @@ void Machine::pushArguments(const Code* code, const BoundView& view, int from) {
 // V x y c, which is c x y, the lambda taking both, values as the parts of
 // a value are.  False (nothing done) for any other l.  Otherwise `code`
 // becomes the code to go on with, or null when the focus is set.
+//
+// The pair match `p (x\y\c)` is answered the same way when p is a pair
+// V x y: V x y c is c x y.
 bool Machine::matchStep(const Code*& code, BoundView& view) {
-  Value v = view.of(code->headPart.letter);
+  int letter = code->headPart.letter;
+  Value v = view.of(letter);
   if (!v.isNode()) return false;
   Node* l = v.node();
+  bool pair = code->argCount == 1;
   const Part* next;
   if (isLeaf(l)) {
-    if (!isSingle(l, 'K')) return false;
+    if (pair || !isSingle(l, 'K')) return false;
     next = &code->args[0];
   } else {
     Node* g = functionOf(l);
-    if (!isApplication(g) || !isSingle(functionOf(g), 'J') || view.count + 2 > BoundView::kMaxBound)
+    if (!isApplication(g) || !isSingle(functionOf(g), pair ? 'V' : 'J') ||
+        view.count + 2 > BoundView::kMaxBound)
       return false;
     const Code* outer = code->matchLambda;
     const Code* inner = outer->inner;
-    // The parts are held by l, which the view holds.
-    view.bind(outer->letter, Value::ofNode(argumentOf(g)), false);
-    view.bind(inner->letter, Value::ofNode(argumentOf(l)), false);
+    // The parts are held by l.  When the bindings under the view hold l,
+    // they outlive the view; when the view holds it itself, binding the
+    // parts' letters may release it (`l (l\t\...)`), so they are held too.
+    Value x = Value::ofNode(argumentOf(g)), y = Value::ofNode(argumentOf(l));
+    bool own = (view.owned >> letter) & 1;
+    if (own) {
+      acquire(x.node());
+      acquire(y.node());
+    }
+    view.bind(outer->letter, x, own);
+    view.bind(inner->letter, y, own);
     next = &inner->body;
   }
   if (isSpine(*next)) {

@@ -125,6 +125,18 @@ TEST_F(EngineClosuresTest, InnerLambdasUsingLettersThreeAndFourLevelsOut) {
   EXPECT_EQ(agreed("main,main\\a\\(x\\y\\z\\w\\tick(x + a)) 1 2 3 4"), "8 after 8;");
 }
 
+TEST_F(EngineClosuresTest, PairsAndListsTakenApartByLetters) {
+  // A pair a letter holds, given its lambda, as programs take a state apart.
+  EXPECT_EQ(agreed("main,main\\a\\s{V a (V 1 2)}s (x\\r\\r (y\\z\\tick(x + y) * z))"), "16 after 8;");
+  // Something else given the lambda: a list, a number.
+  EXPECT_EQ(agreed("main,main\\a\\s{J a K}s (x\\y\\x + 1)"), "V7K after ");
+  EXPECT_EQ(agreed("main,main\\a\\s{a}s (x\\y\\x + 1)"), "VK3 after ");
+  // The lambda takes the pair's own letter for a part: the pair, held only
+  // while the match reads it, must outlive its parts' use.
+  EXPECT_EQ(agreed("main,main\\a\\V (V (V a 1) 2) 0 (p\\z\\p (p\\q\\p (x\\y\\x + y + q)))"), "10 after ");
+  EXPECT_EQ(agreed("main,main\\a\\V (J (J a K) K) 0 (l\\z\\l 0 (l\\t\\l 5 (x\\y\\x + 1)))"), "8 after ");
+}
+
 TEST_F(EngineClosuresTest, PartialApplicationsOfFunctionsAndLambdas) {
   const std::string lists =
       ",add\\x\\y\\x + y"
