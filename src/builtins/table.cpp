@@ -12,6 +12,7 @@
 #include "builtins/language.hpp"
 #include "compile/runtime_definition.hpp"
 #include "eval/kinds.hpp"
+#include "eval/real_values.hpp"
 #include "numbers/arith_builtins.hpp"
 
 namespace quorl {
@@ -157,7 +158,7 @@ std::span<const Row> tableRows() {
   return rows;
 }
 
-// Builtins that answer machine integers without their redex.
+// Builtins that answer the engine's numbers without their redex.
 struct WordRow {
   const char* name;
   WordOp op;
@@ -178,7 +179,7 @@ struct ValueRow {
 const ValueRow kValueRows[] = {
     {"look", lookOnValues}, {"cork", corkOnValues}, {"rank", rankOnValues},
     {"trim", trimOnValues}, {"buck", buckOnValues}, {"wave", waveOnValues},
-    {"init", initOnValues}, {"plus", plusOnValues},
+    {"init", initOnValues}, {"plus", plusOnValues}, {"real", realOnValues},
 };
 
 void fillRows(BuiltinMap& rows) {

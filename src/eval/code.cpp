@@ -13,6 +13,7 @@
 #include "builtins/table.hpp"
 #include "eval/closure_terms.hpp"
 #include "eval/combinators.hpp"
+#include "eval/real_values.hpp"
 #include "eval/substitute.hpp"
 #include "numbers/operands.hpp"
 #include "term/cells.hpp"
@@ -30,6 +31,8 @@ struct CodeCache {
   // Closed parts with work, searched for the wings inside them; holds a
   // count on each.
   std::unordered_set<Node*> searched;
+  // closed part -> its tree of number operations, or null when it is none
+  std::unordered_map<Node*, Code*> closedTrees;
 };
 
 // Made on first use and never torn down.
@@ -65,8 +68,24 @@ uint32_t lettersOf(const Part& op) {
 
 int letterOfLeaf(const Node* leaf) { return static_cast<unsigned char>(leafChars(leaf)[0]) - 'a'; }
 
+// The table slot of a name defined without parameters (not a builtin's,
+// not one of the nullary names): its leaf computes the definition once and
+// then stands for the value remembered there.
+NodeRef* constantSlotOf(Node* part) {
+  if (!isLeaf(part)) return nullptr;
+  unsigned char first = static_cast<unsigned char>(leafChars(part)[0]);
+  if (first < 'a' || first > 'z') return nullptr;
+  std::string_view name(leafChars(part));
+  if (findBuiltin(name) != nullptr || nullaryNames().count(name) != 0) return nullptr;
+  NodeRef* slot = const_cast<NodeRef*>(findDefinition(name));
+  if (slot == nullptr || arityOf(part) != 0) return nullptr;
+  return slot;
+}
+
+const Code* closedNumberTree(Node* n, int depth);
+
 // The operand of a part whose code, if it needs one, exists already.
-Part partOf(Node* part) {
+Part partOf(Node* part, int depth = 0) {
   Part op;
   uint32_t letters = cachedVariables(part);
   if (letters == 0) {
@@ -74,6 +93,11 @@ Part partOf(Node* part) {
     op.node = part;
     op.valueState = isValue(part) ? 1 : 0;
     op.isWord = shortIntegerLeaf(part, op.word);
+    if (op.valueState == 0) {
+      op.constant = constantSlotOf(part);
+      op.closedTree = closedNumberTree(part, depth);
+      op.numbers = op.closedTree != nullptr;
+    }
   } else if (isLeaf(part)) {
     op.kind = Part::Letter;
     op.letter = static_cast<uint8_t>(letterOfLeaf(part));
@@ -82,6 +106,7 @@ Part partOf(Node* part) {
     op.kind = Part::Compiled;
     op.code = cache().codes.at(part);
     op.valueState = op.code->valueState;
+    op.numbers = op.code->tree != nullptr && op.code->argCount == op.code->callArity;
   }
   return op;
 }
@@ -241,6 +266,87 @@ void classifyHead(Code& code, Node* head) {
   }
 }
 
+// Whether an operand of a number operation is one a tree takes: a number
+// as it stands (a letter, a number written in the body, a constant's name)
+// or a tree itself.  `leaves` and `operations` count the tree's so far
+// (leaves counted as often as met).
+bool numberOperand(const Part& op, int& leaves, int& operations) {
+  const Code* below = op.kind == Part::Compiled ? op.code : op.closedTree;
+  if (below != nullptr) {
+    if (below->tree == nullptr || below->argCount != below->callArity) return false;
+    leaves += below->tree->leafCount;
+    operations += below->tree->operationCount;
+    return true;
+  }
+  leaves++;
+  if (op.kind == Part::Letter || (op.kind == Part::Shared && op.constant != nullptr)) return true;
+  // A value as written: only a number is worth the tree's while (a text
+  // joined to a letter is the builtin's every time).
+  if (op.kind != Part::Shared || op.valueState != 1 || !isLeaf(op.node)) return false;
+  char first = leafChars(op.node)[0];
+  return first == ' ' || (first >= '0' && first <= '9');
+}
+
+// Whether a builtin is a number operation of trees: one of the WordOp
+// builtins, or `real`.
+bool numberOperation(const BuiltinEntry& builtin, int count) {
+  if (builtin.wordOp != WordOp::None) return count == 2;
+  return count == 1 && isRealConversion(builtin);
+}
+
+// Gives a builtin's spine its tree when it is a number operation given all
+// its operands, each of them a number operand.
+void markNumberTree(Code& code) {
+  int count = code.argCount;
+  if (code.head != HeadKind::Builtin || count != code.callArity || !numberOperation(*code.builtin, count))
+    return;
+  int leaves = 0, operations = 1;
+  bool numbers = true;
+  for (int i = 0; i < count; i++) numbers = numberOperand(code.args[i], leaves, operations) && numbers;
+  if (numbers && leaves <= NumberTree::kMaxLeaves && operations <= NumberTree::kMaxOperations) {
+    code.twoLeaves = count == 2 && operations == 1;
+    code.tree = buildNumberTree(code);
+  }
+}
+
+// The tree of number operations a closed part is (real 1, 2*3), made once
+// and kept; null when it is none.  `depth` counts the closed parts it lies
+// in: no tree is deeper than it has steps.
+const Code* closedNumberTree(Node* n, int depth) {
+  if (!isApplication(n) || depth >= NumberTree::kMaxOperations) return nullptr;
+  CodeCache& c = cache();
+  auto found = c.closedTrees.find(n);
+  if (found != c.closedTrees.end()) return found->second;
+  std::vector<Node*> reversed;
+  Node* head = n;
+  while (isApplication(head)) {
+    if (binderShape(head) != 'o' || isConstantAnnotated(head)) return nullptr;
+    reversed.push_back(argumentOf(head));
+    head = functionOf(head);
+  }
+  auto* code = new Code{};
+  code->kind = CodeKind::Spine;
+  classifyHead(*code, head);
+  code->argCount = static_cast<uint8_t>(reversed.size());
+  if (code->head == HeadKind::Builtin && code->argCount == code->callArity) {
+    code->args = new Part[reversed.size()];
+    for (size_t i = 0; i < reversed.size(); i++)
+      code->args[i] = partOf(reversed[reversed.size() - 1 - i], depth + 1);
+    markNumberTree(*code);
+  }
+  if (code->tree == nullptr) {
+    delete[] code->args;
+    delete code;
+    code = nullptr;
+  } else {
+    code->term = n;
+    acquire(n);
+  }
+  acquire(n);  // the entry's own count: the address is not reused while kept
+  c.closedTrees.emplace(n, code);
+  return code;
+}
+
 Code* buildSpine(Node* n) {
   auto* code = new Code{};
   code->kind = CodeKind::Spine;
@@ -315,12 +421,18 @@ Code* buildSpine(Node* n) {
     code->immediate = operandsHere && depth <= kMaxImmediateDepth;
     code->immediateDepth = static_cast<uint8_t>(depth);
   }
+  markNumberTree(*code);
   if (code->head == HeadKind::Builtin && count == 4 && code->callArity == 2 &&
       preludeSelectors()) {
     WordOp op = code->builtin->wordOp;
-    code->selects = (op == WordOp::Less || op == WordOp::Gteq || op == WordOp::Same ||
-                     op == WordOp::Diff) &&
-                    answersHere(code->args[0]) && answersHere(code->args[1]);
+    bool comparison = op == WordOp::Less || op == WordOp::Gteq || op == WordOp::Same || op == WordOp::Diff;
+    code->selects = comparison && answersHere(code->args[0]) && answersHere(code->args[1]);
+    // A comparison of numbers has its tree, which takes constants' names too.
+    int leaves = 0, operations = 1;
+    if (comparison && numberOperand(code->args[0], leaves, operations) &&
+        numberOperand(code->args[1], leaves, operations) && leaves <= NumberTree::kMaxLeaves &&
+        operations <= NumberTree::kMaxOperations)
+      code->tree = buildNumberTree(*code);
   }
   if (code->head == HeadKind::Combinator && count == 2 &&
       (code->combinator == 'V' || (code->combinator == 'J' && preludeLists())))
@@ -436,6 +548,7 @@ void destroyCode(Code* code) {
   release(code->term);
   delete[] code->args;
   delete[] code->restLetters;
+  delete code->tree;
   delete code;
 }
 
@@ -443,6 +556,10 @@ void clearCache(CodeCache& c) {
   forgetClosureTerms();
   for (auto& [part, code] : c.codes) destroyCode(code);
   for (auto& [lambda, code] : c.lambdas) destroyCode(code);
+  for (auto& [part, code] : c.closedTrees) {
+    if (code != nullptr) destroyCode(code);
+    release(part);
+  }
   for (auto& [definition, callee] : c.callees) {
     release(definition);
     delete callee;
@@ -450,6 +567,7 @@ void clearCache(CodeCache& c) {
   for (Node* part : c.searched) release(part);
   c.codes.clear();
   c.lambdas.clear();
+  c.closedTrees.clear();
   c.callees.clear();
   c.searched.clear();
 }

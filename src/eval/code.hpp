@@ -29,12 +29,55 @@ struct Part {
   // 0 no, -1 depends on the values.
   int8_t valueState = 0;
   bool isWord = false;         // Shared: a short integer leaf, whose value is `word`
+  // A tree of number operations answered where it stands: Compiled with a
+  // tree, or Shared with a closed tree.
+  bool numbers = false;
   int64_t word = 0;
   Node* node = nullptr;        // Shared: the part itself (held by the body)
+  // Shared: the name of a constant (defined without parameters), whose
+  // value, once computed and remembered, is read from its table slot.
+  NodeRef* constant = nullptr;
+  // Shared: a closed tree of number operations (real 1), immediate.
+  const Code* closedTree = nullptr;
   const Code* code = nullptr;  // Compiled
 };
 
 enum class CodeKind : uint8_t { Spine, Lambda, Wing };
+
+// A tree of number operations compiled to be answered where it stands
+// (number_trees.hpp): its distinct leaves (letters, shared values and
+// constants' names), each read once, and its operations in postfix order,
+// each taking its operands from the leaves or from the numbers the
+// operations before it computed.
+struct NumberTree {
+  static constexpr int kMaxLeaves = 16, kMaxOperations = 32;
+  static constexpr int8_t kComputed = -1, kNone = -2;
+  static constexpr WordOp kConversion = WordOp::None;  // the operation of `real`
+  struct Operation {
+    WordOp op;           // the builtin's, or kConversion
+    int8_t left, right;  // a leaf's index or kComputed; right is kNone for `real`
+  };
+  uint8_t leafCount = 0, operationCount = 0;
+  const Part* leaves[kMaxLeaves];
+  Operation operations[kMaxOperations];
+  // When every operation is arithmetic on doubles (plus, dash, mult, over,
+  // cent, powa), or a comparison less or gteq of them at the root: the
+  // operations again, for leaves that are all reals, each an opcode for the
+  // operation and where its operands are (doubleStep).
+  bool onDoubles = false;
+  uint8_t doubleSteps[kMaxOperations];
+};
+
+// The opcode of an operation on doubles: the operation's place among plus,
+// dash, mult, over, cent, powa, less and gteq, times four, plus 1 when the
+// left operand is computed and 2 when the right one is.
+inline int doubleStep(WordOp op, bool leftComputed, bool rightComputed) {
+  int index = static_cast<int>(op) - static_cast<int>(WordOp::Plus);  // plus .. cent
+  if (op == WordOp::Less) index = 5;
+  else if (op == WordOp::Gteq) index = 6;
+  else if (op == WordOp::Powa) index = 7;
+  return index * 4 + (leftComputed ? 1 : 0) + (rightComputed ? 2 : 0);
+}
 
 // What heads a spine.
 enum class HeadKind : uint8_t {
@@ -63,6 +106,15 @@ struct Code {
   // call itself: answered where it stands (immediate.hpp).
   bool immediate = false;
   uint8_t immediateDepth = 0;  // the nesting of immediate calls, itself included
+  // Builtin: a call of number operations (the WordOp builtins and `real`)
+  // whose operands are numbers as they stand (letters, numbers written in
+  // the body, constants' names) or such calls themselves, or a comparison
+  // of two such operands that selects: `tree` is the tree of operations
+  // to answer where it stands (number_trees.hpp), its leaves unboxed, when
+  // they are numbers.  For a comparison that selects, the tree's is the
+  // comparison of the first two operands.
+  const NumberTree* tree = nullptr;
+  bool twoLeaves = false;  // tree: one operation of two operands as they stand
   // Builtin: a comparison of two operands as they stand or immediate,
   // given two more operands: with the Prelude's K and H, its truth value
   // picks one of them and drops the other.
@@ -133,6 +185,12 @@ inline bool answersHere(const Part& op) {
   return op.kind == Part::Letter || (op.kind == Part::Shared && op.valueState == 1) ||
          (op.kind == Part::Compiled && op.code->immediate);
 }
+
+// The tree of `code`, a builtin's spine whose operands are number
+// operands (immediate, selects): of all its operands for an immediate
+// operation, of the first two for a comparison that selects
+// (number_trees.cpp).  Owned by the code.
+const NumberTree* buildNumberTree(const Code& code);
 
 // A global function's parameters and body.
 struct Callee {

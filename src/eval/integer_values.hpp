@@ -44,15 +44,4 @@ inline bool answerWordValues(WordOp op, int64_t x, int64_t y, Value& out) {
 // does not fit one).
 bool answerWiderValues(WordOp op, Value x, Value y, bool bothWords, Value& out);
 
-// The answer for two values (borrowed) as a value with one count for the
-// caller; false, leaving the call to the builtin, when either is no
-// integer.  Two number leaves that are not words are compared by the
-// builtin, which reads them as they stand.
-inline bool answerIntegerValues(WordOp op, Value x, Value y, Value& out) {
-  int64_t a, b;
-  bool words = wordOf(x, a) && wordOf(y, b);
-  if (words && answerWordValues(op, a, b, out)) return true;
-  return answerWiderValues(op, x, y, words, out);
-}
-
 }  // namespace quorl

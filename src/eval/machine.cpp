@@ -33,7 +33,8 @@
 #include "eval/interrupt.hpp"
 #include "eval/machine.hpp"
 #include "eval/immediate.hpp"
-#include "eval/integer_values.hpp"
+#include "eval/number_trees.hpp"
+#include "eval/real_values.hpp"
 
 namespace quorl {
 
@@ -113,6 +114,53 @@ inline bool viewWord(const Part& op, const BoundView& view, int64_t& out) {
   if (op.kind == Part::Letter) return wordOf(view.of(op.letter), out);
   out = op.word;
   return op.isWord;
+}
+
+// The letters `code` reads, as the view sees them.
+inline void treeLetters(const Code* code, const BoundView& view, TreeLetters& out) {
+  out.from = view.from;
+  out.bound = view.bound & code->letters;
+  for (uint32_t rest = out.bound; rest != 0; rest &= rest - 1) {
+    int letter = __builtin_ctz(rest);
+    out.values[letter] = view.values[letter];
+  }
+}
+
+// The answer of a tree of number operations (code.hpp), if its leaves are
+// numbers the engine computes with.  Two machine integers are the common
+// case, and the quickest.
+inline bool treeAnswerUnder(const Code* code, const BoundView& view, Value& out) {
+  int64_t x, y;
+  if (code->twoLeaves && viewWord(code->args[0], view, x) && viewWord(code->args[1], view, y) &&
+      answerWordValues(code->builtin->wordOp, x, y, out))
+    return true;
+  TreeLetters letters;
+  treeLetters(code, view, letters);
+  return answerTree(code, letters, out);
+}
+
+// The answer of an operand that is a tree of number operations (code.hpp),
+// if it has one.
+inline bool treeUnder(const Part& op, const BoundView& view, Value& out) {
+  if (op.kind == Part::Compiled) return treeAnswerUnder(op.code, view, out);
+  TreeLetters none;
+  none.from = nullptr;
+  none.bound = 0;
+  return answerTree(op.closedTree, none, out);
+}
+
+// The truth of a comparison choosing a branch (code.hpp), if its operands
+// are numbers the engine compares.
+inline bool comparisonUnder(const Code* code, const BoundView& view, bool& truth) {
+  int64_t x, y;
+  if (viewWord(code->args[0], view, x) && viewWord(code->args[1], view, y)) {
+    truth = answerWords(code->builtin->wordOp, x, y).kind == WordAnswer::True;
+    return true;
+  }
+  if (code->tree == nullptr) return false;
+  TreeLetters letters;
+  treeLetters(code, view, letters);
+  return treeComparison(code, letters, truth);
 }
 
 }  // namespace
@@ -256,20 +304,27 @@ void Machine::runSpine(const Code* code, BoundView& view) {
   for (;;) {
     switch (code->head) {
       case HeadKind::Builtin:
-        if (code->selects) {
+        if (code->argCount > code->callArity && (code->selects || code->tree != nullptr)) {
           // (x < y) a b: the comparison picks a or b, as K or H would.
-          int64_t x, y;
-          if (viewWord(code->args[0], view, x) && viewWord(code->args[1], view, y)) {
-            WordAnswer answer = answerWords(code->builtin->wordOp, x, y);
-            const Part& chosen = code->args[answer.kind == WordAnswer::True ? 2 : 3];
+          bool truth;
+          if (comparisonUnder(code, view, truth)) {
+            const Part& chosen = code->args[truth ? 2 : 3];
             if (!isSpine(chosen)) return focusUnder(chosen, view);
             code = chosen.code;
             continue;
           }
-          if (code->args[0].kind == Part::Compiled || code->args[1].kind == Part::Compiled) {
+          if (code->selects && (code->args[0].kind == Part::Compiled || code->args[1].kind == Part::Compiled)) {
             selectHere(code, view);
             if (code == nullptr) return;  // the focus is set
             continue;
+          }
+        } else if (code->tree != nullptr) {
+          // A tree of number operations: answered here when its leaves are
+          // numbers.
+          Value answer;
+          if (treeAnswerUnder(code, view, answer)) {
+            focus_ = Term::of(answer);
+            return;
           }
         }
         if (code->immediate) {
@@ -532,16 +587,41 @@ bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
 
 void Machine::stepWing(const Code* code, Bindings* b) {
   BoundView view(b);  // takes over the focus's count
-  uint32_t need = lettersOf(code->body) & ~(uint32_t{1} << code->letter);
-  Bindings* kept = need == 0 ? nullptr : viewBindings(need, view);
-  if (code->bound.valueState == 1 || answersHere(code->bound)) {
-    // A bound value, or one a builtin gives at once: the body goes on with it.
-    Value v = code->bound.valueState == 1 ? viewValue(code->bound, view) : operandHere(code->bound, view, need);
-    view.release();
-    focusBody(code->body, kept, code->letter, v);
-    if (kept != nullptr) releaseBindings(kept);
+  runWing(code, view);
+}
+
+// The wing `code` seen through the view.  A bound value known at once (a
+// value, a tree of numbers answered where it stands, or a call a builtin
+// answers at once) is bound on top of the view and the body goes on
+// through it, so that a run of local definitions (x{...} y{...} body)
+// makes no bindings of its own; otherwise the bound value is computed
+// first, its wing waiting in a frame.  (Out of the machine's loop: a view
+// that binds values it owns is one the loop's other steps do better
+// without.)
+[[gnu::noinline]] void Machine::runWing(const Code* code, BoundView& view) {
+  for (;;) {
+    const Part& bound = code->bound;
+    Value v;
+    bool known = view.count < BoundView::kMaxBound;
+    if (known) {
+      uint32_t need = lettersOf(code->body) & ~(uint32_t{1} << code->letter);
+      if (bound.valueState == 1) v = viewValue(bound, view);
+      else if (bound.numbers && treeUnder(bound, view, v)) known = true;
+      else if (answersHere(bound)) v = operandHere(bound, view, need);
+      else known = false;
+    }
+    if (!known) break;
+    view.bind(code->letter, v, true);
+    const Part& body = code->body;
+    if (body.kind == Part::Compiled && body.code->kind == CodeKind::Wing) {
+      code = body.code;
+      continue;
+    }
+    runPart(body, view);
     return;
   }
+  uint32_t need = lettersOf(code->body) & ~(uint32_t{1} << code->letter);
+  Bindings* kept = need == 0 ? nullptr : viewBindings(need, view);
   stack_.push(FrameKind::Wing, reinterpret_cast<uintptr_t>(code), kept);
   focus_ = viewTerm(code->bound, view);
 }
@@ -584,6 +664,7 @@ void Machine::collect(const Code* code, BoundView& view, int stage) {
       args[i] = viewValue(op, view);
       continue;
     }
+    if (op.numbers && treeUnder(op, view, args[i])) continue;
     if (op.kind == Part::Compiled && op.code->immediate) {
       args[i] = answerHere(op.code, view, code->restLetters[i]);
       continue;

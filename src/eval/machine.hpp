@@ -218,6 +218,7 @@ inline Part compiledPart(const Code* code) {
   p.kind = Part::Compiled;
   p.code = code;
   p.valueState = code->valueState;
+  p.numbers = code->tree != nullptr && code->argCount == code->callArity;
   return p;
 }
 
@@ -230,14 +231,19 @@ inline Part compiledPart(const Code* code) {
 // from here.  The view holds a count on its bindings and on the values it
 // owns; release() drops them, after which the view is not read again.  It is
 // released before a builtin is called, so that a builtin sees a value held
-// by nothing but its call as substitution would have left it.
+// by nothing but its call as substitution would have left it.  A value the
+// view owns stays held until then even when its letter is bound again
+// (x{J 1 K} x 0 (h\t\x{h} ...)): the parts a match bound are borrowed
+// from it.
 struct BoundView {
   static constexpr int kMaxBound = 8;
   Bindings* from;       // owned; may be null when nothing is read from it
   uint32_t bound = 0;   // letters bound on top
   uint32_t owned = 0;   // those whose values the view holds a count on
   int count = 0;        // how many bindings were made on top so far
+  int shadowed = 0;     // owned values whose letters were bound again
   Value values[26];     // only the bound letters' entries are set
+  Value hidden[kMaxBound];  // the values shadowed, still held
 
   explicit BoundView(Bindings* b) : from(b) {}
   BoundView(const BoundView&) = delete;
@@ -247,7 +253,7 @@ struct BoundView {
   Value of(int letter) const { return (bound >> letter) & 1 ? values[letter] : from->of(letter); }
   void bind(int letter, Value v, bool own) {
     uint32_t bit = uint32_t{1} << letter;
-    if (owned & bit) releaseValue(values[letter]);
+    if (owned & bit) hidden[shadowed++] = values[letter];
     values[letter] = v;
     bound |= bit;
     owned = own ? owned | bit : owned & ~bit;
@@ -264,6 +270,8 @@ struct BoundView {
     from = nullptr;
     for (uint32_t rest = owned; rest != 0; rest &= rest - 1) releaseValue(values[__builtin_ctz(rest)]);
     owned = 0;
+    for (int i = 0; i < shadowed; i++) releaseValue(hidden[i]);
+    shadowed = 0;
   }
 };
 
@@ -301,6 +309,7 @@ class Machine {
   void enter(const Callee* callee, Value* args);
   void enterPairBody(const Code* outer, Bindings* from, Value x, Value y);
   void stepWing(const Code* code, Bindings* b);
+  void runWing(const Code* code, BoundView& view);
   void focusBody(const Part& body, Bindings* from, int letter, Value x);
 
   // Terms (machine_nodes.cpp).

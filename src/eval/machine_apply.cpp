@@ -3,7 +3,7 @@
 #include "eval/engine.hpp"
 
 #include "eval/closure_terms.hpp"
-#include "eval/integer_values.hpp"
+#include "eval/real_values.hpp"
 #include "eval/machine.hpp"
 
 namespace quorl {
@@ -147,14 +147,20 @@ void Machine::contractApplied(Node* g, Value x) {
     if (named) {
       const NameResolution& r = resolveName(head);
       if (r.builtin != nullptr) {
-        // An operator's closed first operand is part of g (7^k): integers
-        // are answered here as in a call.
+        // An operator's closed first operand is part of g (7^k): numbers
+        // are answered here as in a call; and a builtin of one argument that
+        // the engine answers on its values (`real`) is g itself.
         Value answer;
-        if (r.builtin->wordOp != WordOp::None && r.builtin->arity == 2 && isApplication(g) &&
-            functionOf(g) == head &&
-            answerIntegerValues(r.builtin->wordOp, Value::ofNode(argumentOf(g)), x, answer)) {
+        WordOp op = r.builtin->wordOp;
+        if (op != WordOp::None && r.builtin->arity == 2 && isApplication(g) && functionOf(g) == head &&
+            answerNumberValues(op, Value::ofNode(argumentOf(g)), x, answer)) {
           release(g);
           releaseValue(x);
+          focus_ = Term::of(answer);
+          return;
+        }
+        if (r.builtin->onValues != nullptr && r.builtin->arity == 1 && g == head && r.builtin->onValues(&x, answer)) {
+          release(g);  // x is consumed
           focus_ = Term::of(answer);
           return;
         }

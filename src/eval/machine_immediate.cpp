@@ -3,7 +3,7 @@
 // by a letter choosing between the operands they are given.
 #include "eval/immediate.hpp"
 
-#include "eval/integer_values.hpp"
+#include "eval/real_values.hpp"
 
 namespace quorl {
 
@@ -70,7 +70,7 @@ bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, V
 }  // namespace
 
 bool answerOnValues(const BuiltinEntry& builtin, Value* args, Value& out) {
-  if (builtin.wordOp != WordOp::None && answerIntegerValues(builtin.wordOp, args[0], args[1], out)) {
+  if (builtin.wordOp != WordOp::None && answerNumberValues(builtin.wordOp, args[0], args[1], out)) {
     releaseValue(args[0]);
     releaseValue(args[1]);
     return true;

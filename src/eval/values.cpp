@@ -7,6 +7,7 @@
 #include "eval/code.hpp"
 #include "eval/substitute.hpp"
 #include "numbers/operands.hpp"
+#include "numbers/real.hpp"
 
 namespace quorl {
 
@@ -29,7 +30,7 @@ inline bool dropValues(Bindings* b) {
   for (int i = 0; i < n; i++) {
     Value v = values[i];
     if (!v.isClosure()) {
-      releaseValue(v);  // a Node, a Word or a Big, which hold no bindings
+      releaseValue(v);  // a Node, a Word, a Big or a Real, which hold no bindings
       continue;
     }
     Closure* c = v.closure();
@@ -81,6 +82,17 @@ void destroyBig(Big* b) {
   releaseCell(b, sizeof(Big));
 }
 
+void destroyReal(Real* r) {
+  if (r->leaf != nullptr) release(r->leaf);
+  releaseCell(r, sizeof(Real));
+}
+
+void destroyBox(Value v) {
+  if (v.isClosure()) destroyClosure(v.closure());
+  else if (v.isWord()) destroyWord(v.word());
+  else if (v.isReal()) destroyReal(v.real());
+  else destroyBig(v.big());
+}
 
 Bindings* exactBindings(uint32_t letters, Bindings* from) {
   if (from->letters == letters) {
@@ -167,6 +179,11 @@ Node* termOf(Value v) {
     Big* b = v.big();
     if (b->leaf == nullptr) b->leaf = numberFromBig(b->value).detach();
     return b->leaf;
+  }
+  if (v.isReal()) {
+    Real* r = v.real();
+    if (r->leaf == nullptr) r->leaf = makeReal(r->value).detach();
+    return r->leaf;
   }
   Closure* c = v.closure();
   if (c->term == nullptr) buildClosureTerms(c);

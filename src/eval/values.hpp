@@ -11,13 +11,15 @@
 //
 // A lambda value that nobody has needed as a term yet is a Closure; an
 // integer computed by the machine is a Word when it fits a machine word and
-// a Big, held in binary, when it does not.  Their leaves' decimal text is
-// written only when something needs the leaf, so a loop of big products
-// never prints and reads back the numbers it passes from step to step.
+// a Big, held in binary, when it does not; a real it computes is a Real, a
+// double.  Their leaves are made only when something needs the leaf, so a
+// loop of big products never prints and reads back the numbers it passes
+// from step to step, and a loop over reals makes no leaf per operation.
 // A value's term, once built, is kept, so that a value has one identity
 // however often it is used (`raws` tells Nodes apart).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include <new>
@@ -34,25 +36,30 @@ struct Bindings;
 struct Closure;
 struct Word;
 struct Big;
+struct Real;
 
-// A value: a Node, a Closure, a Word or a Big, told apart by the low two
-// bits.  A Value held by the machine owns one count.
+// A value: a Node, a Closure, a Word, a Big or a Real, told apart by the
+// low three bits (every cell is aligned to the pool's 8-byte granule).  A
+// Value held by the machine owns one count.
 struct Value {
   uintptr_t bits;  // no initializer: arrays of values cost nothing to make
 
-  static constexpr uintptr_t kTags = 3, kClosureTag = 1, kWordTag = 2, kBigTag = 3;
+  static constexpr uintptr_t kTags = 7, kClosureTag = 1, kWordTag = 2, kBigTag = 3, kRealTag = 4;
   static Value ofNode(Node* n) { return Value{reinterpret_cast<uintptr_t>(n)}; }
   static Value ofClosure(Closure* c) { return Value{reinterpret_cast<uintptr_t>(c) | kClosureTag}; }
   static Value ofWord(Word* w) { return Value{reinterpret_cast<uintptr_t>(w) | kWordTag}; }
   static Value ofBig(Big* b) { return Value{reinterpret_cast<uintptr_t>(b) | kBigTag}; }
+  static Value ofReal(Real* r) { return Value{reinterpret_cast<uintptr_t>(r) | kRealTag}; }
   bool isNode() const { return (bits & kTags) == 0; }
   bool isClosure() const { return (bits & kTags) == kClosureTag; }
   bool isWord() const { return (bits & kTags) == kWordTag; }
   bool isBig() const { return (bits & kTags) == kBigTag; }
+  bool isReal() const { return (bits & kTags) == kRealTag; }
   Node* node() const { return reinterpret_cast<Node*>(bits); }
   Closure* closure() const { return reinterpret_cast<Closure*>(bits & ~kTags); }
   Word* word() const { return reinterpret_cast<Word*>(bits & ~kTags); }
   Big* big() const { return reinterpret_cast<Big*>(bits & ~kTags); }
+  Real* real() const { return reinterpret_cast<Real*>(bits & ~kTags); }
 };
 
 // The values of a set of letters, in letter order.  Shared by count.
@@ -93,36 +100,52 @@ struct Big {
   BigInteger value;
 };
 
+// A real of the language held as a double (its leaf, once made, holds the
+// same eight bytes).
+struct Real {
+  uint32_t count;
+  double value;
+  Node* leaf;  // held, once made
+};
+
 // --- counts -----------------------------------------------------------------
 
 void destroyBindings(Bindings* b);  // frees values iteratively
 void destroyClosure(Closure* c);
 void destroyWord(Word* w);
 void destroyBig(Big* b);
+void destroyReal(Real* r);
 
 inline void acquireBindings(Bindings* b) { b->count++; }
 inline void releaseBindings(Bindings* b) {
   if (--b->count == 0) destroyBindings(b);
 }
 
+// Every value that is not a Node is a box that begins with its count.
+inline uint32_t& boxCount(Value v) { return *reinterpret_cast<uint32_t*>(v.bits & ~Value::kTags); }
+
+// Frees a Closure or a Big whose count went to zero.
+void destroyBox(Value v);
+
+// Words and Reals, the boxes loops make and drop at every step, are freed
+// alike: the leaf they hold, if any, and the cell.
+static_assert(sizeof(Word) == sizeof(Real) && offsetof(Word, leaf) == offsetof(Real, leaf));
+inline void destroyNumberBox(Value v) {
+  auto* w = reinterpret_cast<Word*>(v.bits & ~Value::kTags);
+  if (w->leaf != nullptr) release(w->leaf);
+  releaseCell(w, sizeof(Word));
+}
+
 inline void acquireValue(Value v) {
   if (v.isNode()) acquire(v.node());
-  else if (v.isClosure()) v.closure()->count++;
-  else if (v.isWord()) v.word()->count++;
-  else v.big()->count++;
+  else boxCount(v)++;
 }
 inline void releaseValue(Value v) {
   if (v.isNode()) {
     release(v.node());
-  } else if (v.isClosure()) {
-    Closure* c = v.closure();
-    if (--c->count == 0) destroyClosure(c);
-  } else if (v.isWord()) {
-    Word* w = v.word();
-    if (--w->count == 0) destroyWord(w);
-  } else {
-    Big* b = v.big();
-    if (--b->count == 0) destroyBig(b);
+  } else if (--boxCount(v) == 0) {
+    if (v.isWord() || v.isReal()) destroyNumberBox(v);
+    else destroyBox(v);
   }
 }
 
@@ -161,6 +184,14 @@ inline Value newWord(int64_t value) {
   return Value::ofWord(w);
 }
 
+inline Value newReal(double value) {
+  auto* r = static_cast<Real*>(allocateCell(sizeof(Real)));
+  r->count = 1;
+  r->value = value;
+  r->leaf = nullptr;
+  return Value::ofReal(r);
+}
+
 // A Big holding `value` (moved from).
 inline Value newBig(BigInteger&& value) {
   auto* b = static_cast<Big*>(allocateCell(sizeof(Big)));
@@ -183,7 +214,7 @@ inline bool wordOf(Value v, int64_t& out) {
 // --- terms --------------------------------------------------------------------
 
 // The term of a value, built on first need (a Node is its own term, a
-// Word's or a Big's is its number leaf).  The result is borrowed from the value.
+// Word's or a Big's is its number leaf, a Real's its real leaf).  The result is borrowed from the value.
 Node* termOf(Value v);
 
 // The values of `letters` as Nodes, indexed by letter, for substitution;

@@ -41,8 +41,9 @@ void dropNonValuesFromInternSet();
 // A builtin handler receives the redex (the builtin applied to exactly its
 // arity of arguments) and returns the replacement term.
 using BuiltinHandler = NodeRef (*)(NodeRef redex);
-// The two-argument builtins that answer two machine integers by machine
-// arithmetic (numbers/word_arith.hpp), without building their redex.
+// The two-argument builtins that answer machine integers by machine
+// arithmetic (numbers/word_arith.hpp), without building their redex; the
+// engine answers them on its bigs and reals too (eval/real_values.hpp).
 enum class WordOp : uint8_t { None, Plus, Dash, Mult, Over, Cent, Less, Gteq, Same, Diff, Powa };
 // A builtin answered on its operands as the engine holds them (Value,
 // eval/values.hpp), without a redex: true when it answers them, the

@@ -8,41 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "compile/compile.hpp"
-#include "compile/link.hpp"
-#include "compile/rewrite.hpp"
-#include "eval/engine.hpp"
-#include "eval/integer_values.hpp"
-#include "front/prelude.hpp"
+#include "engine_agreement.hpp"
+#include "eval/real_values.hpp"
 #include "reference/ref_int.hpp"
-#include "reference_engine.hpp"
-#include "term/tables.hpp"
 
 namespace quorl {
 namespace {
 
 using reference::RefInt;
 
-class EngineBigValuesTest : public ::testing::Test {
- protected:
-  void TearDown() override { resetGlobalTables(); }
-
-  NodeRef value(const std::string& program, NodeRef (*engine)(NodeRef)) {
-    compilePrelude();
-    EXPECT_TRUE(compileProgram(program).ok()) << program.substr(0, 200);
-    RunOutcome linked = linkProgram();
-    EXPECT_TRUE(linked.ok()) << linked.message;
-    return engine(apply(*findDefinition(""), leaf("0")));
-  }
-  // The value of the program in the engine, checked against substitution.
-  std::string agreed(const std::string& program) {
-    std::string expected = termText(value(program, evaluateBySubstitution));
-    resetGlobalTables();
-    std::string actual = termText(value(program, evaluate));
-    EXPECT_EQ(actual, expected) << program.substr(0, 400);
-    return actual;
-  }
-};
+class EngineBigValuesTest : public testing::EngineAgreementTest {};
 
 const std::string kLists =
     ",mapf\\f\\l\\l K (h\\t\\J (f h) (mapf f t)),"
@@ -160,7 +135,7 @@ TEST(IntegerValues, AnAnswerIsAWordWhenItFitsOneAndABigOtherwise) {
   };
   for (Case& c : cases) {
     Value answer;
-    ASSERT_TRUE(answerIntegerValues(c.op, c.x, c.y, answer)) << c.text;
+    ASSERT_TRUE(answerNumberValues(c.op, c.x, c.y, answer)) << c.text;
     if (c.text[0] >= '0' && c.text[0] <= '9') {
       EXPECT_EQ(answer.isWord(), c.word) << c.text;
     }
@@ -174,8 +149,8 @@ TEST(IntegerValues, AnAnswerIsAWordWhenItFitsOneAndABigOtherwise) {
   Value one = newWord(1);
   Value longLeaf = Value::ofNode(leaf("18446744073709551616").detach());
   Value unused;
-  EXPECT_FALSE(answerIntegerValues(WordOp::Plus, text, one, unused));
-  EXPECT_FALSE(answerIntegerValues(WordOp::Less, longLeaf, longLeaf, unused));
+  EXPECT_FALSE(answerNumberValues(WordOp::Plus, text, one, unused));
+  EXPECT_FALSE(answerNumberValues(WordOp::Less, longLeaf, longLeaf, unused));
   for (Value v : {text, one, longLeaf}) releaseValue(v);
 }
 

@@ -1,0 +1,505 @@
+// Trees of number operations: how they are compiled, and how they are
+// answered, machine integers and doubles unboxed between operations.
+//
+// A tree is answered twice over at most.  The quick way takes machine
+// integers and doubles only, with no counts, identities or failures to
+// keep track of; when it meets anything else it gives up, and the general
+// way takes the tree again from its leaves, with the engine's number
+// answers for what lies beyond the word and the double.  Reading the
+// leaves and computing on them changes nothing, so starting over shows
+// nowhere.
+#include "eval/number_trees.hpp"
+
+#include "eval/machine.hpp"
+#include "eval/real_values.hpp"
+#include "numbers/operands.hpp"
+
+namespace quorl {
+
+// --- compiling ----------------------------------------------------------------
+
+namespace {
+
+bool sameLeaf(const Part& a, const Part& b) {
+  if (a.kind != b.kind) return false;
+  return a.kind == Part::Letter ? a.letter == b.letter : a.node == b.node;
+}
+
+void emitOperations(NumberTree& tree, const Code& code);
+
+// The operand's place: a leaf's index, or kComputed once its operations are
+// emitted.
+int8_t operandOf(NumberTree& tree, const Part& op) {
+  const Code* below = op.kind == Part::Compiled ? op.code : op.closedTree;
+  if (below != nullptr) {
+    emitOperations(tree, *below);
+    return NumberTree::kComputed;
+  }
+  for (int i = 0; i < tree.leafCount; i++)
+    if (sameLeaf(*tree.leaves[i], op)) return static_cast<int8_t>(i);
+  tree.leaves[tree.leafCount] = &op;
+  return static_cast<int8_t>(tree.leafCount++);
+}
+
+// As deep as the tree, which code.cpp keeps small.
+void emitOperations(NumberTree& tree, const Code& code) {
+  WordOp op = code.builtin->wordOp;
+  NumberTree::Operation operation{op, operandOf(tree, code.args[0]), NumberTree::kNone};
+  if (op != NumberTree::kConversion) operation.right = operandOf(tree, code.args[1]);
+  tree.operations[tree.operationCount++] = operation;
+}
+
+}  // namespace
+
+const NumberTree* buildNumberTree(const Code& code) {
+  auto* tree = new NumberTree();
+  emitOperations(*tree, code);
+  tree->onDoubles = true;
+  int last = tree->operationCount - 1;
+  for (int i = 0; i <= last; i++) {
+    const NumberTree::Operation& o = tree->operations[i];
+    bool arithmetic = (o.op >= WordOp::Plus && o.op <= WordOp::Cent) || o.op == WordOp::Powa;
+    bool rootComparison = i == last && (o.op == WordOp::Less || o.op == WordOp::Gteq);
+    if (!arithmetic && !rootComparison) tree->onDoubles = false;
+    tree->doubleSteps[i] = static_cast<uint8_t>(
+        doubleStep(o.op, o.left == NumberTree::kComputed, o.right == NumberTree::kComputed));
+  }
+  return tree;
+}
+
+// --- on doubles ---------------------------------------------------------------------
+
+namespace {
+
+// The value of a leaf seen through the view, borrowed; false for a
+// constant not computed yet (or being computed: its slot holds the marker).
+inline bool leafValue(const Part& op, const TreeLetters& view, Value& out) {
+  if (op.kind == Part::Letter) {
+    out = view.of(op.letter);
+    return true;
+  }
+  if (op.constant == nullptr) {
+    out = Value::ofNode(op.node);
+    return true;
+  }
+  Node* d = op.constant->get();
+  if (!isAnnotated(d) || !valueNode(d) || (isLeaf(d) && leafChars(d)[0] == ')')) return false;
+  out = Value::ofNode(d);
+  return true;
+}
+
+// What one way of answering a tree came to: the answer; a leaf it does not
+// take, for a more general way; or a leaf that is no number at all (or a
+// constant not computed yet), which leaves the tree to the machine.
+enum class Outcome { Answered, Again, Hopeless };
+
+// Whether a value may be a number the engine computes with.
+inline bool mayBeNumber(Value v) {
+  if (!v.isNode()) return !v.isClosure();
+  const Node* n = v.node();
+  if (!isLeaf(n)) return false;
+  char first = leafChars(n)[0];
+  return first == ' ' || (first >= '0' && first <= '9');
+}
+
+inline Outcome notTaken(Value v) { return mayBeNumber(v) ? Outcome::Again : Outcome::Hopeless; }
+
+// A tree whose leaves are all reals, on doubles: the answer, a double or
+// (for a comparison) a truth value in `truth`.
+Outcome evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view, double& out, bool& truth) {
+  double leaves[NumberTree::kMaxLeaves];
+  for (int i = 0; i < tree.leafCount; i++) {
+    Value v;
+    if (!leafValue(*tree.leaves[i], view, v)) return Outcome::Hopeless;
+    if (v.isReal()) leaves[i] = v.real()->value;
+    else if (!v.isNode() || !realLeafValue(v.node(), leaves[i])) return notTaken(v);
+  }
+  double stack[NumberTree::kMaxOperations];
+  double* top = stack;
+  int count = tree.operationCount;
+  for (int i = 0; i < count; i++) {
+    const NumberTree::Operation& o = tree.operations[i];
+    double a, b;
+    switch (tree.doubleSteps[i] & 3) {
+      case 0: a = leaves[o.left]; b = leaves[o.right]; break;
+      case 1: a = *--top; b = leaves[o.right]; break;
+      case 2: b = *--top; a = leaves[o.left]; break;
+      default: b = *--top; a = *--top; break;
+    }
+    switch (tree.doubleSteps[i] >> 2) {
+      case 0: *top++ = a + b; break;
+      case 1: *top++ = a - b; break;
+      case 2: *top++ = a * b; break;
+      case 3: *top++ = a / b; break;
+      case 4: *top++ = realRemainder(a, b); break;
+      case 5: truth = a < b; return Outcome::Answered;  // the root
+      case 6: truth = a >= b; return Outcome::Answered;
+      default: *top++ = realPower(a, b); break;
+    }
+  }
+  out = stack[0];
+  return Outcome::Answered;
+}
+
+}  // namespace
+
+// --- the quick way ----------------------------------------------------------------
+
+namespace {
+
+// A machine integer, a double or a truth value.
+struct Quick {
+  enum Kind : uint8_t { Word = 0, Real = 1, Truth = 2 };
+  union {
+    int64_t word;
+    double real;
+    bool truth;
+  };
+  Kind kind;
+};
+
+// A leaf as a machine integer or a double.
+inline Outcome quickLeaf(const Part& op, const TreeLetters& view, Quick& out) {
+  if (op.kind == Part::Shared && op.isWord) {
+    out.kind = Quick::Word;
+    out.word = op.word;
+    return Outcome::Answered;
+  }
+  Value v;
+  if (!leafValue(op, view, v)) return Outcome::Hopeless;
+  if (v.isReal()) {
+    out.kind = Quick::Real;
+    out.real = v.real()->value;
+    return Outcome::Answered;
+  }
+  if (v.isWord()) {
+    out.kind = Quick::Word;
+    out.word = v.word()->value;
+    return Outcome::Answered;
+  }
+  if (v.isNode() && realLeafValue(v.node(), out.real)) {
+    out.kind = Quick::Real;
+    return Outcome::Answered;
+  }
+  out.kind = Quick::Word;
+  if (v.isNode() && shortIntegerLeaf(v.node(), out.word)) return Outcome::Answered;
+  return notTaken(v);
+}
+
+inline double quickDouble(const Quick& n) { return n.kind == Quick::Real ? n.real : static_cast<double>(n.word); }
+
+// `op` of a and b into a; false when the quick way cannot tell the answer.
+inline bool quickStep(WordOp op, Quick& a, const Quick& b) {
+  if ((a.kind & b.kind) == Quick::Real) {
+    switch (op) {
+      case WordOp::Plus: a.real += b.real; return true;
+      case WordOp::Dash: a.real -= b.real; return true;
+      case WordOp::Mult: a.real *= b.real; return true;
+      case WordOp::Over: a.real /= b.real; return true;
+      case WordOp::Less: a.truth = a.real < b.real; break;
+      case WordOp::Gteq: a.truth = a.real >= b.real; break;
+      case WordOp::Same:
+      case WordOp::Diff: return false;  // one value is the same as itself, even a NaN
+      default: a.real = realArithmetic(op, a.real, b.real); return true;
+    }
+    a.kind = Quick::Truth;
+    return true;
+  }
+  if ((a.kind | b.kind) == Quick::Word) {
+    WordAnswer answer = answerWords(op, a.word, b.word);
+    if (answer.kind == WordAnswer::Integer) {
+      a.word = answer.value;
+      return true;
+    }
+    if (answer.kind != WordAnswer::True && answer.kind != WordAnswer::False) return false;
+    a.truth = answer.kind == WordAnswer::True;
+    a.kind = Quick::Truth;
+    return true;
+  }
+  if ((a.kind | b.kind) != Quick::Real) return false;  // a truth value
+  // A real and an integer: real comes first and never equals an integer;
+  // arithmetic is done on the integer's nearest double.
+  bool realFirst = a.kind == Quick::Real;
+  switch (op) {
+    case WordOp::Less: a.truth = realFirst; break;
+    case WordOp::Gteq: a.truth = !realFirst; break;
+    case WordOp::Same: a.truth = false; break;
+    case WordOp::Diff: a.truth = true; break;
+    default:
+      a.real = realArithmetic(op, quickDouble(a), quickDouble(b));
+      a.kind = Quick::Real;
+      return true;
+  }
+  a.kind = Quick::Truth;
+  return true;
+}
+
+// The tree's answer the quick way.
+Outcome evaluateQuickly(const NumberTree& tree, const TreeLetters& view, Quick& out) {
+  Quick leaves[NumberTree::kMaxLeaves];
+  for (int i = 0; i < tree.leafCount; i++) {
+    Outcome leaf = quickLeaf(*tree.leaves[i], view, leaves[i]);
+    if (leaf != Outcome::Answered) return leaf;
+  }
+  Quick stack[NumberTree::kMaxOperations];
+  int top = 0;
+  const NumberTree::Operation* end = tree.operations + tree.operationCount;
+  for (const NumberTree::Operation* o = tree.operations; o != end; o++) {
+    if (o->op == NumberTree::kConversion) {
+      if (o->left != NumberTree::kComputed) {
+        // `real` of a real leaf is that very value, which the general way
+        // gives when the tree's answer is it.
+        if (leaves[o->left].kind == Quick::Real && o + 1 == end) return Outcome::Again;
+        stack[top++] = leaves[o->left];
+      }
+      Quick& a = stack[top - 1];
+      if (a.kind == Quick::Truth) return Outcome::Again;
+      if (a.kind == Quick::Word) {
+        a.real = static_cast<double>(a.word);
+        a.kind = Quick::Real;
+      }
+      continue;
+    }
+    Quick b = o->right == NumberTree::kComputed ? stack[--top] : leaves[o->right];
+    if (o->left != NumberTree::kComputed) stack[top++] = leaves[o->left];
+    if (!quickStep(o->op, stack[top - 1], b)) return Outcome::Again;
+  }
+  out = stack[0];
+  return Outcome::Answered;
+}
+
+}  // namespace
+
+// --- the general way ----------------------------------------------------------------
+
+namespace {
+
+// A number met in a tree, or the truth of a comparison.  `origin` is the
+// value the number is when it is an operand as it stood (borrowed from the
+// view or the table; 0 for a number computed in the tree): `same` of one
+// value is K even for a NaN, and `real` of a real is that very value.
+// Kinds are bits, so that one test tells two reals.
+struct Num {
+  enum Kind : uint8_t { Word = 0, Real = 1, Truth = 2, Boxed = 4 };
+  union {
+    int64_t word;
+    double real;
+    bool truth;
+  };
+  Value origin;  // Boxed: the value
+  Kind kind;
+  bool owned;  // Boxed: `origin` holds a count for the tree
+};
+
+inline void drop(const Num& n) {
+  if (n.owned) releaseValue(n.origin);
+}
+
+inline void setBoxed(Num& n, Value v, bool owned) {
+  n.kind = Num::Boxed;
+  n.owned = owned;
+  n.origin = v;
+}
+inline void setWord(Num& n, int64_t w) {
+  n.kind = Num::Word;
+  n.owned = false;
+  n.word = w;
+  n.origin = Value{0};
+}
+inline void setReal(Num& n, double d) {
+  n.kind = Num::Real;
+  n.owned = false;
+  n.real = d;
+  n.origin = Value{0};
+}
+inline void setTruth(Num& n, bool t) {
+  n.kind = Num::Truth;
+  n.owned = false;
+  n.truth = t;
+  n.origin = Value{0};
+}
+
+// The number a value is, as the tree reads it.
+void numOfValue(Value v, Num& out) {
+  out.owned = false;
+  out.origin = v;
+  if (v.isReal()) {
+    out.kind = Num::Real;
+    out.real = v.real()->value;
+  } else if (v.isWord()) {
+    out.kind = Num::Word;
+    out.word = v.word()->value;
+  } else if (v.isNode() && realLeafValue(v.node(), out.real)) {
+    out.kind = Num::Real;
+  } else if (v.isNode() && shortIntegerLeaf(v.node(), out.word)) {
+    out.kind = Num::Word;
+  } else {
+    out.kind = Num::Boxed;
+  }
+}
+
+// A number as a value, borrowed when it is one already (`made` false),
+// else new, with one count (`made` true).
+Value valueOfNum(const Num& n, bool& made) {
+  made = n.origin.bits == 0;
+  if (!made) return n.origin;
+  switch (n.kind) {
+    case Num::Word: return newWord(n.word);
+    case Num::Real: return newReal(n.real);
+    default: return Value::ofNode(sharedLeaf(n.truth ? 'K' : 'H').detach());
+  }
+}
+
+// `op` of two numbers into `out`; false when the builtin must answer.
+bool combine(WordOp op, const Num& a, const Num& b, Num& out) {
+  if ((a.kind | b.kind) == Num::Word) {
+    WordAnswer answer = answerWords(op, a.word, b.word);
+    switch (answer.kind) {
+      case WordAnswer::Integer: setWord(out, answer.value); return true;
+      case WordAnswer::True: setTruth(out, true); return true;
+      case WordAnswer::False: setTruth(out, false); return true;
+      case WordAnswer::Failure: setBoxed(out, Value::ofNode(sharedLeaf('Z').detach()), true); return true;
+      default: break;  // beyond a word
+    }
+  } else if ((a.kind & b.kind) == Num::Real && (op == WordOp::Same || op == WordOp::Diff)) {
+    bool same = (a.origin.bits != 0 && sameValue(a.origin, b.origin)) || a.real == b.real;
+    setTruth(out, same == (op == WordOp::Same));
+    return true;
+  } else if ((a.kind | b.kind) == Num::Real) {
+    Quick x, y;
+    x.kind = static_cast<Quick::Kind>(a.kind);
+    x.word = a.word;
+    y.kind = static_cast<Quick::Kind>(b.kind);
+    y.word = b.word;
+    quickStep(op, x, y);  // answers every pair of reals and integers but same and diff of two reals
+    if (x.kind == Quick::Truth) setTruth(out, x.truth);
+    else setReal(out, x.real);
+    return true;
+  }
+  bool madeX, madeY;
+  Value x = valueOfNum(a, madeX), y = valueOfNum(b, madeY);
+  Value answer;
+  bool answered = answerNumberValues(op, x, y, answer);
+  if (madeX) releaseValue(x);
+  if (madeY) releaseValue(y);
+  if (!answered) return false;
+  setBoxed(out, answer, true);
+  return true;
+}
+
+// The builtin `real` of a number, into `out`.
+bool convert(const Num& a, Num& out) {
+  switch (a.kind) {
+    case Num::Real: out = a; out.owned = false; return true;  // the value itself
+    case Num::Word: setReal(out, static_cast<double>(a.word)); return true;
+    case Num::Truth: return false;
+    default: {
+      Value answer;
+      if (!answerRealConversion(a.origin, answer)) return false;
+      setBoxed(out, answer, true);
+      return true;
+    }
+  }
+}
+
+// The tree's answer the general way; false, with nothing held, when the
+// machine must compute the tree.
+bool evaluate(const NumberTree& tree, const TreeLetters& view, Num& out) {
+  Num leaves[NumberTree::kMaxLeaves];
+  for (int i = 0; i < tree.leafCount; i++) {
+    Value v;
+    if (!leafValue(*tree.leaves[i], view, v)) return false;
+    numOfValue(v, leaves[i]);
+  }
+  Num stack[NumberTree::kMaxOperations];
+  int top = 0;
+  const NumberTree::Operation* end = tree.operations + tree.operationCount;
+  for (const NumberTree::Operation* o = tree.operations; o != end; o++) {
+    // Operands computed before are on the stack, the right one on top.
+    Num* b = nullptr;
+    if (o->right == NumberTree::kComputed) b = &stack[--top];
+    else if (o->right >= 0) b = &leaves[o->right];
+    Num* a = o->left == NumberTree::kComputed ? &stack[--top] : &leaves[o->left];
+    Num r;
+    bool answered = b == nullptr ? convert(*a, r) : combine(o->op, *a, *b, r);
+    if (o->left == NumberTree::kComputed) drop(*a);
+    if (o->right == NumberTree::kComputed) drop(*b);
+    if (!answered) {
+      for (int i = 0; i < top; i++) drop(stack[i]);
+      return false;
+    }
+    stack[top++] = r;
+  }
+  out = stack[0];
+  return true;
+}
+
+}  // namespace
+
+// --- answers ------------------------------------------------------------------------
+
+bool answerTree(const Code* code, const TreeLetters& view, Value& out) {
+  const NumberTree& tree = *code->tree;
+  if (tree.onDoubles) {
+    double d;
+    bool truth;
+    Outcome doubles = evaluateOnDoubles(tree, view, d, truth);
+    if (doubles == Outcome::Hopeless) return false;
+    if (doubles == Outcome::Answered) {
+      WordOp root = tree.operations[tree.operationCount - 1].op;
+      if (root == WordOp::Less || root == WordOp::Gteq) out = Value::ofNode(sharedLeaf(truth ? 'K' : 'H').detach());
+      else out = newReal(d);
+      return true;
+    }
+  }
+  Quick q;
+  switch (evaluateQuickly(tree, view, q)) {
+    case Outcome::Hopeless: return false;
+    case Outcome::Again: break;
+    case Outcome::Answered:
+      switch (q.kind) {
+        case Quick::Word: out = newWord(q.word); return true;
+        case Quick::Real: out = newReal(q.real); return true;
+        default: out = Value::ofNode(sharedLeaf(q.truth ? 'K' : 'H').detach()); return true;
+      }
+  }
+  Num n;
+  if (!evaluate(*code->tree, view, n)) return false;
+  if (n.owned) {
+    out = n.origin;
+    return true;
+  }
+  bool made;
+  out = valueOfNum(n, made);
+  if (!made) acquireValue(out);
+  return true;
+}
+
+bool treeComparison(const Code* code, const TreeLetters& view, bool& truth) {
+  const NumberTree& tree = *code->tree;
+  if (tree.onDoubles) {
+    double unused;
+    Outcome doubles = evaluateOnDoubles(tree, view, unused, truth);
+    if (doubles != Outcome::Again) return doubles == Outcome::Answered;
+  }
+  Quick q;
+  switch (evaluateQuickly(tree, view, q)) {
+    case Outcome::Hopeless: return false;
+    case Outcome::Again: break;
+    case Outcome::Answered: truth = q.truth; return true;  // a comparison gives a truth value
+  }
+  Num n;
+  if (!evaluate(*code->tree, view, n)) return false;
+  if (n.kind == Num::Truth) {
+    truth = n.truth;
+    return true;
+  }
+  // A comparison the builtins' way gives K or H.
+  bool answered = n.kind == Num::Boxed && n.origin.isNode() && isLeaf(n.origin.node()) &&
+                  (leafChars(n.origin.node())[0] == 'K' || leafChars(n.origin.node())[0] == 'H');
+  if (answered) truth = leafChars(n.origin.node())[0] == 'K';
+  drop(n);
+  return answered;
+}
+
+}  // namespace quorl

@@ -1,0 +1,41 @@
+// Trees of number operations answered where they stand.
+//
+// `zr*zr - zi*zi + cr` is three calls of builtins, each of which the
+// machine would start, collect the operands of, answer and return from,
+// one frame at a time.  When a part of a body is such a tree over values as
+// they stand (code.hpp: immediate), and its leaves are numbers the engine
+// computes with, the tree is answered at once: machine integers and
+// doubles in between operations stay unboxed, and only the tree's answer
+// becomes a value.  Every operation gives what its builtin gives for the
+// same operands (integer_values.hpp, real_values.hpp); where one of them
+// is the builtin's to answer (a text, a function, a failure met on the
+// way) the whole tree is left to the machine, which computes it one call
+// at a time: the operations are pure, so nothing shows that it was begun.
+#pragma once
+
+#include "eval/code.hpp"
+#include "eval/values.hpp"
+
+namespace quorl {
+
+// The values of the letters a tree reads: those bound on top of a body's
+// bindings, copied, and the bindings below.  (A copy, not the machine's
+// view itself, which then stays the machine's own to keep in registers.)
+struct TreeLetters {
+  const Bindings* from;  // null when the tree reads no letter from it
+  uint32_t bound;        // the letters whose values are in `values`
+  Value values[26];
+
+  Value of(int letter) const { return (bound >> letter) & 1 ? values[letter] : from->of(letter); }
+};
+
+// The answer of the immediate tree `code` (code.hpp), as a value with one
+// count for the caller; false when the machine must compute it call by
+// call.
+bool answerTree(const Code* code, const TreeLetters& letters, Value& out);
+
+// The truth of the comparison `code` (a spine that selects) of its first
+// two operands; false when the machine must compute it.
+bool treeComparison(const Code* code, const TreeLetters& letters, bool& truth);
+
+}  // namespace quorl
