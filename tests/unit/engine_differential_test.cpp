@@ -124,11 +124,12 @@ std::string runIsolated(NodeRef (*engine)(NodeRef), const std::string& text, use
 // Runs the generator's programs for seeds 1 to `seeds` in both engines;
 // returns how many could be compared.
 int compareRandomPrograms(uint32_t seeds, bool bigIntegers, bool lambdaShapes = false, bool blocks = false,
-                          bool storedNumbers = false, bool truthChains = false) {
+                          bool storedNumbers = false, bool truthChains = false, bool reals = false) {
   int compared = 0, timeouts = 0;
   for (uint32_t seed = 1; seed <= seeds; seed++) {
     std::string text =
-        testing::ProgramGenerator(seed, bigIntegers, lambdaShapes, blocks, storedNumbers, truthChains).program();
+        testing::ProgramGenerator(seed, bigIntegers, lambdaShapes, blocks, storedNumbers, truthChains, reals)
+            .program();
     // Most programs that loop are known in a short while; one that ended
     // in only one engine is given longer in both (a slow machine, a
     // sanitizer build) before the two are compared.
@@ -183,6 +184,20 @@ TEST(EngineDifferential, RandomProgramsWithStoredNumbersRunAsBySubstitution) {
 // the other; values that are no truth value go on as the combinators would.
 TEST(EngineDifferential, RandomProgramsWithTruthChainsRunAsBySubstitution) {
   EXPECT_GT(compareRandomPrograms(300, false, false, false, false, true), 220);
+}
+
+// The same with reals meeting every other kind in arithmetic and
+// comparisons, which the engine holds as doubles and answers in trees
+// where they stand, and the substituting engine's builtins compute on
+// real leaves.
+TEST(EngineDifferential, RandomProgramsWithRealsRunAsBySubstitution) {
+  EXPECT_GT(compareRandomPrograms(300, false, false, false, false, false, true), 220);
+}
+
+// Reals among big integers, stored numbers and lambda shapes: reals held
+// by closures, kept in lists and met by integers beyond a machine word.
+TEST(EngineDifferential, RandomProgramsWithRealsAndLambdasRunAsBySubstitution) {
+  EXPECT_GT(compareRandomPrograms(120, true, true, false, true, false, true), 80);
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 // in lists and read back as numbers, as text, as terms and by identity.  With
 // truth chains, a quarter are choices by `|`, `&` and `!` over comparisons,
 // truth values held by letters and values that are no truth value.
+// With reals, reals meet every other kind in arithmetic and comparisons,
+// in trees of operations, wings and loops.
 #pragma once
 
 #include <algorithm>
@@ -34,12 +36,17 @@ class ProgramGenerator {
   // a quarter work on byte blocks and texts, in loops that read, change,
   // cut and join them (some held by two holders at once); with
   // `storedNumbers`, numbers computed are kept in lists and read back; with
-  // `truthChains`, a quarter are choices by `|`, `&` and `!`.  Without any the programs are those the generator has always made for a
-  // seed.
+  // `truthChains`, a quarter are choices by `|`, `&` and `!`; with
+  // `reals`, a quarter of the atoms are reals (negative zero, NaNs,
+  // infinities, subnormals among them) and a fifth of the expressions are
+  // arithmetic or comparisons of reals with reals and with every other
+  // kind.  Without any the programs are those the generator has always
+  // made for a seed.
   explicit ProgramGenerator(uint32_t seed, bool bigIntegers = false, bool lambdaShapes = false,
-                            bool blocks = false, bool storedNumbers = false, bool truthChains = false)
+                            bool blocks = false, bool storedNumbers = false, bool truthChains = false,
+                            bool reals = false)
       : random_(seed), big_(bigIntegers), lambdas_(lambdaShapes), blocks_(blocks), numbers_(storedNumbers),
-        truths_(truthChains) {}
+        truths_(truthChains), reals_(reals) {}
 
   std::string program() {
     functions_.clear();
@@ -57,6 +64,14 @@ class ProgramGenerator {
       };
       std::string first = probe("pa"), second = probe("pb");
       text += "both(" + first + ", both(" + second + ", " + expression(4, {}) + "))";
+    } else if (reals_) {
+      // Every program computes the real operations on operands of its own,
+      // their answers to the last bit, before its expression.
+      auto x = [&] { return realOperand(2, {}); };
+      std::vector<char> vars;
+      if (lambdas_) vars.push_back('a');
+      text += "rboth(rops(" + x() + ", " + x() + "), rboth(rtree(" + x() + ", " + x() + ", " + x() +
+              "), rboth(rcmp(" + x() + ", " + x() + "), " + expression(4, vars) + ")))";
     } else {
       // Lambda shapes want letters to close over: main's argument then is one.
       text += lambdas_ || truths_ ? expression(4, {'a'}) : expression(4, {});
@@ -75,6 +90,26 @@ class ProgramGenerator {
       text += ",\neach\\l\\x\\l x (f\\t\\each t (f x))";
       text += ",\nfirst\\l\\l 0 (h\\t\\h*2)";
       text += ",\ncount\\l\\l 0 (h\\t\\1+count t)";
+    }
+    if (reals_) {
+      // A pair of two values computed in full.
+      text += ",\nrboth\\x\\y\\J x y";
+      // Constants, and a loop whose numbers stay reals from step to step.
+      text += ",\nhalf\\real[0.5]";
+      text += ",\nrnan\\real(0)/real(0)";
+      text += ",\nrloop\\x\\n\\(n<1) x (y{x*half + real(n)}rloop(y - y*y*real[0.01], n-1))";
+      // Every comparison of two operands and of trees over them, as values
+      // and choosing a branch: equal operands are where they part.
+      text += ",\nrcmp\\x\\y\\J (x<y) (J (x>y) (J (x=y) (J (x#y) (J ((x<y) 1 2) (J ((x>y) 3 4) "
+              "(J ((x*y < y*x) 5 6) (J ((x+y > y+x) 7 8) ((x-y = y-x) 9 0))))))))";
+      // Every operation of two operands and a tree over three, each answer
+      // shown to its last bit (`lits`: a real's exact binary number).
+      text += ",\nrops\\x\\y\\J (lits(x+y)) (J (lits(x-y)) (J (lits(x*y)) (J (lits(x/y)) (J (lits(x%y)) "
+              "(J (lits(x^y)) (lits(real x)))))))";
+      text += ",\nrtree\\x\\y\\z\\lits((x*y + z) / (x - z*y) % (y^x) - real(z))";
+      // A loop whose comparison of reals chooses its branch, as escape-time
+      // loops do.
+      text += ",\nrbranch\\x\\y\\n\\(n<1) (x+y) ((x*x + y*y < real(4)) (rbranch(x*x - y*y + half, real(2)*x*y + y, n-1)) (J x y))";
     }
     if (blocks_) {
       // Loops over one block or text, as programs write them: filled in,
@@ -158,6 +193,7 @@ class ProgramGenerator {
     }
     if (lambdas_ && chance(10))
       return std::string(chance(50) ? "first" : "count") + "(upto(" + std::to_string(pick(5)) + "))";
+    if (reals_ && chance(25)) return realAtom();
     static const char* kAtoms[] = {"0", "1", "2", "3", "7", "05", "004", "001", "[ab]", "[a[b]c]",
                                    "[]",  "K", "H", "I", "V", "J", "cape[xy]", "loopy"};
     int n = sizeof kAtoms / sizeof kAtoms[0];
@@ -424,6 +460,7 @@ class ProgramGenerator {
     auto sub = [&](int d = 1) { return "(" + expression(depth - d, vars) + ")"; };
     if (big_ && chance(20)) return sub() + kOperators[pick(9)] + sub();  // arithmetic on the big atoms
     if (blocks_ && chance(25)) return blockExpression(depth - 1, vars, vars);
+    if (reals_ && chance(20)) return realExpression(depth, vars);
     switch (pick(21)) {
       case 17:
         return "len(upto(" + sub() + "%8))";
@@ -512,12 +549,111 @@ class ProgramGenerator {
     }
   }
 
+  // A real as written or computed: negative zero, NaNs, infinities,
+  // subnormals, a constant's name.
+  std::string realAtom() {
+    static const char* kReals[] = {"real[1.5]", "real[-0]", "real[0]", "(real(0)/real(0))", "rnan",
+                                   "(real(1)/real(0))", "real[-inf]", "real[4.9e-324]", "real[1e308]",
+                                   "(real(7)/real(2))", "half", "real[-2.5]", "real(3)", "real[0.1]",
+                                   "real[3]", "(real(05))", "real[0.5]", "real(2)", "real[2]"};
+    return kReals[pick(sizeof kReals / sizeof kReals[0])];
+  }
+
+  // A value of another kind for a real to meet, as the operator tables
+  // pair them: integers small, at a machine word's edge and beyond it,
+  // binary numbers, texts (some that read as numbers), byte blocks, truth
+  // values, functions, lists and the failure value.
+  std::string otherKind() {
+    static const char* kIntegers[] = {"0", "1", "3", "05", "9223372036854775807", "(0-9223372036854775807)",
+                                      "(0-9223372036854775808)", "4611686018427387904", "(2^64)", "(0-(3^45))",
+                                      "9007199254740993", "18446744073709551616", "123456789", "(5^40)",
+                                      "(0-(5^40))"};
+    static const char* kOthers[] = {"004", "001", "0017", "000", "[ab]", "[2.5]", "[]", "(init[2.5])",
+                                    "(init[ab])", "(init[])", "K", "H", "I", "(J 1 K)", "(V 1 2)", "(1/0)"};
+    if (chance(50)) return kIntegers[pick(sizeof kIntegers / sizeof kIntegers[0])];
+    return kOthers[pick(sizeof kOthers / sizeof kOthers[0])];
+  }
+
+  // An operand of a real operation: a real, another kind, a letter or any
+  // expression.
+  std::string realOperand(int depth, const std::vector<char>& vars) {
+    if (!vars.empty() && chance(35)) return std::string(1, vars[pick(static_cast<int>(vars.size()))]);
+    switch (pick(7)) {
+      case 0:
+      case 1:
+      case 2: return realAtom();
+      case 3:
+      case 4: return otherKind();
+      default: return "(" + expression(depth - 1, vars) + ")";
+    }
+  }
+
+  // Reals in arithmetic and comparisons with every other kind: trees of
+  // operations over letters and atoms, powers, conversions, comparisons
+  // choosing a branch, wings that bind reals, and the loops of reals.
+  std::string realExpression(int depth, const std::vector<char>& vars) {
+    auto x = [&]() { return realOperand(depth, vars); };
+    static const char* kRealOperators[] = {"+", "-", "*", "/", "%", "^", "<", ">", "=", "#"};
+    auto op = [&]() { return std::string(kRealOperators[pick(10)]); };
+    static const char* kComparisons[] = {"<", ">", "=", "#"};
+    auto comparison = [&]() { return std::string(kComparisons[pick(4)]); };
+    switch (pick(10)) {
+      case 0:
+        return x() + op() + x();
+      case 1:
+        // A tree: the engine answers it where it stands, or leaves it.
+        return "(" + x() + op() + x() + ")" + op() + "(" + x() + "*" + x() + ")";
+      case 2:
+        return "real(" + (chance(50) ? x() : otherKind()) + ")";
+      case 3:
+        // A comparison of trees choosing a branch.
+        return "((" + x() + op() + x() + ")" + comparison() + "(" + x() + "-" + x() + "))" + x() + x();
+      case 4: {
+        // Wings binding reals, read by a tree and a comparison after them.
+        std::vector<char> inner = vars;
+        std::string v = fresh(inner), w = fresh(inner);
+        std::string second = w + "{" + v + op() + realOperand(depth, inner) + "}";
+        return v + "{" + x() + "*" + x() + "}" + second + "((" + v + comparison() + w + ")(" + w + op() + v +
+               ")(" + realOperand(depth, inner) + "))";
+      }
+      case 5: {
+        // Equal operands, where < and > part: one value twice (the same as
+        // itself, even a NaN), or two ways to one number.
+        std::vector<char> inner = vars;
+        std::string v = fresh(inner);
+        std::string bound = v + "{" + x() + "}";
+        if (chance(40)) return bound + "(" + v + comparison() + v + ")";
+        static const char* kTwoWays[] = {"+", "*", "-", "/", "%"};
+        std::string left = "(" + v + kTwoWays[pick(5)] + v + ")", right = "(" + v + "*" + x() + ")";
+        return bound + "(" + left + comparison() + right + ")";
+      }
+      case 6:
+        return "rbranch(" + x() + ", " + x() + ", " + std::to_string(pick(4)) + ")";
+      case 7:
+        return "rloop(" + x() + ", " + std::to_string(pick(4)) + ")";
+      case 8:
+        // A real's every bit, which its "%e" text would round away: its
+        // exact binary number, or the tree of its bits it gives a function.
+        return chance(50) ? "lits((" + x() + op() + x() + ")" + op() + x() + ")"
+                          : "((" + x() + op() + x() + ")" + op() + x() + ") V";
+      default: {
+        if (chance(30)) return "rcmp(" + x() + ", " + x() + ")";
+        if (chance(30)) return "rops(" + x() + ", " + x() + ")";
+        if (chance(30)) return "rtree(" + x() + ", " + x() + ", " + x() + ")";
+        std::vector<char> inner = vars;
+        std::string v = fresh(inner);
+        return v + "{" + (chance(30) ? std::string("rnan") : x()) + "}rcmp(" + v + ", " + v + ")";
+      }
+    }
+  }
+
   std::mt19937 random_;
   bool big_;
   bool lambdas_;
   bool blocks_;
   bool numbers_;
   bool truths_;
+  bool reals_;
   std::vector<Function> functions_;
 };
 
