@@ -20,6 +20,7 @@
 #include "driver/large_stack.hpp"
 #include "driver/limits.hpp"
 #include "driver/outcome.hpp"
+#include "driver/source_file.hpp"
 #include "eval/run.hpp"
 #include "front/prelude.hpp"
 #include "term/tables.hpp"
@@ -32,7 +33,6 @@ namespace {
 // reported failure uses a status that survives that cut and is never 0.
 constexpr int kReportedFailureStatus = 1;
 constexpr int kUsageStatus = 1;
-constexpr size_t kReadChunk = 4095;
 
 void writeText(FILE* stream, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stream);
@@ -129,21 +129,6 @@ int reportUnreadable(const char* path) {
   block += "\"\nCould not read program file.\n\\/\n";
   writeText(stderr, block);
   return kReportedFailureStatus;
-}
-
-// Reads the whole file, opened once: a FIFO gives its text to the first
-// open only.  False when it cannot be opened or a read fails part-way (a
-// directory, an I/O error): a truncated program must never be compiled as
-// if it were the whole one.
-bool readWholeFile(const char* path, std::string& text) {
-  FILE* file = std::fopen(path, "r");
-  if (!file) return false;
-  char chunk[kReadChunk];
-  size_t count;
-  while ((count = std::fread(chunk, 1, kReadChunk, file)) > 0) text.append(chunk, count);
-  bool readFailed = std::ferror(file) != 0;
-  if (std::fclose(file) != 0) checkFailure(kDriverModule, 5467);
-  return !readFailed;
 }
 
 // With a standard descriptor closed, the next file the program opens would
