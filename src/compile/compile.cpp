@@ -51,17 +51,21 @@ size_t pieceStart(std::string_view text, size_t start) {
 
 }  // namespace
 
-SourcePieces cutSource(std::string_view text) {
+SourcePieces cutSource(std::string_view text, FirstPiece first) {
   std::string source = normaliseSource(text);
   std::vector<size_t> commas = findAtDepthZero(source, ",");
   std::string_view all(source);
-  size_t mainEnd = commas.empty() ? all.size() : commas.front();
-  SourcePieces pieces{parseExpression(all.substr(0, mainEnd)), {}};
-  for (size_t i = 0; i < commas.size(); i++) {
-    size_t start = commas[i] + 1;
-    size_t end = i + 1 < commas.size() ? commas[i + 1] : all.size();
+  SourcePieces pieces;
+  // Piece i runs from one past comma i - 1 (from the start, for piece 0).
+  for (size_t i = 0; i <= commas.size(); i++) {
+    size_t start = i == 0 ? 0 : commas[i - 1] + 1;
+    size_t end = i < commas.size() ? commas[i] : all.size();
     NodeRef parsed = parseExpression(all.substr(start, end - start));
     std::optional<std::pair<std::string, bool>> name = definedName(parsed.get());
+    if (i == 0 && (first == FirstPiece::main || !name || isLocalName(keyOf(name->first)))) {
+      pieces.main = std::move(parsed);
+      continue;
+    }
     if (!name) continue;
     pieces.definitions.push_back(
         DefinitionPiece{keyOf(name->first), positionCode(static_cast<int64_t>(pieceStart(all, start))),
@@ -101,15 +105,15 @@ void storeDefinition(const DefinitionPiece& piece) {
 
 }  // namespace
 
-RunOutcome compileProgram(std::string_view text) {
+RunOutcome compileProgram(std::string_view text, FirstPiece first) {
   RunOutcome outcome;
   int64_t position = 0;
   if (!checkBrackets(text, outcome, position)) return outcome;
 
   predefineBuiltins();
 
-  SourcePieces pieces = cutSource(text);
-  setDefinition("", std::move(pieces.main));
+  SourcePieces pieces = cutSource(text, first);
+  if (pieces.main) setDefinition("", std::move(*pieces.main));
   for (const DefinitionPiece& piece : pieces.definitions) {
     if (std::optional<RunOutcome> lower = refuseLowercaseKey(piece)) return std::move(*lower);
     if (isReservedKey(piece.key))

@@ -11,9 +11,14 @@
 
 namespace quorl {
 
+// How a source text begins: a program's always with its main expression;
+// an entry typed at the prompt may begin with a definition instead.
+enum class FirstPiece { main, mayDefine };
+
 // Checks the program text, predefines the builtins, and stores the main
-// expression under "" and every definition under its key.
-RunOutcome compileProgram(std::string_view text);
+// expression under "" (when there is one) and every definition under its
+// key.
+RunOutcome compileProgram(std::string_view text, FirstPiece first = FirstPiece::main);
 
 // What a builtin of the given arity is defined as before the program's own
 // definitions: that many lambdas over a, b, c, ... around Z.
@@ -30,12 +35,15 @@ struct DefinitionPiece {
 
 // Normalised source cut at its depth-zero commas: the main expression,
 // then the pieces that define something, in source order.  Other pieces
-// are inert and serve as remarks.
+// are inert and serve as remarks.  With FirstPiece::mayDefine a first
+// piece that defines a name (one that is not a single lowercase letter,
+// which can only be a lambda's parameter) is the first definition, and
+// there is no main expression.
 struct SourcePieces {
-  NodeRef main;
+  std::optional<NodeRef> main;
   std::vector<DefinitionPiece> definitions;
 };
-SourcePieces cutSource(std::string_view text);
+SourcePieces cutSource(std::string_view text, FirstPiece first = FirstPiece::main);
 
 // What a piece stores: its body, or (I body) in the nullary form.
 NodeRef storedTerm(const DefinitionPiece& piece);

@@ -39,8 +39,9 @@ RunOutcome readSource(std::string_view text, LocalProgram& local) {
   SourcePieces pieces = cutSource(text);
   // Source that only defines functions yields the unit result, as builtins
   // that return nothing do; the empty operand itself is no value.
-  if (isLeafText(pieces.main.get(), "}")) pieces.main = sharedLeaf('I');
-  local.definitions.emplace("", std::move(pieces.main));
+  NodeRef main = std::move(*pieces.main);
+  if (isLeafText(main.get(), "}")) main = sharedLeaf('I');
+  local.definitions.emplace("", std::move(main));
   for (const DefinitionPiece& piece : pieces.definitions) {
     if (std::optional<RunOutcome> lower = refuseLowercaseKey(piece)) return std::move(*lower);
     // Builtin names are refused as names the program has already.

@@ -14,11 +14,11 @@
 
 namespace quorl {
 
-namespace {
-
 bool isFailureRecord(const Node* r) {
   return isApplication(r) && isLeaf(functionOf(r)) && leafChars(functionOf(r))[0] == ']';
 }
+
+namespace {
 
 // A number whose whole list can be read: a number leaf, K, or J K cells
 // down to K or a number leaf with every element K or H.  A list whose rest

@@ -15,6 +15,9 @@ namespace quorl {
 RunOutcome run(char** argumentVector);
 // Judges a value the way `run` does.
 RunOutcome judgeResult(NodeRef result);
+// Whether a value is a failure record that a program raised (`road`
+// failing, a cycle): its fields are the outcome the run reports.
+bool isFailureRecord(const Node* r);
 int64_t resultInteger(const NodeRef& number);
 
 }  // namespace quorl
