@@ -1,4 +1,4 @@
-// The interrupt hook's one variable, in the builds that have it.
+// The interrupt hooks' variables.
 #include "eval/interrupt.hpp"
 
 namespace quorl {
@@ -6,5 +6,10 @@ namespace quorl {
 #ifdef QUORL_INTERRUPTIBLE
 bool (*evaluationInterrupt)() = nullptr;
 #endif
+
+namespace interrupt_detail {
+volatile std::sig_atomic_t requested = 0;
+bool watched = false;
+}  // namespace interrupt_detail
 
 }  // namespace quorl

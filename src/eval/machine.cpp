@@ -191,11 +191,20 @@ bool pairLambdaOf(uintptr_t bits, Bindings* bindings, const Code*& code, Binding
 // --- the loop -------------------------------------------------------------------------
 
 // The loop takes every step inline: the steps are small and many, and a
-// call per step would cost more than most steps do.
-[[gnu::flatten]] NodeRef Machine::run(Node* term) {
+// call per step would cost more than most steps do.  Only an evaluation
+// that watches for interruptions (interrupt.hpp) tests for them on every
+// step.
+NodeRef Machine::run(Node* term) {
+  if (interruptsWatched()) [[unlikely]]
+    return loop<true>(term);
+  return loop<false>(term);
+}
+
+template <bool kWatched>
+[[gnu::flatten]] NodeRef Machine::loop(Node* term) {
   focus_ = Term::ofNode(term);
   for (;;) {
-    if (evaluationInterrupted()) [[unlikely]] {
+    if (evaluationInterrupted() || (kWatched && interruptRequested())) [[unlikely]] {
       releaseTerm(focus_);
       return sharedLeaf('Z');
     }

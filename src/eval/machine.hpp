@@ -282,6 +282,9 @@ class Machine {
   NodeRef run(Node* term);
 
  private:
+  template <bool kWatched>
+  NodeRef loop(Node* term);
+
   // Values meeting their frames (machine.cpp).
   void returnValue();
   void applyToArgument();
