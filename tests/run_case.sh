@@ -30,8 +30,13 @@ if [ ! -f expected_status ]; then
   exit 1
 fi
 
-# The command line: normally `quorl program.qrl args...`.
+# The command line: normally `quorl program.qrl args...`, with the options
+# of an `options` file, one a line, before the program path.
 command_line=()
+if [ -f options ]; then
+  mapfile -t case_options < options
+  command_line+=("${case_options[@]}")
+fi
 if [ ! -e noprogram ]; then
   if [ -f program_path ]; then
     # One line, with printf-style backslash escapes, so that paths holding
@@ -96,10 +101,12 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+input=/dev/null
+[ -f stdin ] && input=stdin
 (
   if [ -n "$memory_limit" ]; then ulimit -v "$memory_limit" || exit 125; fi
   exec timeout "$time_limit" "${runner[@]}" "${command_line[@]}"
-) </dev/null >"$work/stdout" 2>"$work/stderr"
+) <"$input" >"$work/stdout" 2>"$work/stderr"
 status=$?
 if [ "$status" = 77 ] && head -c 8 "$work/stdout" | grep -q '^skipped:'; then
   skip "$(sed -e 's/^skipped: *//' -e q "$work/stdout")"
