@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Makes sure the compiler, CMake, GMP (big integers), GoogleTest and Google
-# Benchmark are present; installs what is missing.
+# Makes sure the compiler, CMake, GMP (big integers), libedit (the prompt's
+# line editing), GoogleTest and Google Benchmark are present; installs what
+# is missing.
 #
 #   scripts/install-deps.sh              everything the tests and benchmarks need
 #   scripts/install-deps.sh interpreter  only what building the interpreter needs
@@ -16,9 +17,11 @@ command -v cmake >/dev/null || missing+=(cmake)
 gmp_header_present() {
   compgen -G "/usr/include/gmp.h" >/dev/null || compgen -G "/usr/include/*/gmp.h" >/dev/null
 }
+libedit_present() { [ -f /usr/include/histedit.h ]; }
 case "${1:-}" in
   fuzz)
     gmp_header_present || missing+=(libgmp-dev)
+    libedit_present || missing+=(libedit-dev)
     command -v clang++ >/dev/null || missing+=(clang)
     # libFuzzer and the sanitizers' runtimes come apart from the compiler.
     if ! command -v clang++ >/dev/null ||
@@ -29,12 +32,14 @@ case "${1:-}" in
   interpreter)
     command -v g++ >/dev/null || missing+=(g++)
     gmp_header_present || missing+=(libgmp-dev)
+    libedit_present || missing+=(libedit-dev)
     ;;
   *)
     command -v g++ >/dev/null || missing+=(g++)
     [ -d /usr/include/gtest ] || missing+=(libgtest-dev)
     [ -d /usr/include/benchmark ] || missing+=(libbenchmark-dev)
     gmp_header_present || missing+=(libgmp-dev)
+    libedit_present || missing+=(libedit-dev)
     if [ "${1:-}" = --bench ]; then
       command -v python3 >/dev/null || missing+=(python3)
       command -v lua5.4 >/dev/null || missing+=(lua5.4)

@@ -23,6 +23,7 @@
 #include "driver/source_file.hpp"
 #include "eval/run.hpp"
 #include "front/prelude.hpp"
+#include "repl/repl.hpp"
 #include "term/tables.hpp"
 
 namespace quorl {
@@ -197,6 +198,7 @@ int driverMain(int argc, char** argv) {
   std::string_view first = argv[1];
   if (first == "--help") return printHelp();
   if (first == "--version") return printVersion();
+  if (first == "--repl") return replMain(argc - 2, argv + 2);
 
   const char* path = argv[1];
   std::string programText;
