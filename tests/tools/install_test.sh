@@ -41,7 +41,7 @@ elif command -v man >/dev/null; then
   [[ $rendered == *"quorl-where file code"* ]] || fail "man -l does not render the page"
 fi
 
-for doc in language.md builtins.md usage.md README.md; do
+for doc in language.md builtins.md cookbook.md usage.md README.md; do
   [ -f "$docs/$doc" ] || fail "no $doc under share/doc/quorl"
 done
 # The README's links lead to files installed beside it.
