@@ -73,6 +73,7 @@ int printHelp() {
   std::string docs = docsFolder();
   writeText(stdout,
             "usage: quorl FILE [ARGS...]\n"
+            "       quorl --repl [FILE]\n"
             "       quorl --help | --version\n"
             "\n"
             "Runs the program in FILE.  Its main expression is applied to the address of\n"
@@ -81,6 +82,8 @@ int printHelp() {
             "compiled, checked or run is reported on standard error and exits with 1.\n"
             "(A program file named --help or --version is run as ./--help.)\n"
             "\n"
+            "  --repl     a prompt: type expressions to see their values and definitions\n"
+            "             to add them, after FILE's definitions if given; :help there\n"
             "  --help     show this text\n"
             "  --version  show the version\n"
             "\n"
