@@ -17,11 +17,10 @@
 #include <string_view>
 
 #include "front/chars.hpp"
+#include "front/source_places.hpp"
 #include "term/node.hpp"
 
 namespace {
-
-constexpr int kCodeDigits = 5;
 
 void say(FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
@@ -30,23 +29,6 @@ int usage() {
       "usage: quorl-where FILE CODE\n"
       "  CODE is a position code from an error box, such as ____l or [____l].\n");
   return 2;
-}
-
-// The offset a code stands for, or nothing when it is not a code.  "!!!!!"
-// is the code of offsets the five digits cannot reach.
-std::optional<int64_t> decodePosition(std::string_view code) {
-  if (code.size() == kCodeDigits + 2 && code.front() == '[' && code.back() == ']')
-    code = code.substr(1, kCodeDigits);
-  if (code == "!!!!!") return int64_t{1} << 30;
-  if (code.size() != kCodeDigits) return std::nullopt;
-  std::string_view digits(quorl::kLengthDigits, 64);
-  int64_t offset = 0;
-  for (char c : code) {
-    size_t value = digits.find(c);
-    if (value == std::string_view::npos) return std::nullopt;
-    offset = offset * 64 + static_cast<int64_t>(value);
-  }
-  return offset;
 }
 
 bool readFile(const char* path, std::string& text) {
@@ -60,45 +42,10 @@ bool readFile(const char* path, std::string& text) {
   return !failed;
 }
 
-bool isSpace(char c) { return c == ' ' || c == '\n'; }
-
-// Normalisation keeps every byte other than blanks and newlines, in order,
-// and copies whitespace inside [...] texts unchanged; it only drops or
-// merges runs of whitespace elsewhere.  So the k-th such byte of the
-// normalised text is the k-th of the file, and a whitespace byte of the
-// normalised text lies as far behind the byte before it as in the file.
-int64_t rawOffsetOfNormalised(std::string_view raw, std::string_view normal, int64_t offset) {
-  int64_t kept = 0;      // non-whitespace bytes before the offset
-  int64_t lastKept = -1;  // the last of them
-  for (int64_t i = 0; i < offset; i++)
-    if (!isSpace(normal[i])) {
-      kept++;
-      lastKept = i;
-    }
-  bool onKept = offset < static_cast<int64_t>(normal.size()) && !isSpace(normal[offset]);
-  int64_t wanted = onKept ? kept : kept - 1;  // index among the kept bytes
-  int64_t rawIndex = -1;
-  for (int64_t i = 0, seen = -1; i < static_cast<int64_t>(raw.size()); i++) {
-    if (isSpace(raw[i])) continue;
-    if (++seen == wanted) {
-      rawIndex = i;
-      break;
-    }
-  }
-  if (onKept) return rawIndex;
-  if (rawIndex < 0) return 0;  // nothing kept before: the start of the text
-  int64_t shifted = rawIndex + (offset - lastKept);
-  return shifted < static_cast<int64_t>(raw.size()) ? shifted : rawIndex;
-}
-
 // FILE:LINE:COLUMN, a note, the line itself and a caret under the byte.
 void showPlace(const char* path, std::string_view text, int64_t offset, const char* note) {
-  int64_t lineStart = 0, line = 1;
-  for (int64_t i = 0; i < offset; i++)
-    if (text[i] == '\n') {
-      line++;
-      lineStart = i + 1;
-    }
+  quorl::LineColumn place = quorl::lineColumnOf(text, offset);
+  int64_t lineStart = offset - (place.column - 1);
   size_t lineEnd = text.find('\n', static_cast<size_t>(lineStart));
   if (lineEnd == std::string_view::npos) lineEnd = text.size();
   std::string_view source = text.substr(lineStart, lineEnd - lineStart);
@@ -109,8 +56,8 @@ void showPlace(const char* path, std::string_view text, int64_t offset, const ch
     else if ((byte & 0xC0) != 0x80) caret += ' ';  // one column per UTF-8 character
   }
   caret += '^';
-  std::printf("%s:%lld:%lld: %s\n", path, static_cast<long long>(line),
-              static_cast<long long>(offset - lineStart + 1), note);
+  std::printf("%s:%lld:%lld: %s\n", path, static_cast<long long>(place.line),
+              static_cast<long long>(place.column), note);
   say(stdout, source);
   std::printf("\n%s\n", caret.c_str());
 }
@@ -124,7 +71,7 @@ void showPastEnd(const char* path, const char* reading, size_t length, const cha
 int main(int argc, char** argv) {
   if (argc != 3) return usage();
   const char* path = argv[1];
-  std::optional<int64_t> offset = decodePosition(argv[2]);
+  std::optional<int64_t> offset = quorl::decodePosition(argv[2]);
   if (!offset) {
     std::fprintf(stderr, "quorl-where: %s is not a position code (five of the digits %s)\n",
                  argv[2], quorl::kLengthDigits);
@@ -142,7 +89,7 @@ int main(int argc, char** argv) {
   else showPastEnd(path, "file", raw.size(), rawNote);
   std::string normal = quorl::normaliseSource(raw);
   if (*offset < static_cast<int64_t>(normal.size()))
-    showPlace(path, raw, rawOffsetOfNormalised(raw, normal, *offset), normalNote);
+    showPlace(path, raw, quorl::rawOffsetOfNormalised(raw, normal, *offset), normalNote);
   else showPastEnd(path, "normalised text", normal.size(), normalNote);
   return 0;
 }
