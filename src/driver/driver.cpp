@@ -22,6 +22,7 @@
 #include "driver/outcome.hpp"
 #include "driver/source_file.hpp"
 #include "eval/run.hpp"
+#include "eval/why.hpp"
 #include "front/prelude.hpp"
 #include "repl/repl.hpp"
 #include "term/tables.hpp"
@@ -202,10 +203,18 @@ int driverMain(int argc, char** argv) {
   if (first == "--help") return printHelp();
   if (first == "--version") return printVersion();
   if (first == "--repl") return replMain(argc - 2, argv + 2);
+  // --why FILE ARGS... runs FILE as ever and then tells where its failures began.
+  bool why = first == "--why";
+  if (why) {
+    argc--;
+    argv++;
+    if (argc == 1) return printUsage();
+  }
 
   const char* path = argv[1];
   std::string programText;
   if (!readWholeFile(path, programText)) return reportUnreadable(path);
+  if (why) watchWhy(path, programText);
 
   StageResult result;
   // argv is null-terminated, so argv + 2 is the program's own argument list.

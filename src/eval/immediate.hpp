@@ -25,7 +25,8 @@ namespace quorl {
 
 // The engine's own answer of a builtin given its operands as values
 // (consumed when it answers): word arithmetic, then the onValues column.
-bool answerOnValues(const BuiltinEntry& builtin, Value* args, Value& out);
+// `at`: the call's code, when there is one.
+bool answerOnValues(const BuiltinEntry& builtin, Value* args, Value& out, const Code* at);
 
 // The answer of the builtin call `code` given its operands as values
 // (consumed): the engine's own, or the handler's.

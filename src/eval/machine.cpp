@@ -35,6 +35,7 @@
 #include "eval/immediate.hpp"
 #include "eval/number_trees.hpp"
 #include "eval/real_values.hpp"
+#include "eval/why.hpp"
 
 namespace quorl {
 
@@ -195,6 +196,12 @@ bool pairLambdaOf(uintptr_t bits, Bindings* bindings, const Code*& code, Binding
 // that watches for interruptions (interrupt.hpp) tests for them on every
 // step.
 NodeRef Machine::run(Node* term) {
+  if (whyWatching()) [[unlikely]] {
+    whyMachineStarts(&stack_);
+    NodeRef value = interruptsWatched() ? loop<true>(term) : loop<false>(term);
+    whyMachineEnds();
+    return value;
+  }
   if (interruptsWatched()) [[unlikely]]
     return loop<true>(term);
   return loop<false>(term);
@@ -715,7 +722,7 @@ void Machine::perform(const Code* code, Value* args) {
   if (code->head == HeadKind::Builtin) {
     const BuiltinEntry& builtin = *code->builtin;
     Value answer;
-    if (answerOnValues(builtin, args, answer)) {
+    if (answerOnValues(builtin, args, answer, code)) {
       focus_ = Term::of(answer);
       return;
     }
@@ -725,7 +732,7 @@ void Machine::perform(const Code* code, Value* args) {
       redex = adoptingCell(redex, nodeOf(args[i]));
       acquire(redex);
     }
-    callBuiltin(builtin, redex);
+    callBuiltin(builtin, redex, code);
     return;
   }
   const Callee* callee = code->callee;
@@ -734,9 +741,10 @@ void Machine::perform(const Code* code, Value* args) {
   enter(callee, args);
 }
 
-// Calls a builtin's handler with its redex (consumed).
-void Machine::callBuiltin(const BuiltinEntry& builtin, Node* redex) {
-  NodeRef result = builtin.handler(NodeRef::adopt(redex));
+// Calls a builtin's handler with its redex (consumed).  `at`: the call's
+// code, when there is one.
+void Machine::callBuiltin(const BuiltinEntry& builtin, Node* redex, const Code* at) {
+  NodeRef result = whyWatching() ? callWatched(builtin, redex, at) : builtin.handler(NodeRef::adopt(redex));
   Node* r = result.get();
   if (isApplication(r)) {
     const Node* g = functionOf(r);

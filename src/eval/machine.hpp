@@ -308,7 +308,7 @@ class Machine {
   void pushArguments(const Code* code, const BoundView& view, int from);
   void collect(const Code* code, BoundView& view, int stage);
   void perform(const Code* code, Value* args);
-  void callBuiltin(const BuiltinEntry& builtin, Node* redex);
+  void callBuiltin(const BuiltinEntry& builtin, Node* redex, const Code* at = nullptr);
   void enter(const Callee* callee, Value* args);
   void enterPairBody(const Code* outer, Bindings* from, Value x, Value y);
   void stepWing(const Code* code, Bindings* b);

@@ -4,6 +4,7 @@
 #include "eval/immediate.hpp"
 
 #include "eval/real_values.hpp"
+#include "eval/why.hpp"
 
 namespace quorl {
 
@@ -58,6 +59,8 @@ bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, V
     }
   }
   if (known[0] && known[1] && answerWordValues(code->builtin->wordOp, words[0], words[1], out)) {
+    if (whyWatching()) [[unlikely]]
+      WatchedCall(*code->builtin, words[0], words[1], code).answered(out);
     for (int i = 0; i < 2; i++)
       if (computed[i]) releaseValue(args[i]);
     return true;
@@ -67,9 +70,7 @@ bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, V
   return false;
 }
 
-}  // namespace
-
-bool answerOnValues(const BuiltinEntry& builtin, Value* args, Value& out) {
+bool answerPlainly(const BuiltinEntry& builtin, Value* args, Value& out) {
   if (builtin.wordOp != WordOp::None && answerNumberValues(builtin.wordOp, args[0], args[1], out)) {
     releaseValue(args[0]);
     releaseValue(args[1]);
@@ -78,18 +79,31 @@ bool answerOnValues(const BuiltinEntry& builtin, Value* args, Value& out) {
   return builtin.onValues != nullptr && builtin.onValues(args, out);
 }
 
+}  // namespace
+
+bool answerOnValues(const BuiltinEntry& builtin, Value* args, Value& out, const Code* at) {
+  if (whyWatching()) [[unlikely]] {
+    WatchedCall call(builtin, args, builtin.arity, at);
+    if (!answerPlainly(builtin, args, out)) return false;
+    call.answered(out);
+    return true;
+  }
+  return answerPlainly(builtin, args, out);
+}
+
 Value answerCall(const Code* code, Value* args) {
   Value out;
-  if (answerOnValues(*code->builtin, args, out)) return out;
+  if (answerOnValues(*code->builtin, args, out, code)) return out;
   Node* redex = code->headPart.node;
   acquire(redex);
   for (int i = 0; i < code->taken; i++) {
     redex = adoptingCell(redex, nodeOf(args[i]));
     acquire(redex);
   }
+  if (whyWatching()) [[unlikely]]
+    return Value::ofNode(callWatched(*code->builtin, redex, code).detach());
   return Value::ofNode(code->builtin->handler(NodeRef::adopt(redex)).detach());
 }
-
 Value operandHere(const Part& op, BoundView& view, uint32_t later) {
   switch (op.kind) {
     case Part::Letter:

@@ -9,6 +9,7 @@
 #include "eval/machine.hpp"
 #include "eval/substitute.hpp"
 #include "eval/unfold.hpp"
+#include "eval/why.hpp"
 
 namespace quorl {
 
@@ -314,6 +315,8 @@ void Machine::contractConstant(Node* head, const NameResolution& r) {
   Node* body = slot->get();
   if (isBlackHole(body)) {
     focus_ = Term::ofNode(cycleRecord(leafChars(head)).detach());
+    if (whyWatching()) [[unlikely]]
+      whyCycleRaised(leafChars(head), focus_.value().node());
     stack_.clear();
     return;
   }
