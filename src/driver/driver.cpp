@@ -74,6 +74,7 @@ int printHelp() {
   std::string docs = docsFolder();
   writeText(stdout,
             "usage: quorl FILE [ARGS...]\n"
+            "       quorl --why FILE [ARGS...]\n"
             "       quorl --repl [FILE]\n"
             "       quorl --help | --version\n"
             "\n"
@@ -83,14 +84,17 @@ int printHelp() {
             "compiled, checked or run is reported on standard error and exits with 1.\n"
             "(A program file named --help or --version is run as ./--help.)\n"
             "\n"
+            "  --why      run FILE as ever, then tell on standard error where values\n"
+            "             became Z: the first builtin calls that answered Z, with their\n"
+            "             arguments and the functions pending, and any failure record\n"
             "  --repl     a prompt: type expressions to see their values and definitions\n"
             "             to add them, after FILE's definitions if given; :help there\n"
             "  --help     show this text\n"
             "  --version  show the version\n"
             "\n"
             "Position codes in an error box, such as [____l]: quorl-where FILE CODE.\n");
-  writeText(stdout, "The language: " + docs + "language.md; the builtins: " + docs +
-                        "builtins.md; man quorl.\n");
+  writeText(stdout, "The language: " + docs + "language.md; recipes: " + docs + "cookbook.md;\n" +
+                        "the builtins: " + docs + "builtins.md; man quorl.\n");
   return 0;
 }
 

@@ -10,6 +10,7 @@
 #     transcript of running it: an optional first line
 #     `$ quorl NAME.qrl ARGS...` (or `$ echo TEXT | quorl NAME.qrl ARGS...`,
 #     which gives TEXT and a newline as standard input, or
+#     `$ quorl --why NAME.qrl ARGS...`, or
 #     `$ quorl-where NAME.qrl CODE`, which runs quorl-where from the
 #     folder of the quorl binary on the program instead), then what appears
 #     on the terminal (standard output, then standard error without its
@@ -65,7 +66,7 @@ run_sample() {
   local program=$1 transcript=$2 line
   line=$(cat "$work/blocks/${transcript:-$program}.line")
   local name=sample.qrl stdin_text= has_stdin=0 status=0 binary=$quorl
-  local args=()
+  local args=() options=()
   local expected="$work/expected"
   : >"$expected"
   if [ -n "$transcript" ]; then
@@ -77,6 +78,10 @@ run_sample() {
         stdin_text=${BASH_REMATCH[1]}
         has_stdin=1
         command=${BASH_REMATCH[2]}
+      fi
+      if [[ $command =~ ^quorl\ --why\ (.*)$ ]]; then
+        options=(--why)
+        command="quorl ${BASH_REMATCH[1]}"
       fi
       if [[ ! $command =~ ^(quorl|quorl-where)\ ([^ ]+\.qrl)(\ (.*))?$ ]]; then
         echo "$document:$line: the transcript does not start with \$ quorl NAME.qrl"
@@ -107,10 +112,10 @@ run_sample() {
   # sample may show that) out of the report.
   if [ $has_stdin = 1 ]; then
     { (cd "$run_dir" && printf '%s\n' "$stdin_text" |
-      TZ=UTC timeout $time_limit "$binary" "$name" "${args[@]}" >../stdout 2>../stderr); } 2>/dev/null
+      TZ=UTC timeout $time_limit "$binary" "${options[@]}" "$name" "${args[@]}" >../stdout 2>../stderr); } 2>/dev/null
     actual_status=$?
   else
-    { (cd "$run_dir" && TZ=UTC timeout $time_limit "$binary" "$name" "${args[@]}" \
+    { (cd "$run_dir" && TZ=UTC timeout $time_limit "$binary" "${options[@]}" "$name" "${args[@]}" \
       </dev/null >../stdout 2>../stderr); } 2>/dev/null
     actual_status=$?
   fi
