@@ -194,21 +194,27 @@ bool pairLambdaOf(uintptr_t bits, Bindings* bindings, const Code*& code, Binding
 // The loop takes every step inline: the steps are small and many, and a
 // call per step would cost more than most steps do.  Only an evaluation
 // that watches for interruptions (interrupt.hpp) tests for them on every
-// step.
+// step, and only an ordinary run is flattened: a second flattened copy of
+// the loop was more than the compiler would inline, and cost the ordinary
+// run a tenth of its instructions.
 NodeRef Machine::run(Node* term) {
-  if (whyWatching()) [[unlikely]] {
-    whyMachineStarts(&stack_);
-    NodeRef value = interruptsWatched() ? loop<true>(term) : loop<false>(term);
-    whyMachineEnds();
-    return value;
-  }
-  if (interruptsWatched()) [[unlikely]]
-    return loop<true>(term);
-  return loop<false>(term);
+  if (whyWatching() || interruptsWatched()) [[unlikely]]
+    return runWatched(term);
+  return runPlainly(term);
+}
+
+[[gnu::flatten]] NodeRef Machine::runPlainly(Node* term) { return loop<false>(term); }
+
+// A run for the prompt (interruptions) or for --why (its frames named).
+NodeRef Machine::runWatched(Node* term) {
+  if (whyWatching()) whyMachineStarts(&stack_);
+  NodeRef value = interruptsWatched() ? loop<true>(term) : loop<false>(term);
+  if (whyWatching()) whyMachineEnds();
+  return value;
 }
 
 template <bool kWatched>
-[[gnu::flatten]] NodeRef Machine::loop(Node* term) {
+NodeRef Machine::loop(Node* term) {
   focus_ = Term::ofNode(term);
   for (;;) {
     if (evaluationInterrupted() || (kWatched && interruptRequested())) [[unlikely]] {

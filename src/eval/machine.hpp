@@ -282,8 +282,10 @@ class Machine {
   NodeRef run(Node* term);
 
  private:
+  NodeRef runPlainly(Node* term);
+  NodeRef runWatched(Node* term);
   template <bool kWatched>
-  NodeRef loop(Node* term);
+  inline NodeRef loop(Node* term);
 
   // Values meeting their frames (machine.cpp).
   void returnValue();
