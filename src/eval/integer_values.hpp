@@ -12,19 +12,25 @@
 #include <cstdint>
 
 #include "eval/values.hpp"
+#include "eval/why.hpp"
 #include "numbers/word_arith.hpp"
 #include "term/tables.hpp"
 
 namespace quorl {
 
 // A non-integer answer as its leaf (one count for the caller): K, H, or Z
-// for a division by zero; false for Unknown.
+// for a division by zero; false for Unknown.  While --why watches, false
+// for a failure too: the builtin's handler then gives the same Z where it
+// is watched, and ordinary runs test the flag only when a division fails.
 inline bool truthOrFailure(WordAnswer::Kind kind, Value& out) {
   char leaf;
   switch (kind) {
     case WordAnswer::True: leaf = 'K'; break;
     case WordAnswer::False: leaf = 'H'; break;
-    case WordAnswer::Failure: leaf = 'Z'; break;
+    case WordAnswer::Failure:
+      if (whyWatching()) return false;
+      leaf = 'Z';
+      break;
     default: return false;
   }
   out = Value::ofNode(sharedLeaf(leaf).detach());

@@ -5,7 +5,6 @@
 #include "eval/closure_terms.hpp"
 #include "eval/real_values.hpp"
 #include "eval/machine.hpp"
-#include "eval/why.hpp"
 
 namespace quorl {
 
@@ -155,10 +154,6 @@ void Machine::contractApplied(Node* g, Value x) {
         WordOp op = r.builtin->wordOp;
         if (op != WordOp::None && r.builtin->arity == 2 && isApplication(g) && functionOf(g) == head &&
             answerNumberValues(op, Value::ofNode(argumentOf(g)), x, answer)) {
-          if (whyWatching()) [[unlikely]] {
-            Value operands[2] = {Value::ofNode(argumentOf(g)), x};
-            WatchedCall(*r.builtin, operands, 2, nullptr).answered(answer);
-          }
           release(g);
           releaseValue(x);
           focus_ = Term::of(answer);

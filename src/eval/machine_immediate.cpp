@@ -59,8 +59,6 @@ bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, V
     }
   }
   if (known[0] && known[1] && answerWordValues(code->builtin->wordOp, words[0], words[1], out)) {
-    if (whyWatching()) [[unlikely]]
-      WatchedCall(*code->builtin, words[0], words[1], code).answered(out);
     for (int i = 0; i < 2; i++)
       if (computed[i]) releaseValue(args[i]);
     return true;
@@ -70,25 +68,27 @@ bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, V
   return false;
 }
 
-bool answerPlainly(const BuiltinEntry& builtin, Value* args, Value& out) {
+bool answerWatched(const BuiltinEntry& builtin, Value* args, Value& out, const Code* at) {
+  WatchedCall call(builtin, args, builtin.arity, at);
+  if (!builtin.onValues(args, out)) return false;
+  call.answered(out);
+  return true;
+}
+
+}  // namespace
+
+// Word arithmetic does not answer Z while --why watches (integer_values.hpp):
+// the handler does, where it is watched.
+bool answerOnValues(const BuiltinEntry& builtin, Value* args, Value& out, const Code* at) {
   if (builtin.wordOp != WordOp::None && answerNumberValues(builtin.wordOp, args[0], args[1], out)) {
     releaseValue(args[0]);
     releaseValue(args[1]);
     return true;
   }
-  return builtin.onValues != nullptr && builtin.onValues(args, out);
-}
-
-}  // namespace
-
-bool answerOnValues(const BuiltinEntry& builtin, Value* args, Value& out, const Code* at) {
-  if (whyWatching()) [[unlikely]] {
-    WatchedCall call(builtin, args, builtin.arity, at);
-    if (!answerPlainly(builtin, args, out)) return false;
-    call.answered(out);
-    return true;
-  }
-  return answerPlainly(builtin, args, out);
+  if (builtin.onValues == nullptr) return false;
+  if (whyWatching()) [[unlikely]]
+    return answerWatched(builtin, args, out, at);
+  return builtin.onValues(args, out);
 }
 
 Value answerCall(const Code* code, Value* args) {

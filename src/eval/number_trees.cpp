@@ -8,6 +8,7 @@
 // answers for what lies beyond the word and the double.  Reading the
 // leaves and computing on them changes nothing, so starting over shows
 // nowhere.
+#include "eval/why.hpp"
 #include "eval/number_trees.hpp"
 
 #include "eval/machine.hpp"
@@ -358,7 +359,11 @@ bool combine(WordOp op, const Num& a, const Num& b, Num& out) {
       case WordAnswer::Integer: setWord(out, answer.value); return true;
       case WordAnswer::True: setTruth(out, true); return true;
       case WordAnswer::False: setTruth(out, false); return true;
-      case WordAnswer::Failure: setBoxed(out, Value::ofNode(sharedLeaf('Z').detach()), true); return true;
+      case WordAnswer::Failure:
+        // While --why watches, the builtin gives this Z where it is watched.
+        if (whyWatching()) return false;
+        setBoxed(out, Value::ofNode(sharedLeaf('Z').detach()), true);
+        return true;
       default: break;  // beyond a word
     }
   } else if ((a.kind & b.kind) == Num::Real && (op == WordOp::Same || op == WordOp::Diff)) {

@@ -243,13 +243,6 @@ std::string previewOf(const Node* n) {
   return out + "]";
 }
 
-std::string wordText(int64_t x) {
-  // Negative numbers are written with a leading 0 in terms: 05 is -5.
-  if (x >= 0) return std::to_string(x);
-  std::string text = "0";
-  text += std::to_string(-static_cast<uint64_t>(x));
-  return text;
-}
 
 void noteRecord(const std::string& by, const Node* record, const std::string& pending) {
   const Node* fields = argumentOf(record);
@@ -286,13 +279,6 @@ WatchedCall::WatchedCall(const BuiltinEntry& builtin, Node* redex, const Code* a
     if (const std::string* name = ownerOf(redex)) innermost_ = *name;
   NodeSpine spine = splitSpine(redex);
   for (int i = 0; i < spine.count; i++) keep(Value::ofNode(spine.args[i]));
-}
-
-WatchedCall::WatchedCall(const BuiltinEntry& builtin, int64_t x, int64_t y, const Code* at)
-    : builtin_(builtin), at_(at), noted_(theWhy->origins < kMostOrigins) {
-  count_ = 2;
-  texts_[0] = wordText(x);
-  texts_[1] = wordText(y);
 }
 
 void WatchedCall::keep(Value argument) {

@@ -51,8 +51,6 @@ class WatchedCall {
  public:
   WatchedCall(const BuiltinEntry& builtin, const Value* args, int count, const Code* at);
   WatchedCall(const BuiltinEntry& builtin, Node* redex, const Code* at);
-  // Integer operands answered in machine words.
-  WatchedCall(const BuiltinEntry& builtin, int64_t x, int64_t y, const Code* at);
   WatchedCall(const WatchedCall&) = delete;
   WatchedCall& operator=(const WatchedCall&) = delete;
   ~WatchedCall();
