@@ -120,7 +120,9 @@ TEST(NumberLeafWords, CellsOfEveryLengthAreFreedAtTheirSize) {
     }
     ASSERT_EQ(m.node.text(), m.text);
     int64_t v = 0;
-    if (shortIntegerLeaf(m.node.get(), v)) EXPECT_EQ(v, m.value) << m.text;
+    if (shortIntegerLeaf(m.node.get(), v)) {
+      EXPECT_EQ(v, m.value) << m.text;
+    }
   }
 }
 
