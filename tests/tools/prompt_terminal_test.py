@@ -150,7 +150,10 @@ def first_session(quorl, home, program):
             t.type(CTRL_C)
             t.expect(r"Interrupted\.\n" + re.escape(PROMPT), f"Ctrl-C in a constant ({attempt + 1})")
 
-        # Ctrl-C at the prompt drops the line being typed.
+        # Ctrl-C at the prompt drops the line being typed.  A person types
+        # after the prompt is drawn; a Ctrl-C in the moment before the editor
+        # takes the terminal is not seen until the next key.
+        time.sleep(0.5)
         t.type("garbage")
         t.expect("garbage", "the line typed")
         t.type(CTRL_C)
