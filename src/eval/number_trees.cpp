@@ -8,11 +8,11 @@
 // answers for what lies beyond the word and the double.  Reading the
 // leaves and computing on them changes nothing, so starting over shows
 // nowhere.
-#include "eval/why.hpp"
 #include "eval/number_trees.hpp"
 
 #include "eval/machine.hpp"
 #include "eval/real_values.hpp"
+#include "eval/why.hpp"
 #include "numbers/operands.hpp"
 
 namespace quorl {

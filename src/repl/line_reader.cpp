@@ -2,6 +2,7 @@
 #include "repl/line_reader.hpp"
 
 #include <histedit.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+
+#include "eval/interrupt.hpp"
 
 namespace quorl {
 
@@ -26,6 +30,7 @@ struct LineReader {
   History* history = nullptr;
   std::string historyFile;
   const char* prompt = kPrompt;
+  std::mbstate_t keyState{};  // a character typed as several bytes, part read
 };
 
 namespace {
@@ -34,6 +39,42 @@ char* promptOf(EditLine* editor) {
   void* data = nullptr;
   el_get(editor, EL_CLIENTDATA, &data);
   return const_cast<char*>(static_cast<LineReader*>(data)->prompt);
+}
+
+// How often a wait for a key looks at a Ctrl-C request.  The request may
+// come just before the wait begins (a key typed before the editor takes the
+// terminal), when no read is there to be cut short by the signal.
+constexpr int kKeyPollMilliseconds = 50;
+
+// The editor's source of keys: a character from standard input, or -1 with
+// EINTR as soon as Ctrl-C was asked for, whenever it was pressed.
+int readKey(EditLine* editor, wchar_t* key) {
+  void* data = nullptr;
+  el_get(editor, EL_CLIENTDATA, &data);
+  std::mbstate_t& state = static_cast<LineReader*>(data)->keyState;
+  for (;;) {
+    if (interruptRequested()) {
+      state = std::mbstate_t{};
+      errno = EINTR;
+      return -1;
+    }
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    int ready = poll(&input, 1, kKeyPollMilliseconds);
+    if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
+    char byte;
+    ssize_t got = ready < 0 ? -1 : read(STDIN_FILENO, &byte, 1);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return static_cast<int>(got);
+    wchar_t wide;
+    size_t used = std::mbrtowc(&wide, &byte, 1, &state);
+    if (used == static_cast<size_t>(-2)) continue;  // more bytes of one character
+    if (used == static_cast<size_t>(-1)) {
+      state = std::mbstate_t{};
+      wide = static_cast<unsigned char>(byte);
+    }
+    *key = wide;
+    return 1;
+  }
 }
 
 void openEditor(LineReader& reader) {
@@ -45,6 +86,7 @@ void openEditor(LineReader& reader) {
   // The terminal is put back as it was before a signal stops or ends quorl,
   // and the line is redrawn when the window changes size.
   el_set(reader.editor, EL_SIGNAL, 1);
+  el_set(reader.editor, EL_GETCFN, readKey);
   reader.history = history_init();
   if (reader.history != nullptr) {
     HistEvent event;

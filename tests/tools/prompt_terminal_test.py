@@ -83,11 +83,16 @@ class Terminal:
         self.expect(re.escape(answer) + r"\n" + re.escape(PROMPT), what)
 
     def wait(self):
+        """The exit status, or a failure when quorl does not end in time."""
         deadline = time.time() + TIMEOUT
         while self.pid is not None:
-            _, status = os.waitpid(self.pid, 0)
-            self.pid = None
-            return os.waitstatus_to_exitcode(status)
+            pid, status = os.waitpid(self.pid, os.WNOHANG)
+            if pid != 0:
+                self.pid = None
+                return os.waitstatus_to_exitcode(status)
+            if time.time() > deadline:
+                raise Failure("quorl did not end")
+            self.read(0.1)  # keep the terminal drained so quorl can write
         return None
 
     def kill(self):
@@ -150,10 +155,7 @@ def first_session(quorl, home, program):
             t.type(CTRL_C)
             t.expect(r"Interrupted\.\n" + re.escape(PROMPT), f"Ctrl-C in a constant ({attempt + 1})")
 
-        # Ctrl-C at the prompt drops the line being typed.  A person types
-        # after the prompt is drawn; a Ctrl-C in the moment before the editor
-        # takes the terminal is not seen until the next key.
-        time.sleep(0.5)
+        # Ctrl-C at the prompt drops the line being typed.
         t.type("garbage")
         t.expect("garbage", "the line typed")
         t.type(CTRL_C)
