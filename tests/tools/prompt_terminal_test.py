@@ -15,6 +15,7 @@ import select
 import signal
 import sys
 import tempfile
+import termios
 import time
 
 TIMEOUT = float(os.environ.get("PROMPT_TEST_TIMEOUT", "60"))
@@ -74,8 +75,22 @@ class Terminal:
         self.pid = None
         return True
 
-    def type(self, keys):
+    def type(self, keys, running=False):
+        """Types keys at the editor, or while an entry runs."""
+        if not running:
+            self.await_editor()
         os.write(self.fd, keys.encode())
+
+    def await_editor(self):
+        """Waits until the line editor has the terminal.  A key typed ahead,
+        while the terminal is still in line mode, is taken by the terminal
+        (its Ctrl-D is an end of file that the editor never sees), as with
+        every program that edits lines."""
+        deadline = time.time() + TIMEOUT
+        while termios.tcgetattr(self.fd)[3] & termios.ICANON:
+            if time.time() > deadline:
+                raise Failure("the editor did not take the terminal")
+            time.sleep(0.01)
 
     def enter(self, line, answer, what):
         """Types a line and waits for its answer and the next prompt."""
@@ -141,7 +156,7 @@ def first_session(quorl, home, program):
         t.expect(re.escape(PROMPT), "a looping definition")
         t.type("loop 0\r")
         time.sleep(0.3)
-        t.type(CTRL_C)
+        t.type(CTRL_C, running=True)
         t.expect(r"Interrupted\.\n" + re.escape(PROMPT), "Ctrl-C in a long loop")
         t.enter("6 * 7", "42", "the session after Ctrl-C")
 
@@ -152,7 +167,7 @@ def first_session(quorl, home, program):
         for attempt in range(2):
             t.type("forever\r")
             time.sleep(0.3)
-            t.type(CTRL_C)
+            t.type(CTRL_C, running=True)
             t.expect(r"Interrupted\.\n" + re.escape(PROMPT), f"Ctrl-C in a constant ({attempt + 1})")
 
         # Ctrl-C at the prompt drops the line being typed.
@@ -165,7 +180,7 @@ def first_session(quorl, home, program):
         # A builtin waiting for input gives up on Ctrl-C too.
         t.type("getchar\r")
         time.sleep(0.3)
-        t.type(CTRL_C)
+        t.type(CTRL_C, running=True)
         t.expect(r"Interrupted\.\n" + re.escape(PROMPT), "Ctrl-C while waiting for input")
 
         t.type("2 ^ 10\r")
