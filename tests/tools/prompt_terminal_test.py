@@ -110,6 +110,11 @@ class Terminal:
             self.read(0.1)  # keep the terminal drained so quorl can write
         return None
 
+    def ends_cleanly(self, what):
+        status = self.wait()
+        if status != 0:
+            raise Failure(f"{what}: exit status {status}, expected 0")
+
     def kill(self):
         if self.pid is not None:
             os.kill(self.pid, signal.SIGKILL)
@@ -186,9 +191,7 @@ def first_session(quorl, home, program):
         t.type("2 ^ 10\r")
         t.expect(r"\n1024\n" + re.escape(PROMPT), "the last line")
         t.type(CTRL_D)
-        status = t.wait()
-        if status != 0:
-            raise Failure(f"Ctrl-D: exit status {status}, expected 0")
+        t.ends_cleanly("Ctrl-D")
     except Failure:
         print(t.output)
         raise
@@ -210,9 +213,7 @@ def second_session(quorl, home):
         t.type(UP + "\r")
         t.expect(r"\n1024\n" + re.escape(PROMPT), "the history of the first run")
         t.type(":quit\r")
-        status = t.wait()
-        if status != 0:
-            raise Failure(f":quit: exit status {status}, expected 0")
+        t.ends_cleanly(":quit")
     except Failure:
         print(t.output)
         raise
