@@ -287,7 +287,7 @@ class Machine {
   template <bool kWatched>
   inline NodeRef loop(Node* term);
 
-  // Values meeting their frames (machine.cpp).
+  // Values meeting their frames (machine.cpp, machine_apply.cpp).
   void returnValue();
   void applyToArgument();
   void applyFunction(Value g);
@@ -295,24 +295,28 @@ class Machine {
   void contractApplied(Node* g, Value x);
   bool applyPair(Node* n, char key);
 
-  // Code (machine_code.cpp).
+  // Code (machine.cpp).
   void stepCode();
   void runSpine(const Code* code, BoundView& view);
   void runPart(const Part& part, BoundView& view);
   void focusUnder(const Part& part, const BoundView& view);
+  void pushArguments(const Code* code, const BoundView& view, int from);
+  // Matches and pairs (machine_matches.cpp).
   bool matchStep(const Code*& code, BoundView& view);
   bool pairGiven(const Code*& code, BoundView& view);
   bool lastPartComputed(const Code*& code, BoundView& view);
-  void selectHere(const Code*& code, BoundView& view);  // machine_immediate.cpp
-  bool truthPicks(const Code*& code, BoundView& view);  // machine_immediate.cpp
-  void chooseByTruth(const Code*& code, BoundView& view);  // machine_immediate.cpp
+  void enterPairBody(const Code* outer, Bindings* from, Value x, Value y);
+  // Shapes answered where they stand (machine_immediate.cpp).
+  void selectHere(const Code*& code, BoundView& view);
+  bool truthPicks(const Code*& code, BoundView& view);
+  void chooseByTruth(const Code*& code, BoundView& view);
   void goOnWith(const Part& part, const Code*& code, const BoundView& view);
-  void pushArguments(const Code* code, const BoundView& view, int from);
+  // Calls (machine_calls.cpp).
   void collect(const Code* code, BoundView& view, int stage);
   void perform(const Code* code, Value* args);
   void callBuiltin(const BuiltinEntry& builtin, Node* redex, const Code* at = nullptr);
   void enter(const Callee* callee, Value* args);
-  void enterPairBody(const Code* outer, Bindings* from, Value x, Value y);
+  // Wings (machine_wings.cpp).
   void stepWing(const Code* code, Bindings* b);
   void runWing(const Code* code, BoundView& view);
   void focusBody(const Part& body, Bindings* from, int letter, Value x);
@@ -331,7 +335,8 @@ class Machine {
 };
 
 // Whether a term is a lambda of two parameters taken one after the other,
-// as the match idiom passes: its code and bindings (borrowed).
+// as the match idiom passes: its code and bindings (borrowed)
+// (machine_matches.cpp).
 bool pairLambdaOf(uintptr_t bits, Bindings* bindings, const Code*& code, Bindings*& from);
 
 // A lambda form's term for a function frame of a wing (machine_nodes.cpp).

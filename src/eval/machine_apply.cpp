@@ -5,6 +5,7 @@
 #include "eval/closure_terms.hpp"
 #include "eval/real_values.hpp"
 #include "eval/machine.hpp"
+#include "eval/machine_calls.hpp"
 
 namespace quorl {
 

@@ -3,6 +3,7 @@
 // by a letter choosing between the operands they are given.
 #include "eval/immediate.hpp"
 
+#include "eval/machine_view.hpp"
 #include "eval/real_values.hpp"
 #include "eval/why.hpp"
 
@@ -177,6 +178,64 @@ void Machine::goOnWith(const Part& part, const Code*& code, const BoundView& vie
     focusUnder(part, view);
     code = nullptr;
   }
+}
+
+namespace {
+
+// 1 for the Prelude's K, 0 for its H, -1 for any other value.
+int truthOf(Value v) {
+  if (!v.isNode()) return -1;
+  if (isSingle(v.node(), 'K')) return 1;
+  return isSingle(v.node(), 'H') ? 0 : -1;
+}
+
+}  // namespace
+
+// `(p | q) a b` or `(p & q) a b` (code.hpp): `|` p q is p K q and `&` p q
+// is p q H, so a truth value K of p picks a for `|` and leaves the choice
+// to q for `&`, and H the other way round; q, a value or a link itself,
+// picks a or b.  A value that is no truth value is given what the
+// combinators would give it, and the machine goes on from there.  `code`
+// becomes the code to go on with, or null when the focus is set.
+void Machine::chooseByTruth(const Code*& code, BoundView& view) {
+  uint32_t later = code->letters;  // whatever follows may read any of them
+  const Code* link = code;
+  int chosen;
+  for (;;) {
+    Value p = operandHere(link->args[0], view, later);
+    int truth = truthOf(p);
+    if (truth < 0) {
+      pushArguments(code, view, 2);
+      Term parts[2] = {Term::of(p), viewTerm(link->args[1], view)};
+      takeContracted(contractCombinatorTerms(link->combinator, link->definition->get(), parts));
+      code = nullptr;
+      return;
+    }
+    releaseValue(p);
+    bool either = link->combinator == '|';
+    if (truth == (either ? 1 : 0)) {
+      chosen = either ? 2 : 3;
+      break;
+    }
+    const Part& q = link->args[1];
+    if (q.kind == Part::Compiled && q.code->links) {
+      link = q.code;
+      continue;
+    }
+    Value v = operandHere(q, view, later);
+    truth = truthOf(v);
+    if (truth < 0) {
+      pushArguments(code, view, 2);
+      focus_ = Term::of(v);
+      code = nullptr;
+      return;
+    }
+    releaseValue(v);
+    chosen = truth == 1 ? 2 : 3;
+    break;
+  }
+  pushArguments(code, view, 4);
+  goOnWith(code->args[chosen], code, view);
 }
 
 }  // namespace quorl

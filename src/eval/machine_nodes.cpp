@@ -7,6 +7,7 @@
 #include "eval/combinators.hpp"
 #include "eval/failure_record.hpp"
 #include "eval/machine.hpp"
+#include "eval/machine_calls.hpp"
 #include "eval/substitute.hpp"
 #include "eval/unfold.hpp"
 #include "eval/why.hpp"

@@ -1,0 +1,116 @@
+// Calls whose head takes its arguments as values: a global function or a
+// builtin.  The operands are collected straight from the code through the
+// view, each computed where it stands when it can be (a value, a tree of
+// numbers, an immediate builtin call) and otherwise under a Call frame that
+// waits for it; a builtin gets the redex its calling contract asks for only
+// when the engine has no answer of its own, and a global function's body
+// is entered under the bindings of its parameters.
+//
+// Inline, for the machine's loop (machine.cpp) takes a call's steps inline:
+// out of it, a call of fib cost a twentieth more instructions.
+#pragma once
+
+#include "eval/immediate.hpp"
+#include "eval/machine_view.hpp"
+
+namespace quorl {
+
+
+// Collects the operands of a call from `stage` on; the values collected so
+// far are Held frames on top.  The view holds what the operands from
+// `stage` on mention.
+inline void Machine::collect(const Code* code, BoundView& view, int stage) {
+  int taken = code->taken;
+  Value args[kMaxSpine];  // args[i] for i from `stage`; those before are Held frames
+  for (int i = stage; i < taken; i++) {
+    const Part& op = code->args[i];
+    if (op.valueState == 1) {
+      args[i] = viewValue(op, view);
+      continue;
+    }
+    if (op.numbers && treeUnder(op, view, args[i])) continue;
+    if (op.kind == Part::Compiled && op.code->immediate) {
+      args[i] = answerHere(op.code, view, code->restLetters[i]);
+      continue;
+    }
+    // This one must be computed: what is collected waits on the stack.
+    for (int j = stage; j < i; j++) stack_.pushHeld(args[j]);
+    uint32_t rest = code->restLetters[i];
+    Bindings* keep = rest == 0 ? nullptr : viewBindings(rest, view);
+    stack_.push(FrameKind::Call, reinterpret_cast<uintptr_t>(code), keep, static_cast<uint8_t>(i + 1));
+    focus_ = viewTerm(op, view);
+    return;
+  }
+  // Nothing but the call holds what it is given now.
+  view.release();
+  for (int i = stage - 1; i >= 0; i--) args[i] = Value{stack_.pop().bits};
+  perform(code, args);
+}
+
+// Performs a call whose operands are values (consumed).
+inline void Machine::perform(const Code* code, Value* args) {
+  int taken = code->taken;
+  Node* head = code->headPart.node;
+  if (code->argCount < code->callArity) {
+    // A partial application whose arguments are values is a value.  It
+    // shares the part of it that mentions no letter, as substitution does,
+    // unless its head had to be computed (an operator's name).
+    Node* n = head;
+    int first = 0;
+    if (code->closedHead != nullptr && code->writtenHead == head) {
+      n = code->closedHead;
+      first = code->closedOperands;
+      for (int i = 0; i < first; i++) releaseValue(args[i]);
+    }
+    acquire(n);
+    for (int i = first; i < taken; i++) n = ownedCell(n, nodeOf(args[i]));
+    focus_ = Term::ofNode(n);
+    return;
+  }
+  if (code->head == HeadKind::Builtin) {
+    const BuiltinEntry& builtin = *code->builtin;
+    Value answer;
+    if (answerOnValues(builtin, args, answer, code)) {
+      focus_ = Term::of(answer);
+      return;
+    }
+    Node* redex = head;
+    acquire(redex);
+    for (int i = 0; i < taken; i++) {
+      redex = adoptingCell(redex, nodeOf(args[i]));
+      acquire(redex);
+    }
+    callBuiltin(builtin, redex, code);
+    return;
+  }
+  const Callee* callee = code->callee;
+  Node* definition = code->definition->get();
+  if (callee == nullptr || callee->definition != definition) callee = code->callee = calleeOf(definition);
+  enter(callee, args);
+}
+
+// Enters a global function's body with its arguments (consumed, values).
+inline void Machine::enter(const Callee* callee, Value* args) {
+  for (unsigned unused = callee->unusedArguments; unused != 0; unused &= unused - 1)
+    releaseValue(args[__builtin_ctz(unused)]);
+  const Part& body = callee->body;
+  switch (body.kind) {
+    case Part::Shared:
+      acquire(body.node);
+      focus_ = Term::ofNode(body.node);
+      return;
+    case Part::Letter:
+      focus_ = Term::of(args[callee->argumentOfBinding[0]]);
+      return;
+    case Part::Compiled: {
+      Bindings* b = newBindings(callee->bodyLetters);
+      Value* out = b->values();
+      int n = __builtin_popcount(callee->bodyLetters);
+      for (int k = 0; k < n; k++) out[k] = args[callee->argumentOfBinding[k]];
+      focus_ = Term::ofCode(body.code, b);
+      return;
+    }
+  }
+}
+
+}  // namespace quorl

@@ -1,0 +1,130 @@
+// Data met by the code that takes it apart, answered where it stands as
+// the combinators and lambdas involved would contract it: the list match
+// `l n (h\t\c)` and the pair match `p (x\y\c)` bind the parts of a pair;
+// a pair given to a lambda of two parameters binds them; a linear
+// combinator short of arguments, its last part work still to do, computes
+// that part while the rest waits as a function.
+//
+// Inline, for the machine's loop (machine.cpp) takes these steps inline.
+#pragma once
+
+#include "eval/machine_view.hpp"
+
+namespace quorl {
+
+// The list match `l n (h\t\c)` (code.hpp) when l is K or a pair J x y, as
+// K, J, V and the lambda would contract it: K n c is n; J x y n c is
+// V x y c, which is c x y, the lambda taking both, values as the parts of
+// a value are.  False (nothing done) for any other l.  Otherwise `code`
+// becomes the code to go on with, or null when the focus is set.
+//
+// The pair match `p (x\y\c)` is answered the same way when p is a pair
+// V x y: V x y c is c x y.
+inline bool Machine::matchStep(const Code*& code, BoundView& view) {
+  int letter = code->headPart.letter;
+  Value v = view.of(letter);
+  if (!v.isNode()) return false;
+  Node* l = v.node();
+  bool pair = code->argCount == 1;
+  const Part* next;
+  if (isLeaf(l)) {
+    if (pair || !isSingle(l, 'K')) return false;
+    next = &code->args[0];
+  } else {
+    Node* g = functionOf(l);
+    if (!isApplication(g) || !isSingle(functionOf(g), pair ? 'V' : 'J') ||
+        view.count + 2 > BoundView::kMaxBound)
+      return false;
+    const Code* outer = code->matchLambda;
+    const Code* inner = outer->inner;
+    // The parts are held by l.  When the bindings under the view hold l,
+    // they outlive the view; when the view holds it itself, binding the
+    // parts' letters may release it (`l (l\t\...)`), so they are held too.
+    Value x = Value::ofNode(argumentOf(g)), y = Value::ofNode(argumentOf(l));
+    bool own = (view.owned >> letter) & 1;
+    if (own) {
+      acquire(x.node());
+      acquire(y.node());
+    }
+    view.bind(outer->letter, x, own);
+    view.bind(inner->letter, y, own);
+    next = &inner->body;
+  }
+  if (isSpine(*next)) {
+    code = next->code;
+  } else {
+    focusUnder(*next, view);
+    code = nullptr;
+  }
+  return true;
+}
+
+// A pair V x y or J x y (code.hpp) meets the arguments waiting for it:
+// given a lambda of two parameters (after the empty case, for J, which it
+// drops), its body is entered with x and y, as V, J and the lambda would
+// contract it.  False (nothing done) when that is not the case.  Otherwise
+// the view becomes the lambda's, and `code` the code to go on with, or
+// null when the focus is set: the body is entered in the caller's loop, so
+// that a chain of pairs handed back through a recursion's frames (each
+// level's lambda building the next pair) takes no native stack.
+inline bool Machine::pairGiven(const Code*& code, BoundView& view) {
+  int needed = code->combinator == 'V' ? 1 : 2;
+  if (stack_.pendingArguments(needed) != needed) return false;
+  const Frame& lambda = stack_.below(needed - 1);
+  const Code* outer;
+  Bindings* from;
+  if (!pairLambdaOf(lambda.bits, lambda.bindings, outer, from)) return false;
+  Value x = viewValue(code->args[0], view);
+  Value y = viewValue(code->args[1], view);
+  view.release();
+  if (needed == 2) FrameStack::releaseFrame(stack_.pop());  // the empty case
+  Frame f = stack_.pop();
+  if (from != nullptr) acquireBindings(from);
+  FrameStack::releaseFrame(f);
+  view.reset(from);
+  view.bind(outer->letter, x, true);
+  view.bind(outer->inner->letter, y, true);
+  const Part& body = outer->inner->body;
+  if (isSpine(body)) {
+    code = body.code;
+  } else {
+    focusUnder(body, view);
+    code = nullptr;
+  }
+  return true;
+}
+
+// A linear combinator given fewer arguments than it takes, the last of them
+// work still to do (J x (f y)): unless enough arguments wait for it, its
+// parts are computed, that is the last one, while the rest, values, wait
+// as a function.  False (nothing done) when that is not the case;
+// otherwise `code` becomes the code to go on with, or null when the focus
+// is set.
+inline bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
+  int last = code->argCount - 1;
+  if (code->args[last].valueState != 0) return false;
+  for (int i = 0; i < last; i++)
+    if (code->args[i].valueState != 1) return false;
+  int missing = code->callArity - code->argCount;
+  if (stack_.pendingArguments(missing) == missing) return false;
+  Node* g = code->writtenHead;
+  int first = 0;
+  if (code->closedHead != nullptr) {
+    g = code->closedHead;  // shared, as substitution shares it
+    first = code->closedOperands;
+  }
+  acquire(g);
+  ensureAnnotated(g);
+  for (int i = first; i < last; i++) g = valueCell(g, nodeOf(viewValue(code->args[i], view)));
+  stack_.pushFunction(Value::ofNode(g));
+  const Part& part = code->args[last];
+  if (isSpine(part)) {
+    code = part.code;
+  } else {
+    focusUnder(part, view);
+    code = nullptr;
+  }
+  return true;
+}
+
+}  // namespace quorl

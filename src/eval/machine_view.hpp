@@ -1,0 +1,112 @@
+// Parts of a body's code read through a BoundView (machine.hpp): the
+// letters bound on top of the view's bindings, then the bindings.  Every
+// step on code reads its operands so, whichever file answers the shape; the
+// readers are inline because the machine's loop takes them inline.
+#pragma once
+
+#include "eval/integer_values.hpp"
+#include "eval/machine.hpp"
+#include "eval/number_trees.hpp"
+
+namespace quorl {
+
+inline bool isSpine(const Part& p) { return p.kind == Part::Compiled && p.code->kind == CodeKind::Spine; }
+
+// Bindings of `letters` (non-zero) for code seen through the view.
+inline Bindings* viewBindings(uint32_t letters, const BoundView& view) {
+  if ((letters & view.bound) == 0) return bindingsFor(letters, view.from);
+  Bindings* b = newBindings(letters);
+  Value* out = b->values();
+  for (uint32_t rest = letters; rest != 0; rest &= rest - 1) {
+    Value v = view.of(__builtin_ctz(rest));
+    acquireValue(v);
+    *out++ = v;
+  }
+  return b;
+}
+
+// The term of a part seen through the view, with a count for the caller.
+inline Term viewTerm(const Part& op, const BoundView& view) {
+  switch (op.kind) {
+    case Part::Letter: {
+      Value v = view.of(op.letter);
+      acquireValue(v);
+      return Term::of(v);
+    }
+    case Part::Shared:
+      acquire(op.node);
+      return Term::ofNode(op.node);
+    default:
+      return Term::ofCode(op.code, viewBindings(op.code->letters, view));
+  }
+}
+
+// The value of a part known to be one, seen through the view.
+inline Value viewValue(const Part& op, const BoundView& view) {
+  if (op.kind == Part::Letter) {
+    Value v = view.of(op.letter);
+    acquireValue(v);
+    return v;
+  }
+  if (op.kind == Part::Shared) {
+    acquire(op.node);
+    return Value::ofNode(op.node);
+  }
+  return toValue(viewTerm(op, view));
+}
+
+// The machine integer of a part seen through the view, if it has one.
+inline bool viewWord(const Part& op, const BoundView& view, int64_t& out) {
+  if (op.kind == Part::Letter) return wordOf(view.of(op.letter), out);
+  out = op.word;
+  return op.isWord;
+}
+
+// The letters `code` reads, as the view sees them.
+inline void treeLetters(const Code* code, const BoundView& view, TreeLetters& out) {
+  out.from = view.from;
+  out.bound = view.bound & code->letters;
+  for (uint32_t rest = out.bound; rest != 0; rest &= rest - 1) {
+    int letter = __builtin_ctz(rest);
+    out.values[letter] = view.values[letter];
+  }
+}
+
+// The answer of a tree of number operations (code.hpp), if its leaves are
+// numbers the engine computes with.  Two machine integers are the common
+// case, and the quickest.
+inline bool treeAnswerUnder(const Code* code, const BoundView& view, Value& out) {
+  int64_t x, y;
+  if (code->twoLeaves && viewWord(code->args[0], view, x) && viewWord(code->args[1], view, y) &&
+      answerWordValues(code->builtin->wordOp, x, y, out))
+    return true;
+  TreeLetters letters;
+  treeLetters(code, view, letters);
+  return answerTree(code, letters, out);
+}
+
+// The answer of an operand that is a tree of number operations (code.hpp),
+// if it has one.
+inline bool treeUnder(const Part& op, const BoundView& view, Value& out) {
+  if (op.kind == Part::Compiled) return treeAnswerUnder(op.code, view, out);
+  TreeLetters none;
+  none.from = nullptr;
+  none.bound = 0;
+  return answerTree(op.closedTree, none, out);
+}
+
+// The truth of a comparison choosing a branch (code.hpp), if its operands
+// are numbers the engine compares.
+inline bool comparisonUnder(const Code* code, const BoundView& view, bool& truth) {
+  int64_t x, y;
+  if (viewWord(code->args[0], view, x) && viewWord(code->args[1], view, y)) {
+    truth = answerWords(code->builtin->wordOp, x, y).kind == WordAnswer::True;
+    return true;
+  }
+  if (code->tree == nullptr) return false;
+  TreeLetters letters;
+  treeLetters(code, view, letters);
+  return treeComparison(code, letters, truth);
+}
+
+}  // namespace quorl
