@@ -243,6 +243,10 @@ void Machine::runSpine(const Code* code, BoundView& view) {
           if (code == nullptr) return;  // the focus is set
           continue;
         }
+        if (callHere(code, view)) {
+          if (code == nullptr) return;  // the focus is set
+          continue;
+        }
         break;
       default:
         break;

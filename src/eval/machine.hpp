@@ -311,6 +311,10 @@ class Machine {
   bool truthPicks(const Code*& code, BoundView& view);
   void chooseByTruth(const Code*& code, BoundView& view);
   void goOnWith(const Part& part, const Code*& code, const BoundView& view);
+  // Calls headed by a letter (machine_letter_calls.cpp).
+  bool callHere(const Code*& code, BoundView& view);
+  bool lambdaHere(const Code*& code, BoundView& view, Value f);
+  void operandsHere(const Code* code, BoundView& view, int count, uint32_t later, Value* out);
   // Calls (machine_calls.cpp).
   void collect(const Code* code, BoundView& view, int stage);
   void perform(const Code* code, Value* args);

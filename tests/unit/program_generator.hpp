@@ -90,6 +90,14 @@ class ProgramGenerator {
       text += ",\neach\\l\\x\\l x (f\\t\\each t (f x))";
       text += ",\nfirst\\l\\l 0 (h\\t\\h*2)";
       text += ",\ncount\\l\\l 0 (h\\t\\1+count t)";
+      // A function given as a value, called with operands as they stand,
+      // and one such call inside arithmetic.
+      text += ",\nhd\\l\\l 0 (h\\t\\h)";
+      text += ",\ncalltwo\\f\\x\\y\\pairup(f x y, f(y, x + 1))";
+      text += ",\npairup\\x\\y\\J x y";
+      text += ",\nordered\\x\\y\\J y (x * 3)";
+      text += ",\nordthree\\x\\y\\z\\J z (J x y)";
+      text += ",\nsumf\\f\\n\\a\\(n<1) a (sumf(f, n - 1, a + f(n, a) * 2))";
     }
     if (reals_) {
       // A pair of two values computed in full.
@@ -231,7 +239,33 @@ class ProgramGenerator {
       std::vector<char> inner = vars;
       return fresh(inner);
     };
-    switch (pick(7)) {
+    switch (pick(8)) {
+      case 7: {
+        // A function of two arguments passed as a value and called through
+        // a letter with operands as they stand: a global function, a
+        // partial application of one, a lambda, a lambda given one of its
+        // three arguments, a lambda taken from a list.
+        std::string f;
+        const Function* global = nullptr;
+        for (const Function& g : functions_)
+          if (g.parameters >= 2 && (global == nullptr || chance(50))) global = &g;
+        switch (pick(5)) {
+          case 0:
+            if (global == nullptr || chance(50)) {
+              f = chance(50) ? "ordered" : "ordthree(" + expression(depth - 1, vars) + ")";
+              break;
+            }
+            f = global->name;
+            if (global->parameters == 3) f += "(" + expression(depth - 1, vars) + ")";
+            break;
+          case 1: f = nestedLambda(depth, vars, 2); break;
+          case 2: f = "(" + nestedLambda(depth, vars, 3) + sub() + ")"; break;
+          case 3: f = "hd(J " + nestedLambda(depth, vars, 2) + " K)"; break;
+          default: f = "(" + nestedLambda(depth, vars, 1) + sub() + ")"; break;
+        }
+        if (chance(50)) return "calltwo(" + f + ", " + sub() + ", " + sub() + ")";
+        return "sumf(" + f + ", " + sub() + "%4, " + sub() + ")";
+      }
       case 0: {
         // Inner lambdas three and four levels deep, given all, some or
         // none of their arguments.
