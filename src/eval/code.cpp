@@ -306,7 +306,28 @@ void markNumberTree(Code& code) {
   if (numbers && leaves <= NumberTree::kMaxLeaves && operations <= NumberTree::kMaxOperations) {
     code.twoLeaves = count == 2 && operations == 1;
     code.tree = buildNumberTree(code);
+    return;
   }
+  // One operand, or one inside an operand, is a call to compute first.
+  int calls = 0;
+  leaves = 0;
+  operations = 1;
+  for (int i = 0; i < count; i++) {
+    const Part& op = code.args[i];
+    if (op.kind == Part::Compiled && op.code->callTree != nullptr && numberSpine(*op.code)) {
+      calls++;
+      leaves += op.code->callTree->leafCount;
+      operations += op.code->callTree->operationCount;
+    } else if (op.kind == Part::Compiled && !numberSpine(*op.code) && op.valueState != 1 &&
+               op.code->kind != CodeKind::Lambda) {
+      calls++;
+      leaves++;
+    } else if (!numberOperand(op, leaves, operations)) {
+      return;
+    }
+  }
+  if (calls == 1 && leaves <= NumberTree::kMaxLeaves && operations <= NumberTree::kMaxOperations)
+    code.callTree = buildCallTree(code);
 }
 
 // The tree of number operations a closed part is (real 1, 2*3), made once
@@ -549,6 +570,7 @@ void destroyCode(Code* code) {
   delete[] code->args;
   delete[] code->restLetters;
   delete code->tree;
+  delete code->callTree;
   delete code;
 }
 

@@ -60,23 +60,33 @@ struct NumberTree {
   uint8_t leafCount = 0, operationCount = 0;
   const Part* leaves[kMaxLeaves];
   Operation operations[kMaxOperations];
+  // The operations again for the quick ways, on a file of registers: the
+  // leaves first, then each operation's answer; the registers of each
+  // operation's operands (the right one unused for `real`).
+  uint8_t leftRegister[kMaxOperations], rightRegister[kMaxOperations];
   // When every operation is arithmetic on doubles (plus, dash, mult, over,
-  // cent, powa), or a comparison less or gteq of them at the root: the
-  // operations again, for leaves that are all reals, each an opcode for the
-  // operation and where its operands are (doubleStep).
+  // cent, powa), or a comparison less or gteq of them at the root: each
+  // operation's opcode, for leaves that are all reals (doubleOpcode).
   bool onDoubles = false;
   uint8_t doubleSteps[kMaxOperations];
+  // A tree with a computed operand (Code::callTree): the leaf that is the
+  // call, computed before anything else of the tree; the operand indexes
+  // that lead to it from the tree's spine down; and the letters of the
+  // other leaves, what the tree still reads once the call has its value.
+  int8_t computedLeaf = kNone;
+  uint8_t pathLength = 0;
+  uint8_t path[kMaxOperations];
+  uint32_t leafLetters = 0;
 };
 
 // The opcode of an operation on doubles: the operation's place among plus,
-// dash, mult, over, cent, powa, less and gteq, times four, plus 1 when the
-// left operand is computed and 2 when the right one is.
-inline int doubleStep(WordOp op, bool leftComputed, bool rightComputed) {
+// dash, mult, over, cent, less, gteq and powa.
+inline int doubleOpcode(WordOp op) {
   int index = static_cast<int>(op) - static_cast<int>(WordOp::Plus);  // plus .. cent
   if (op == WordOp::Less) index = 5;
   else if (op == WordOp::Gteq) index = 6;
   else if (op == WordOp::Powa) index = 7;
-  return index * 4 + (leftComputed ? 1 : 0) + (rightComputed ? 2 : 0);
+  return index;
 }
 
 // What heads a spine.
@@ -114,6 +124,12 @@ struct Code {
   // they are numbers.  For a comparison that selects, the tree's is the
   // comparison of the first two operands.
   const NumberTree* tree = nullptr;
+  // Builtin: such a call of number operations all of whose operands but
+  // one call are numbers as they stand, the call computed before every
+  // operation and constant of the tree (`acc + a(i, j) * x`): the machine
+  // computes the call, and the tree is answered on its value where it
+  // stands (machine_number_calls.cpp).
+  const NumberTree* callTree = nullptr;
   bool twoLeaves = false;  // tree: one operation of two operands as they stand
   // Builtin: a comparison of two operands as they stand or immediate,
   // given two more operands: with the Prelude's K and H, its truth value
@@ -191,6 +207,13 @@ inline bool answersHere(const Part& op) {
 // operation, of the first two for a comparison that selects
 // (number_trees.cpp).  Owned by the code.
 const NumberTree* buildNumberTree(const Code& code);
+// The tree of `code` whose one computed operand is a call; null when the
+// call is not computed before the tree's operations and constants.
+const NumberTree* buildCallTree(const Code& code);
+// Whether `code` is a spine of number operations whose tree takes it whole.
+inline bool numberSpine(const Code& code) {
+  return code.argCount == code.callArity && (code.tree != nullptr || code.callTree != nullptr);
+}
 
 // A global function's parameters and body.
 struct Callee {

@@ -131,6 +131,9 @@ void Machine::returnValue() {
       focus_ = Term::of(Value::ofClosure(newClosure(lambda, b)));
       return;
     }
+    case FrameKind::Tree:
+      treeCallReturned();
+      return;
     case FrameKind::Held:
       break;
   }
@@ -201,6 +204,11 @@ void Machine::runSpine(const Code* code, BoundView& view) {
             focus_ = Term::of(answer);
             return;
           }
+        }
+        if (code->callTree != nullptr) {
+          treeCallStarts(code, view);
+          if (code == nullptr) return;  // the focus is set
+          continue;
         }
         if (code->immediate) {
           focus_ = Term::of(answerHere(code, view, 0));

@@ -13,6 +13,8 @@
 //   Wing      a wing's bound value being computed
 //   Lambda    the body of a lambda whose parameter does not occur being
 //             computed, to become that lambda's value
+//   Tree      the call inside a tree of number operations being computed,
+//             the tree to be answered on its value
 #pragma once
 
 #include <cstdint>
@@ -44,7 +46,7 @@ inline void releaseTerm(Term t) {
   else releaseValue(t.value());
 }
 
-enum class FrameKind : uint8_t { Argument, Function, Held, Call, Memo, Wing, Lambda };
+enum class FrameKind : uint8_t { Argument, Function, Held, Call, Memo, Wing, Lambda, Tree };
 
 struct Frame {
   uintptr_t bits;      // Argument: a term's bits; Function, Held: a value; Call, Wing,
@@ -102,6 +104,7 @@ class FrameStack {
         return;
       case FrameKind::Call:
       case FrameKind::Wing:
+      case FrameKind::Tree:
         if (f.bindings != nullptr) releaseBindings(f.bindings);
         return;
       case FrameKind::Memo:
@@ -315,6 +318,9 @@ class Machine {
   bool callHere(const Code*& code, BoundView& view);
   bool lambdaHere(const Code*& code, BoundView& view, Value f);
   void operandsHere(const Code* code, BoundView& view, int count, uint32_t later, Value* out);
+  // Trees of number operations around a call (machine_number_calls.cpp).
+  void treeCallStarts(const Code*& code, BoundView& view);
+  void treeCallReturned();
   // Calls (machine_calls.cpp).
   void collect(const Code* code, BoundView& view, int stage);
   void perform(const Code* code, Value* args);

@@ -26,16 +26,46 @@ bool sameLeaf(const Part& a, const Part& b) {
   return a.kind == Part::Letter ? a.letter == b.letter : a.node == b.node;
 }
 
-void emitOperations(NumberTree& tree, const Code& code);
+// A tree being emitted.  With `calls`, an operand that is no number
+// operation is the call computed first: `path` is the way down to where
+// the emitter stands, and `ok` goes false when the call is not the first
+// thing computed.
+struct Emitter {
+  NumberTree& tree;
+  bool calls;
+  bool ok = true;
+  int depth = 0;
+  uint8_t path[NumberTree::kMaxOperations];
+};
+
+void emitOperations(Emitter& e, const Code& code);
+
+// The computed operand `op`, the `index`th of its spine.
+int8_t callLeaf(Emitter& e, const Part& op, int index) {
+  NumberTree& tree = e.tree;
+  bool first = tree.computedLeaf == NumberTree::kNone && tree.operationCount == 0;
+  for (int i = 0; i < tree.leafCount; i++) first = first && tree.leaves[i]->constant == nullptr;
+  e.ok = e.ok && first;
+  for (int i = 0; i < e.depth; i++) tree.path[i] = e.path[i];
+  tree.path[e.depth] = static_cast<uint8_t>(index);
+  tree.pathLength = static_cast<uint8_t>(e.depth + 1);
+  tree.computedLeaf = static_cast<int8_t>(tree.leafCount);
+  tree.leaves[tree.leafCount] = &op;
+  return static_cast<int8_t>(tree.leafCount++);
+}
 
 // The operand's place: a leaf's index, or kComputed once its operations are
 // emitted.
-int8_t operandOf(NumberTree& tree, const Part& op) {
+int8_t operandOf(Emitter& e, const Part& op, int index) {
+  NumberTree& tree = e.tree;
   const Code* below = op.kind == Part::Compiled ? op.code : op.closedTree;
-  if (below != nullptr) {
-    emitOperations(tree, *below);
+  if (below != nullptr && (!e.calls || op.kind != Part::Compiled || numberSpine(*below))) {
+    e.path[e.depth++] = static_cast<uint8_t>(index);
+    emitOperations(e, *below);
+    e.depth--;
     return NumberTree::kComputed;
   }
+  if (op.kind == Part::Compiled) return callLeaf(e, op, index);
   for (int i = 0; i < tree.leafCount; i++)
     if (sameLeaf(*tree.leaves[i], op)) return static_cast<int8_t>(i);
   tree.leaves[tree.leafCount] = &op;
@@ -43,18 +73,21 @@ int8_t operandOf(NumberTree& tree, const Part& op) {
 }
 
 // As deep as the tree, which code.cpp keeps small.
-void emitOperations(NumberTree& tree, const Code& code) {
+void emitOperations(Emitter& e, const Code& code) {
   WordOp op = code.builtin->wordOp;
-  NumberTree::Operation operation{op, operandOf(tree, code.args[0]), NumberTree::kNone};
-  if (op != NumberTree::kConversion) operation.right = operandOf(tree, code.args[1]);
-  tree.operations[tree.operationCount++] = operation;
+  NumberTree::Operation operation{op, operandOf(e, code.args[0], 0), NumberTree::kNone};
+  if (op != NumberTree::kConversion) operation.right = operandOf(e, code.args[1], 1);
+  e.tree.operations[e.tree.operationCount++] = operation;
 }
 
-}  // namespace
-
-const NumberTree* buildNumberTree(const Code& code) {
+NumberTree* emitTree(const Code& code, bool calls) {
   auto* tree = new NumberTree();
-  emitOperations(*tree, code);
+  Emitter e{*tree, calls};
+  emitOperations(e, code);
+  if (!e.ok || (calls && tree->computedLeaf == NumberTree::kNone)) {
+    delete tree;
+    return nullptr;
+  }
   tree->onDoubles = true;
   int last = tree->operationCount - 1;
   for (int i = 0; i <= last; i++) {
@@ -62,11 +95,31 @@ const NumberTree* buildNumberTree(const Code& code) {
     bool arithmetic = (o.op >= WordOp::Plus && o.op <= WordOp::Cent) || o.op == WordOp::Powa;
     bool rootComparison = i == last && (o.op == WordOp::Less || o.op == WordOp::Gteq);
     if (!arithmetic && !rootComparison) tree->onDoubles = false;
-    tree->doubleSteps[i] = static_cast<uint8_t>(
-        doubleStep(o.op, o.left == NumberTree::kComputed, o.right == NumberTree::kComputed));
+    tree->doubleSteps[i] = static_cast<uint8_t>(doubleOpcode(o.op));
   }
+  // The registers: a computed operand is the answer of the last operation
+  // not taken yet, the right one on top.
+  uint8_t pending[NumberTree::kMaxOperations];
+  int top = 0;
+  for (int i = 0; i <= last; i++) {
+    const NumberTree::Operation& o = tree->operations[i];
+    uint8_t right = 0;
+    if (o.right == NumberTree::kComputed) right = pending[--top];
+    else if (o.right >= 0) right = static_cast<uint8_t>(o.right);
+    tree->rightRegister[i] = right;
+    tree->leftRegister[i] = o.left == NumberTree::kComputed ? pending[--top] : static_cast<uint8_t>(o.left);
+    pending[top++] = static_cast<uint8_t>(tree->leafCount + i);
+  }
+  for (int i = 0; i < tree->leafCount; i++)
+    if (tree->leaves[i]->kind == Part::Letter) tree->leafLetters |= uint32_t{1} << tree->leaves[i]->letter;
   return tree;
 }
+
+}  // namespace
+
+const NumberTree* buildNumberTree(const Code& code) { return emitTree(code, false); }
+
+const NumberTree* buildCallTree(const Code& code) { return emitTree(code, true); }
 
 // --- on doubles ---------------------------------------------------------------------
 
@@ -77,6 +130,10 @@ namespace {
 inline bool leafValue(const Part& op, const TreeLetters& view, Value& out) {
   if (op.kind == Part::Letter) {
     out = view.of(op.letter);
+    return true;
+  }
+  if (op.kind == Part::Compiled) {
+    out = view.computed;
     return true;
   }
   if (op.constant == nullptr) {
@@ -108,37 +165,30 @@ inline Outcome notTaken(Value v) { return mayBeNumber(v) ? Outcome::Again : Outc
 // A tree whose leaves are all reals, on doubles: the answer, a double or
 // (for a comparison) a truth value in `truth`.
 Outcome evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view, double& out, bool& truth) {
-  double leaves[NumberTree::kMaxLeaves];
-  for (int i = 0; i < tree.leafCount; i++) {
+  double r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
+  int base = tree.leafCount;
+  for (int i = 0; i < base; i++) {
     Value v;
     if (!leafValue(*tree.leaves[i], view, v)) return Outcome::Hopeless;
-    if (v.isReal()) leaves[i] = v.real()->value;
-    else if (!v.isNode() || !realLeafValue(v.node(), leaves[i])) return notTaken(v);
+    if (v.isReal()) r[i] = v.real()->value;
+    else if (!v.isNode() || !realLeafValue(v.node(), r[i])) return notTaken(v);
   }
-  double stack[NumberTree::kMaxOperations];
-  double* top = stack;
   int count = tree.operationCount;
   for (int i = 0; i < count; i++) {
-    const NumberTree::Operation& o = tree.operations[i];
-    double a, b;
-    switch (tree.doubleSteps[i] & 3) {
-      case 0: a = leaves[o.left]; b = leaves[o.right]; break;
-      case 1: a = *--top; b = leaves[o.right]; break;
-      case 2: b = *--top; a = leaves[o.left]; break;
-      default: b = *--top; a = *--top; break;
-    }
-    switch (tree.doubleSteps[i] >> 2) {
-      case 0: *top++ = a + b; break;
-      case 1: *top++ = a - b; break;
-      case 2: *top++ = a * b; break;
-      case 3: *top++ = a / b; break;
-      case 4: *top++ = realRemainder(a, b); break;
+    double a = r[tree.leftRegister[i]], b = r[tree.rightRegister[i]];
+    double& answer = r[base + i];
+    switch (tree.doubleSteps[i]) {
+      case 0: answer = a + b; break;
+      case 1: answer = a - b; break;
+      case 2: answer = a * b; break;
+      case 3: answer = a / b; break;
+      case 4: answer = realRemainder(a, b); break;
       case 5: truth = a < b; return Outcome::Answered;  // the root
       case 6: truth = a >= b; return Outcome::Answered;
-      default: *top++ = realPower(a, b); break;
+      default: answer = realPower(a, b); break;
     }
   }
-  out = stack[0];
+  out = r[base + count - 1];
   return Outcome::Answered;
 }
 
@@ -237,35 +287,31 @@ inline bool quickStep(WordOp op, Quick& a, const Quick& b) {
 
 // The tree's answer the quick way.
 Outcome evaluateQuickly(const NumberTree& tree, const TreeLetters& view, Quick& out) {
-  Quick leaves[NumberTree::kMaxLeaves];
-  for (int i = 0; i < tree.leafCount; i++) {
-    Outcome leaf = quickLeaf(*tree.leaves[i], view, leaves[i]);
+  Quick r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
+  int base = tree.leafCount;
+  for (int i = 0; i < base; i++) {
+    Outcome leaf = quickLeaf(*tree.leaves[i], view, r[i]);
     if (leaf != Outcome::Answered) return leaf;
   }
-  Quick stack[NumberTree::kMaxOperations];
-  int top = 0;
-  const NumberTree::Operation* end = tree.operations + tree.operationCount;
-  for (const NumberTree::Operation* o = tree.operations; o != end; o++) {
-    if (o->op == NumberTree::kConversion) {
-      if (o->left != NumberTree::kComputed) {
-        // `real` of a real leaf is that very value, which the general way
-        // gives when the tree's answer is it.
-        if (leaves[o->left].kind == Quick::Real && o + 1 == end) return Outcome::Again;
-        stack[top++] = leaves[o->left];
-      }
-      Quick& a = stack[top - 1];
+  int count = tree.operationCount;
+  for (int i = 0; i < count; i++) {
+    int left = tree.leftRegister[i];
+    Quick a = r[left];
+    if (tree.operations[i].op == NumberTree::kConversion) {
+      // `real` of a real leaf is that very value, which the general way
+      // gives when the tree's answer is it.
+      if (a.kind == Quick::Real && left < base && i + 1 == count) return Outcome::Again;
       if (a.kind == Quick::Truth) return Outcome::Again;
       if (a.kind == Quick::Word) {
         a.real = static_cast<double>(a.word);
         a.kind = Quick::Real;
       }
-      continue;
+    } else if (!quickStep(tree.operations[i].op, a, r[tree.rightRegister[i]])) {
+      return Outcome::Again;
     }
-    Quick b = o->right == NumberTree::kComputed ? stack[--top] : leaves[o->right];
-    if (o->left != NumberTree::kComputed) stack[top++] = leaves[o->left];
-    if (!quickStep(o->op, stack[top - 1], b)) return Outcome::Again;
+    r[base + i] = a;
   }
-  out = stack[0];
+  out = r[base + count - 1];
   return Outcome::Answered;
 }
 
@@ -443,8 +489,9 @@ bool evaluate(const NumberTree& tree, const TreeLetters& view, Num& out) {
 
 // --- answers ------------------------------------------------------------------------
 
-bool answerTree(const Code* code, const TreeLetters& view, Value& out) {
-  const NumberTree& tree = *code->tree;
+bool answerTree(const Code* code, const TreeLetters& view, Value& out) { return answerTree(*code->tree, view, out); }
+
+bool answerTree(const NumberTree& tree, const TreeLetters& view, Value& out) {
   if (tree.onDoubles) {
     double d;
     bool truth;
@@ -469,7 +516,7 @@ bool answerTree(const Code* code, const TreeLetters& view, Value& out) {
       }
   }
   Num n;
-  if (!evaluate(*code->tree, view, n)) return false;
+  if (!evaluate(tree, view, n)) return false;
   if (n.owned) {
     out = n.origin;
     return true;

@@ -25,6 +25,7 @@ struct TreeLetters {
   const Bindings* from;  // null when the tree reads no letter from it
   uint32_t bound;        // the letters whose values are in `values`
   Value values[26];
+  Value computed;  // a call tree's computed operand (code.hpp), borrowed
 
   Value of(int letter) const { return (bound >> letter) & 1 ? values[letter] : from->of(letter); }
 };
@@ -33,6 +34,8 @@ struct TreeLetters {
 // count for the caller; false when the machine must compute it call by
 // call.
 bool answerTree(const Code* code, const TreeLetters& letters, Value& out);
+// The same for any tree, a call tree (code.hpp) among them.
+bool answerTree(const NumberTree& tree, const TreeLetters& letters, Value& out);
 
 // The truth of the comparison `code` (a spine that selects) of its first
 // two operands; false when the machine must compute it.

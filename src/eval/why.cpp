@@ -122,6 +122,7 @@ const std::string* ownerOfFrame(const Frame& f, std::string& constant, const Nod
     case FrameKind::Call:
     case FrameKind::Wing:
     case FrameKind::Lambda:
+    case FrameKind::Tree:
       site = reinterpret_cast<const Code*>(f.bits)->term;
       return ownerOf(site);
     case FrameKind::Argument:
