@@ -13,6 +13,7 @@
 #include "builtins/table.hpp"
 #include "eval/closure_terms.hpp"
 #include "eval/combinators.hpp"
+#include "eval/pure_shapes.hpp"
 #include "eval/real_values.hpp"
 #include "eval/substitute.hpp"
 #include "numbers/operands.hpp"
@@ -467,6 +468,7 @@ Code* buildSpine(Node* n) {
   }
   for (int i = 0; i < count; i++)
     if (code->args[i].kind == Part::Compiled && code->args[i].code->kind == CodeKind::Spine) code->nested = true;
+  markPure(*code);
   if (code->head == HeadKind::Builtin || code->head == HeadKind::Strict)
     code->taken = static_cast<uint8_t>(count < code->callArity ? count : code->callArity);
   // What a call in progress still needs after each operand.
@@ -507,6 +509,8 @@ Code* buildCode(Node* n) {
   }
   return buildSpine(n);
 }
+
+void destroyCode(Code* code);
 
 // Compiles `root` and every part below it that has no code yet, and the
 // wings inside its parts that mention none of its letters and still have
@@ -557,7 +561,12 @@ void compileTree(Node* root) {
     code->letters = cachedVariables(n);
     acquire(n);
     if (code->kind == CodeKind::Lambda && code->valueState != 1) code->computed = computedLambda(code);
-    c.codes.emplace(n, code);
+    if (!c.codes.emplace(n, code).second) {
+      // A callee compiled while building it (pure_shapes.hpp) shares the
+      // part and has compiled it already.
+      destroyCode(code);
+      continue;
+    }
     forEachPart(n, [&](Node* part) {
       if (cachedVariables(part) == 0) closed.push_back(part);
     });
@@ -628,10 +637,35 @@ const Code* lambdaCodeOf(Node* lambda) {
   return code;
 }
 
+namespace {
+
+// The definitions whose callees are being compiled, outermost first.
+constinit std::vector<Node*>* openCallees = nullptr;
+constexpr size_t kMaxOpenCallees = 8;
+
+}  // namespace
+
+const Callee* calleeWhileCompiling(Node* definition) {
+  CodeCache& c = cache();
+  auto found = c.callees.find(definition);
+  if (found != c.callees.end()) return found->second;
+  if (openCallees != nullptr) {
+    if (openCallees->size() >= kMaxOpenCallees) return nullptr;
+    for (Node* open : *openCallees)
+      if (open == definition) return nullptr;
+  }
+  return calleeOf(definition);
+}
+
 const Callee* calleeOf(Node* definition) {
   CodeCache& c = cache();
   auto found = c.callees.find(definition);
   if (found != c.callees.end()) return found->second;
+  if (openCallees == nullptr) openCallees = new std::vector<Node*>();
+  openCallees->push_back(definition);
+  struct Closing {
+    ~Closing() { openCallees->pop_back(); }
+  } closing;
   auto* callee = new Callee{};
   callee->definition = definition;
   Node* body = definition;
@@ -653,6 +687,7 @@ const Callee* calleeOf(Node* definition) {
     used |= static_cast<uint16_t>(1 << i);
   }
   callee->unusedArguments = static_cast<uint16_t>(((1 << callee->arity) - 1) & ~used);
+  markPureBody(*callee);
   acquire(definition);
   c.callees.emplace(definition, callee);
   return callee;

@@ -160,6 +160,11 @@ struct Code {
   bool chooses = false;
   // Spine: an operand is a spine itself.
   bool nested = false;
+  // Spine: a shape whose value is computed where it stands, without
+  // frames, when the numbers and truth values it reads are such
+  // (pure_shapes.hpp); `pureDepth` is its nesting, itself included.
+  bool pure = false;
+  uint8_t pureDepth = 0;
   uint32_t letters = 0;      // the letters the part mentions
   Node* term = nullptr;      // the part of the body (held)
   Part headPart;          // Spine: the head (a letter, shared node or code)
@@ -227,6 +232,10 @@ struct Callee {
   uint32_t bodyLetters = 0;
   uint8_t argumentOfBinding[kMaxArity] = {};
   uint16_t unusedArguments = 0;
+  // Whether a call given all its arguments computes its body where it
+  // stands (pure_shapes.hpp), and the nesting of the body's shapes.
+  bool pureBody = false;
+  uint8_t pureDepth = 0;
 };
 
 // The operand of a term that is part of a body (annotated, closed values
@@ -246,6 +255,10 @@ inline const Code* innerLambda(const Code* code) {
 }
 // The parameters and body of a definition with at least one parameter.
 const Callee* calleeOf(Node* definition);
+// The same while code is being compiled: null when the definition's body
+// is being compiled already (a recursion) or callees are nested too deeply
+// to compile one more.
+const Callee* calleeWhileCompiling(Node* definition);
 
 // Drops every compiled code (their terms belong to the old tables).
 void forgetCompiledCode();

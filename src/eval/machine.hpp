@@ -152,6 +152,13 @@ inline bool isSingle(const Node* n, char c) {
   return isLeaf(n) && leafChars(n)[0] == c && leafChars(n)[1] == '\0';
 }
 
+// 1 for the Prelude's K, 0 for its H, -1 for any other value.
+inline int truthOf(Value v) {
+  if (!v.isNode()) return -1;
+  if (isSingle(v.node(), 'K')) return 1;
+  return isSingle(v.node(), 'H') ? 0 : -1;
+}
+
 inline bool valueNode(const Node* n) {
   uint64_t h = n->header;
   if ((h & kAnnotationMask) == kConstantState) return true;

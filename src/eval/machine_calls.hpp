@@ -12,6 +12,8 @@
 
 #include "eval/immediate.hpp"
 #include "eval/machine_view.hpp"
+#include "eval/pure_shapes.hpp"
+#include "eval/why.hpp"
 
 namespace quorl {
 
@@ -33,6 +35,7 @@ inline void Machine::collect(const Code* code, BoundView& view, int stage) {
       args[i] = answerHere(op.code, view, code->restLetters[i]);
       continue;
     }
+    if (op.kind == Part::Compiled && op.code->pure && !whyWatching() && pureValue(op, view, args[i])) continue;
     // This one must be computed: what is collected waits on the stack.
     for (int j = stage; j < i; j++) stack_.pushHeld(args[j]);
     uint32_t rest = code->restLetters[i];

@@ -180,16 +180,6 @@ void Machine::goOnWith(const Part& part, const Code*& code, const BoundView& vie
   }
 }
 
-namespace {
-
-// 1 for the Prelude's K, 0 for its H, -1 for any other value.
-int truthOf(Value v) {
-  if (!v.isNode()) return -1;
-  if (isSingle(v.node(), 'K')) return 1;
-  return isSingle(v.node(), 'H') ? 0 : -1;
-}
-
-}  // namespace
 
 // `(p | q) a b` or `(p & q) a b` (code.hpp): `|` p q is p K q and `&` p q
 // is p q H, so a truth value K of p picks a for `|` and leaves the choice

@@ -136,6 +136,18 @@ class ProgramGenerator {
       text += ",\nshclos\\v\\(f\\both (fill(v, 0, 1)) (f 0)) (x\\v)";
       text += ",\nshlam\\v\\both (x\\v) (both (cork(v, 0, 65)) (v + [z]))";
     }
+    // Small functions of numbers and truth values, called with the
+    // arguments of a loop, as loops call helpers: each computes its body
+    // where it stands when its numbers and truth values are such, and
+    // runs as a call when they are not (tloop is given values of any kind).
+    if (truths_) {
+      text += ",\nsel\\x\\y\\(x < y) (x + 1) (y * 2)";
+      text += ",\nneg\\p\\!p";
+      text += ",\nalt\\p\\q\\x\\y\\(p | q) x (y - x)";
+      text += ",\nconj\\p\\q\\x\\(p & q) x (sel(x, 3) + sel(3, x))";
+      text += ",\ntloop\\n\\a\\b\\(n < 1) (J a b) "
+              "(tloop(n - 1, sel(a, n) % 7 + alt(b, n = 2, a, 5) - conj(neg(b), n = 1, a), neg(b)))";
+    }
     // Numbers computed and kept in a list: k times n, n, n squared, ... for
     // n from the first argument down; read back by sums, by joins onto a
     // text, by position.
@@ -491,6 +503,8 @@ class ProgramGenerator {
     if (lambdas_ && chance(25)) return lambdaShape(depth, vars);
     if (numbers_ && chance(30)) return storedNumber(depth, vars);
     if (truths_ && chance(25)) return choice(depth, vars);
+    if (truths_ && chance(8))
+      return "tloop(" + std::to_string(pick(4)) + ", " + atom(vars) + ", " + truth(depth - 1, vars) + ")";
     auto sub = [&](int d = 1) { return "(" + expression(depth - d, vars) + ")"; };
     if (big_ && chance(20)) return sub() + kOperators[pick(9)] + sub();  // arithmetic on the big atoms
     if (blocks_ && chance(25)) return blockExpression(depth - 1, vars, vars);

@@ -1,0 +1,191 @@
+// Shapes computed where they stand (pure_shapes.hpp): which spines are
+// such, and their values.
+#include "eval/pure_shapes.hpp"
+
+#include <algorithm>
+
+#include "eval/machine_view.hpp"
+#include "eval/real_values.hpp"
+
+namespace quorl {
+
+namespace {
+
+// The nesting of a pure operand: 0 for a letter or a value written in the
+// body, -1 for an operand that is not pure.
+int pureNesting(const Part& op) {
+  switch (op.kind) {
+    case Part::Letter:
+      return 0;
+    case Part::Shared:
+      return op.valueState == 1 ? 0 : -1;
+    case Part::Compiled:
+      return op.code->pure ? op.code->pureDepth : -1;
+  }
+  return -1;
+}
+
+// The deepest nesting of the operands from `first` up to `end`, or -1.
+int operandsNesting(const Code& code, int first, int end) {
+  int depth = 0;
+  for (int i = first; i < end; i++) {
+    int n = pureNesting(code.args[i]);
+    if (n < 0) return -1;
+    depth = std::max(depth, n);
+  }
+  return depth;
+}
+
+bool readAsItStands(const Part& op) {
+  return op.kind == Part::Letter || (op.kind == Part::Shared && op.valueState == 1);
+}
+
+// Whether the links of `|` and `&` from `code` on read letters and values
+// only.
+bool linksAsTheyStand(const Code* code) {
+  for (;;) {
+    if (!readAsItStands(code->args[0])) return false;
+    const Part& q = code->args[1];
+    if (readAsItStands(q)) return true;
+    if (q.kind != Part::Compiled || !q.code->links) return false;
+    code = q.code;
+  }
+}
+
+// The nesting of a spine's operands that makes it pure, or -1.
+int spineNesting(Code& code) {
+  int count = code.argCount;
+  switch (code.head) {
+    case HeadKind::Builtin:
+      if (count == code.callArity && code.tree != nullptr) return 0;
+      if (count == 2 && code.callArity == 2 && code.builtin->wordOp != WordOp::None)
+        return operandsNesting(code, 0, 2);
+      if (count == 4 && code.selects && code.tree != nullptr) return operandsNesting(code, 2, 4);
+      return -1;
+    case HeadKind::Combinator:
+      return count == 4 && code.chooses && linksAsTheyStand(&code) ? operandsNesting(code, 2, 4) : -1;
+    case HeadKind::Letter:
+      return count == 2 && code.picks ? operandsNesting(code, 0, 2) : -1;
+    case HeadKind::Strict: {
+      if (count != code.callArity) return -1;
+      int depth = operandsNesting(code, 0, count);
+      if (depth < 0) return -1;
+      const Callee* callee = calleeWhileCompiling(code.definition->get());
+      if (callee == nullptr || !callee->pureBody) return -1;
+      code.callee = callee;
+      return std::max(depth, static_cast<int>(callee->pureDepth));
+    }
+    default:
+      return -1;
+  }
+}
+
+// The truth of a letter or a value written in the body, read as it stands.
+int truthAsItStands(const Part& op, const BoundView& view) {
+  return truthOf(op.kind == Part::Letter ? view.of(op.letter) : Value::ofNode(op.node));
+}
+
+// The operand of `(p | q) a b` or `(p & q) a b` that the truth values pick
+// (2 or 3), as the Prelude's `|`, `&`, K and H would contract it; -1 when
+// one of them is no truth value.
+int chosenByLinks(const Code* code, const BoundView& view) {
+  for (const Code* link = code;;) {
+    int p = truthAsItStands(link->args[0], view);
+    if (p < 0) return -1;
+    bool either = link->combinator == '|';
+    if (p == (either ? 1 : 0)) return either ? 2 : 3;
+    const Part& q = link->args[1];
+    if (q.kind == Part::Compiled) {
+      link = q.code;
+      continue;
+    }
+    int t = truthAsItStands(q, view);
+    return t < 0 ? -1 : (t == 1 ? 2 : 3);
+  }
+}
+
+bool pureCall(const Code* code, const BoundView& view, Value& out) {
+  const Callee* callee = code->callee;
+  if (callee == nullptr || callee->definition != code->definition->get()) return false;
+  Value args[kMaxSpine];
+  int count = code->argCount;
+  for (int i = 0; i < count; i++) {
+    if (!pureValue(code->args[i], view, args[i])) {
+      for (int j = 0; j < i; j++) releaseValue(args[j]);
+      return false;
+    }
+  }
+  for (unsigned unused = callee->unusedArguments; unused != 0; unused &= unused - 1)
+    releaseValue(args[__builtin_ctz(unused)]);
+  BoundView body(nullptr);
+  int k = 0;
+  for (uint32_t rest = callee->bodyLetters; rest != 0; rest &= rest - 1)
+    body.bind(__builtin_ctz(rest), args[callee->argumentOfBinding[k++]], true);
+  return pureValue(callee->body, body, out);
+}
+
+}  // namespace
+
+void markPure(Code& code) {
+  int depth = spineNesting(code);
+  if (depth < 0 || depth + 1 > kMaxPureDepth) return;
+  code.pure = true;
+  code.pureDepth = static_cast<uint8_t>(depth + 1);
+}
+
+void markPureBody(Callee& callee) {
+  if (__builtin_popcount(callee.bodyLetters) > BoundView::kMaxBound) return;
+  int depth = pureNesting(callee.body);
+  if (depth < 0) return;
+  callee.pureBody = true;
+  callee.pureDepth = static_cast<uint8_t>(depth);
+}
+
+bool pureValue(const Part& op, const BoundView& view, Value& out) {
+  switch (op.kind) {
+    case Part::Letter:
+      out = view.of(op.letter);
+      acquireValue(out);
+      return true;
+    case Part::Shared:
+      acquire(op.node);
+      out = Value::ofNode(op.node);
+      return true;
+    case Part::Compiled:
+      break;
+  }
+  const Code* code = op.code;
+  switch (code->head) {
+    case HeadKind::Builtin: {
+      if (code->argCount == 4) {
+        bool truth;
+        return comparisonUnder(code, view, truth) && pureValue(code->args[truth ? 2 : 3], view, out);
+      }
+      if (code->tree != nullptr) return treeAnswerUnder(code, view, out);
+      Value x, y;
+      if (!pureValue(code->args[0], view, x)) return false;
+      if (!pureValue(code->args[1], view, y)) {
+        releaseValue(x);
+        return false;
+      }
+      bool answered = answerNumberValues(code->builtin->wordOp, x, y, out);
+      releaseValue(x);
+      releaseValue(y);
+      return answered;
+    }
+    case HeadKind::Combinator: {
+      int chosen = chosenByLinks(code, view);
+      return chosen >= 0 && pureValue(code->args[chosen], view, out);
+    }
+    case HeadKind::Letter: {
+      int truth = truthOf(view.of(code->headPart.letter));
+      return truth >= 0 && pureValue(code->args[truth == 1 ? 0 : 1], view, out);
+    }
+    case HeadKind::Strict:
+      return pureCall(code, view, out);
+    default:
+      return false;
+  }
+}
+
+}  // namespace quorl

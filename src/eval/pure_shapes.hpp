@@ -1,0 +1,50 @@
+// Shapes computed where they stand, without frames, when the numbers and
+// truth values they read are such.
+//
+// A loop's arguments are often small pieces of arithmetic and truth
+// values: `words + ((in_word | blank) 0 1)`, `!blank`, or a call of a
+// small global function such as `letter\s\(s % 6 = 0) 32 (97 + s % 26)`.
+// Run by the machine, each of them is a frame, bindings kept for it and a
+// turn of the loop; a call also gets bindings of its own.  These shapes
+// are "pure": their operands are letters, values written in the body, or
+// pure shapes themselves, and they are
+//   - number operations (a tree of them, or `+` and the like given pure
+//     operands), answered only when the operands are numbers;
+//   - a comparison of numbers choosing between two pure branches;
+//   - `(p | q) a b` or `(p & q) a b` (links of letters and values), and
+//     `p a b` with p a letter, answered only when p and q are K or H;
+//   - a call of a global function given all its arguments, pure ones,
+//     whose body is pure too (a function met again while its own body is
+//     compiled is not: a recursion runs as calls).
+// Nothing in them has an effect: no builtin other than number arithmetic
+// and comparisons is called, and values are read without being taken.  So
+// when a number or a truth value is not what the shape needs, everything
+// computed for it is dropped and the machine runs the part as it always
+// does, and when they are, the value is the one the machine would have
+// computed, the very same node for a value written in a body (K and H of
+// the Prelude's `!` keep their identity).  The nesting is bounded
+// (kMaxPureDepth), so computing one takes bounded native stack.
+#pragma once
+
+#include "eval/code.hpp"
+#include "eval/values.hpp"
+
+namespace quorl {
+
+struct BoundView;
+
+constexpr int kMaxPureDepth = 16;
+
+// Marks a spine pure when it is one of the shapes above (code.cpp calls
+// this once its other flags are set).
+void markPure(Code& code);
+// Marks a callee's body pure when it is one of the shapes above, a letter
+// or a value.
+void markPureBody(Callee& callee);
+
+// The value of the pure part `op` seen through the view, with a count for
+// the caller; false, with nothing held, when a number or truth value it
+// reads is not one the shape needs.
+bool pureValue(const Part& op, const BoundView& view, Value& out);
+
+}  // namespace quorl
