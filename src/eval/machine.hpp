@@ -332,9 +332,9 @@ class Machine {
   void treeCallReturned();
   // Calls (machine_calls.cpp).
   void collect(const Code* code, BoundView& view, int stage);
-  void perform(const Code* code, Value* args);
+  void perform(const Code* code, Value* args, Bindings* spare = nullptr);
   void callBuiltin(const BuiltinEntry& builtin, Node* redex, const Code* at = nullptr);
-  void enter(const Callee* callee, Value* args);
+  void enter(const Callee* callee, Value* args, Bindings* spare = nullptr);
   // Wings (machine_wings.cpp).
   void stepWing(const Code* code, Bindings* b);
   void runWing(const Code* code, BoundView& view);

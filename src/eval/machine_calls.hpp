@@ -44,14 +44,21 @@ inline void Machine::collect(const Code* code, BoundView& view, int stage) {
     focus_ = viewTerm(op, view);
     return;
   }
-  // Nothing but the call holds what it is given now.
+  // Nothing but the call holds what it is given now.  A global function's
+  // call, the last thing its caller's bindings were kept for, takes them
+  // over for its own (emptied first, as they would have been freed).
+  Bindings* spare = nullptr;
+  if (code->head == HeadKind::Strict && view.from != nullptr && view.from->count == 1) {
+    spare = view.from;
+    view.from = nullptr;
+  }
   view.release();
   for (int i = stage - 1; i >= 0; i--) args[i] = Value{stack_.pop().bits};
-  perform(code, args);
+  perform(code, args, spare);
 }
 
 // Performs a call whose operands are values (consumed).
-inline void Machine::perform(const Code* code, Value* args) {
+inline void Machine::perform(const Code* code, Value* args, Bindings* spare) {
   int taken = code->taken;
   Node* head = code->headPart.node;
   if (code->argCount < code->callArity) {
@@ -89,11 +96,19 @@ inline void Machine::perform(const Code* code, Value* args) {
   const Callee* callee = code->callee;
   Node* definition = code->definition->get();
   if (callee == nullptr || callee->definition != definition) callee = code->callee = calleeOf(definition);
-  enter(callee, args);
+  enter(callee, args, spare);
 }
 
 // Enters a global function's body with its arguments (consumed, values).
-inline void Machine::enter(const Callee* callee, Value* args) {
+// `spare`: bindings nothing else holds any more (consumed), or null.
+inline void Machine::enter(const Callee* callee, Value* args, Bindings* spare) {
+  if (spare != nullptr) {
+    emptyBindings(spare);
+    if (callee->body.kind != Part::Compiled || bindingsBytes(spare->letters) != bindingsBytes(callee->bodyLetters)) {
+      freeBindings(spare);
+      spare = nullptr;
+    }
+  }
   for (unsigned unused = callee->unusedArguments; unused != 0; unused &= unused - 1)
     releaseValue(args[__builtin_ctz(unused)]);
   const Part& body = callee->body;
@@ -106,7 +121,7 @@ inline void Machine::enter(const Callee* callee, Value* args) {
       focus_ = Term::of(args[callee->argumentOfBinding[0]]);
       return;
     case Part::Compiled: {
-      Bindings* b = newBindings(callee->bodyLetters);
+      Bindings* b = spare != nullptr ? reusedBindings(spare, callee->bodyLetters) : newBindings(callee->bodyLetters);
       Value* out = b->values();
       int n = __builtin_popcount(callee->bodyLetters);
       for (int k = 0; k < n; k++) out[k] = args[callee->argumentOfBinding[k]];

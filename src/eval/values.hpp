@@ -163,6 +163,21 @@ inline Bindings* newBindings(uint32_t letters) {
   return b;
 }
 
+// A call that takes over its caller's bindings, when nothing else holds
+// them, saves freeing them and making its own: they are emptied (each
+// value dropped, as freeing them would), then either made the call's
+// (same size) or freed.
+inline void emptyBindings(Bindings* b) {
+  Value* values = b->values();
+  for (int i = 0, n = __builtin_popcount(b->letters); i < n; i++) releaseValue(values[i]);
+}
+inline void freeBindings(Bindings* b) { releaseCell(b, bindingsBytes(b->letters)); }
+inline Bindings* reusedBindings(Bindings* b, uint32_t letters) {
+  b->count = 1;
+  b->letters = letters;
+  return b;
+}
+
 // Bindings of at least `letters` (borrowed from `from`, which holds them
 // all), with a count for the caller: `from` itself when the letters it
 // holds besides are harmless to keep a little longer, else a copy of just
