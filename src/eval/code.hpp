@@ -69,6 +69,14 @@ struct NumberTree {
   // operation's opcode, for leaves that are all reals (doubleOpcode).
   bool onDoubles = false;
   uint8_t doubleSteps[kMaxOperations];
+  // The quick way's operations typed for one pattern of leaves, each a
+  // machine integer or a double (bit i set: leaf i is a double), made on
+  // first need and made again when the leaves' pattern changes
+  // (number_trees.cpp).  `typedAnswer`: the answer's kind, or -1 when the
+  // quick way cannot answer the tree on such leaves.
+  mutable uint32_t typedPattern = UINT32_MAX;
+  mutable int8_t typedAnswer = -1;
+  mutable uint8_t typedCodes[kMaxOperations], typedFlags[kMaxOperations];
   // A tree with a computed operand (Code::callTree): the leaf that is the
   // call, computed before anything else of the tree; the operand indexes
   // that lead to it from the tree's spine down; and the letters of the

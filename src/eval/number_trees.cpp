@@ -35,7 +35,7 @@ struct Emitter {
   bool calls;
   bool ok = true;
   int depth = 0;
-  uint8_t path[NumberTree::kMaxOperations];
+  uint8_t path[NumberTree::kMaxOperations] = {};
 };
 
 void emitOperations(Emitter& e, const Code& code);
@@ -285,33 +285,151 @@ inline bool quickStep(WordOp op, Quick& a, const Quick& b) {
   return true;
 }
 
-// The tree's answer the quick way.
-Outcome evaluateQuickly(const NumberTree& tree, const TreeLetters& view, Quick& out) {
-  Quick r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
-  int base = tree.leafCount;
-  for (int i = 0; i < base; i++) {
-    Outcome leaf = quickLeaf(*tree.leaves[i], view, r[i]);
-    if (leaf != Outcome::Answered) return leaf;
-  }
-  int count = tree.operationCount;
+// The quick way's operations once the kinds of their operands are known
+// (NumberTree::typedCodes): each is what quickStep() would do for those
+// kinds, decided once for a pattern of leaves rather than at every step.
+enum Typed : uint8_t {
+  WordPlus, WordDash, WordMult, WordOther, WordTruth,           // two integers
+  RealPlus, RealDash, RealMult, RealOver, RealOther, RealLess, RealGteq,  // two doubles
+  Mixed,         // arithmetic of a double and an integer (flags: which are integers)
+  TruthKnown,    // a comparison of a double and an integer (flags: its truth)
+  ToReal, Same,  // `real` of an integer, of a computed double
+};
+
+// Types the tree's operations for leaves of `pattern`; false when the
+// quick way gives up on such leaves.
+bool typeTree(const NumberTree& tree, uint32_t pattern) {
+  uint8_t kind[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
+  int base = tree.leafCount, count = tree.operationCount;
+  for (int i = 0; i < base; i++) kind[i] = (pattern >> i) & 1 ? Quick::Real : Quick::Word;
   for (int i = 0; i < count; i++) {
+    WordOp op = tree.operations[i].op;
     int left = tree.leftRegister[i];
-    Quick a = r[left];
-    if (tree.operations[i].op == NumberTree::kConversion) {
+    uint8_t a = kind[left], b = kind[tree.rightRegister[i]];
+    uint8_t code, flags = 0, answer = Quick::Real;
+    if (op == NumberTree::kConversion) {
       // `real` of a real leaf is that very value, which the general way
       // gives when the tree's answer is it.
-      if (a.kind == Quick::Real && left < base && i + 1 == count) return Outcome::Again;
-      if (a.kind == Quick::Truth) return Outcome::Again;
-      if (a.kind == Quick::Word) {
-        a.real = static_cast<double>(a.word);
-        a.kind = Quick::Real;
+      if (a == Quick::Truth || (a == Quick::Real && left < base && i + 1 == count)) return false;
+      code = a == Quick::Word ? ToReal : Same;
+    } else if (a == Quick::Truth || b == Quick::Truth) {
+      return false;
+    } else if (a == Quick::Real && b == Quick::Real) {
+      switch (op) {
+        case WordOp::Plus: code = RealPlus; break;
+        case WordOp::Dash: code = RealDash; break;
+        case WordOp::Mult: code = RealMult; break;
+        case WordOp::Over: code = RealOver; break;
+        case WordOp::Less: code = RealLess; answer = Quick::Truth; break;
+        case WordOp::Gteq: code = RealGteq; answer = Quick::Truth; break;
+        case WordOp::Same:
+        case WordOp::Diff: return false;  // one value is the same as itself, even a NaN
+        default: code = RealOther; break;
       }
-    } else if (!quickStep(tree.operations[i].op, a, r[tree.rightRegister[i]])) {
-      return Outcome::Again;
+    } else if (a == Quick::Word && b == Quick::Word) {
+      bool comparison = op == WordOp::Less || op == WordOp::Gteq || op == WordOp::Same || op == WordOp::Diff;
+      code = op == WordOp::Plus ? WordPlus : op == WordOp::Dash ? WordDash : op == WordOp::Mult ? WordMult
+             : comparison ? WordTruth : WordOther;
+      answer = comparison ? Quick::Truth : Quick::Word;
+    } else {
+      // A real and an integer: real comes first and never equals an
+      // integer; arithmetic is done on the integer's nearest double.
+      bool realFirst = a == Quick::Real;
+      code = TruthKnown;
+      answer = Quick::Truth;
+      switch (op) {
+        case WordOp::Less: flags = realFirst; break;
+        case WordOp::Gteq: flags = !realFirst; break;
+        case WordOp::Same: flags = 0; break;
+        case WordOp::Diff: flags = 1; break;
+        default:
+          code = Mixed;
+          answer = Quick::Real;
+          flags = static_cast<uint8_t>((a == Quick::Word ? 1 : 0) | (b == Quick::Word ? 2 : 0));
+          break;
+      }
     }
-    r[base + i] = a;
+    tree.typedCodes[i] = code;
+    tree.typedFlags[i] = flags;
+    kind[base + i] = answer;
   }
-  out = r[base + count - 1];
+  tree.typedAnswer = static_cast<int8_t>(kind[base + count - 1]);
+  return true;
+}
+
+// A register of the typed quick way: its kind is known from the types.
+union Slot {
+  int64_t word;
+  double real;
+};
+
+// The tree's answer the quick way.
+Outcome evaluateQuickly(const NumberTree& tree, const TreeLetters& view, Quick& out) {
+  Slot r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
+  int base = tree.leafCount;
+  uint32_t pattern = 0;
+  for (int i = 0; i < base; i++) {
+    Quick leaf;
+    Outcome read = quickLeaf(*tree.leaves[i], view, leaf);
+    if (read != Outcome::Answered) return read;
+    r[i].word = leaf.word;  // a word or a double, the same eight bytes
+    pattern |= static_cast<uint32_t>(leaf.kind) << i;
+  }
+  if (pattern != tree.typedPattern) {
+    tree.typedPattern = pattern;
+    if (!typeTree(tree, pattern)) tree.typedAnswer = -1;
+  }
+  if (tree.typedAnswer < 0) return Outcome::Again;
+  int count = tree.operationCount;
+  for (int i = 0; i < count; i++) {
+    const Slot& a = r[tree.leftRegister[i]];
+    const Slot& b = r[tree.rightRegister[i]];
+    Slot& answer = r[base + i];
+    switch (tree.typedCodes[i]) {
+      case WordPlus:
+        if (__builtin_add_overflow(a.word, b.word, &answer.word)) return Outcome::Again;
+        break;
+      case WordDash:
+        if (__builtin_sub_overflow(a.word, b.word, &answer.word)) return Outcome::Again;
+        break;
+      case WordMult:
+        if (__builtin_mul_overflow(a.word, b.word, &answer.word)) return Outcome::Again;
+        break;
+      case WordOther: {
+        WordAnswer w = answerWords(tree.operations[i].op, a.word, b.word);
+        if (w.kind != WordAnswer::Integer) return Outcome::Again;
+        answer.word = w.value;
+        break;
+      }
+      case WordTruth: {
+        WordAnswer w = answerWords(tree.operations[i].op, a.word, b.word);
+        if (w.kind != WordAnswer::True && w.kind != WordAnswer::False) return Outcome::Again;
+        answer.word = w.kind == WordAnswer::True;
+        break;
+      }
+      case RealPlus: answer.real = a.real + b.real; break;
+      case RealDash: answer.real = a.real - b.real; break;
+      case RealMult: answer.real = a.real * b.real; break;
+      case RealOver: answer.real = a.real / b.real; break;
+      case RealOther: answer.real = realArithmetic(tree.operations[i].op, a.real, b.real); break;
+      case RealLess: answer.word = a.real < b.real; break;
+      case RealGteq: answer.word = a.real >= b.real; break;
+      case Mixed: {
+        uint8_t words = tree.typedFlags[i];
+        double x = words & 1 ? static_cast<double>(a.word) : a.real;
+        double y = words & 2 ? static_cast<double>(b.word) : b.real;
+        answer.real = realArithmetic(tree.operations[i].op, x, y);
+        break;
+      }
+      case TruthKnown: answer.word = tree.typedFlags[i]; break;
+      case ToReal: answer.real = static_cast<double>(a.word); break;
+      default: answer = a; break;  // Same
+    }
+  }
+  const Slot& last = r[base + count - 1];
+  out.kind = static_cast<Quick::Kind>(tree.typedAnswer);
+  if (out.kind == Quick::Truth) out.truth = last.word != 0;
+  else out.word = last.word;
   return Outcome::Answered;
 }
 
