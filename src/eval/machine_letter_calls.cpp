@@ -88,8 +88,22 @@ bool Machine::callHere(const Code*& code, BoundView& view) {
   // g is borrowed from the view, and its parts with it: they are held now.
   operandsHere(code, view, need, uint32_t{1} << code->headPart.letter, args + given.count);
   view.release();
-  enter(callee, args);
-  code = nullptr;
+  const Part& body = callee->body;
+  if (body.kind != Part::Compiled || __builtin_popcount(callee->bodyLetters) > BoundView::kMaxBound) {
+    enter(callee, args);
+    code = nullptr;
+    return true;
+  }
+  // The body goes on through the view, its parameters bound on top of no
+  // bindings: a body answered where it stands (entry(i, j), a tree of
+  // numbers) then makes none.
+  for (unsigned unused = callee->unusedArguments; unused != 0; unused &= unused - 1)
+    releaseValue(args[__builtin_ctz(unused)]);
+  view.reset(nullptr);
+  int k = 0;
+  for (uint32_t rest = callee->bodyLetters; rest != 0; rest &= rest - 1)
+    view.bind(__builtin_ctz(rest), args[callee->argumentOfBinding[k++]], true);
+  goOnWith(body, code, view);
   return true;
 }
 
