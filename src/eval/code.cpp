@@ -369,6 +369,22 @@ const Code* closedNumberTree(Node* n, int depth) {
   return code;
 }
 
+// Marks a spine whose cells are built straight from the values it is given
+// (code.hpp).
+void markData(Code& code) {
+  if (code.valueState != 1 || code.head == HeadKind::Letter || code.writtenHead == nullptr) return;
+  int depth = 1;
+  for (int i = 0; i < code.argCount; i++) {
+    const Part& op = code.args[i];
+    if (op.kind != Part::Compiled) continue;
+    if (!op.code->data) return;
+    if (op.code->dataDepth + 1 > depth) depth = op.code->dataDepth + 1;
+  }
+  if (depth > kMaxDataDepth) return;
+  code.data = true;
+  code.dataDepth = static_cast<uint8_t>(depth);
+}
+
 Code* buildSpine(Node* n) {
   auto* code = new Code{};
   code->kind = CodeKind::Spine;
@@ -469,10 +485,17 @@ Code* buildSpine(Node* n) {
   for (int i = 0; i < count; i++)
     if (code->args[i].kind == Part::Compiled && code->args[i].code->kind == CodeKind::Spine) code->nested = true;
   markPure(*code);
-  if (code->head == HeadKind::Builtin || code->head == HeadKind::Strict)
-    code->taken = static_cast<uint8_t>(count < code->callArity ? count : code->callArity);
+  markData(*code);
+  // A combinator short of arguments (J (make d) (make d)) has its parts
+  // computed as a call's are, when no arguments wait for it; not when the
+  // part of it that mentions no letter has work (J (real 1) ...), which the
+  // call would share as it stands.
+  bool collects = code->head == HeadKind::Builtin || code->head == HeadKind::Strict ||
+                  (code->head == HeadKind::Combinator && count < code->callArity &&
+                   (code->closedHead == nullptr || !hasWork(code->closedHead)));
+  if (collects) code->taken = static_cast<uint8_t>(count < code->callArity ? count : code->callArity);
   // What a call in progress still needs after each operand.
-  if (code->head == HeadKind::Builtin || code->head == HeadKind::Strict) {
+  if (collects) {
     int taken = count < code->callArity ? count : code->callArity;
     code->restLetters = new uint32_t[count + 1]();
     uint32_t rest = 0;

@@ -143,7 +143,7 @@ struct Code {
   // given two more operands: with the Prelude's K and H, its truth value
   // picks one of them and drops the other.
   bool selects = false;
-  uint8_t taken = 0;         // Builtin and Strict: operands the call takes
+  uint8_t taken = 0;         // Builtin, Strict, a Combinator short of arguments: operands taken
   // Letter: the list match `l n (h\t\c)` with the Prelude's lists: a list
   // K gives n, a pair J x y gives c with h and t bound to x and y; or the
   // pair match `p (x\y\c)`, a pair V x y giving c with x and y bound.  The
@@ -173,6 +173,12 @@ struct Code {
   // (pure_shapes.hpp); `pureDepth` is its nesting, itself included.
   bool pure = false;
   uint8_t pureDepth = 0;
+  // Spine: a value of values, its head no letter and each operand a letter,
+  // a shared part or such a spine itself (`J x front`, `V (V k v) lr`): its
+  // cells are built straight from the values (data_cells.hpp).  `dataDepth`
+  // is the nesting of such spines, itself included.
+  bool data = false;
+  uint8_t dataDepth = 0;
   uint32_t letters = 0;      // the letters the part mentions
   Node* term = nullptr;      // the part of the body (held)
   Part headPart;          // Spine: the head (a letter, shared node or code)
@@ -208,6 +214,10 @@ struct Code {
 // The deepest nesting of immediate calls: answering them recurses, and a
 // program's text may nest calls as deeply as it likes.
 constexpr int kMaxImmediateDepth = 16;
+
+// The deepest nesting of data spines built at once: building them
+// recurses.
+constexpr int kMaxDataDepth = 8;
 
 // Whether an operand is a value as it stands or an immediate call.
 inline bool answersHere(const Part& op) {

@@ -21,8 +21,9 @@
 // where they stand, each as the combinators and builtins involved would
 // contract it: a comparison given two branches picks one; the list match
 // `l n (h\t\c)` binds the parts of a pair; a pair given to a lambda of two
-// parameters binds them; a linear combinator short of arguments computes its
-// last part.  One step may go through several of these, reading the letters
+// parameters binds them; a linear combinator short of arguments, none
+// waiting for it, has its parts computed as a call's operands are and
+// becomes the cell of their values (data_cells.hpp).  One step may go through several of these, reading the letters
 // through a BoundView, so that the parts bound on the way need no bindings
 // of their own.
 //
@@ -240,6 +241,13 @@ void Machine::runSpine(const Code* code, BoundView& view) {
         if (lastPartComputed(code, view)) {
           if (code == nullptr) return;  // the focus is set
           continue;
+        }
+        if (int missing = code->callArity - code->argCount;
+            code->taken != 0 && stack_.pendingArguments(missing) < missing) {
+          // Its parts computed as a call's operands are (J (make d) (make d)).
+          if (code->data) focus_ = Term::of(Value::ofNode(buildDataUnder(code, view)));
+          else collect(code, view, 0);
+          return;
         }
         break;
       case HeadKind::Letter:

@@ -1,5 +1,6 @@
 // Calls whose head takes its arguments as values: a global function or a
-// builtin.  The operands are collected straight from the code through the
+// builtin, and a combinator short of arguments with none waiting for it,
+// whose parts are computed as operands are and which then is their cell.  The operands are collected straight from the code through the
 // view, each computed where it stands when it can be (a value, a tree of
 // numbers, an immediate builtin call) and otherwise under a Call frame that
 // waits for it; a builtin gets the redex its calling contract asks for only
@@ -41,7 +42,7 @@ inline void Machine::collect(const Code* code, BoundView& view, int stage) {
     uint32_t rest = code->restLetters[i];
     Bindings* keep = rest == 0 ? nullptr : viewBindings(rest, view);
     stack_.push(FrameKind::Call, reinterpret_cast<uintptr_t>(code), keep, static_cast<uint8_t>(i + 1));
-    focus_ = viewTerm(op, view);
+    runPart(op, view);  // at once, under the view, without bindings of its own
     return;
   }
   // Nothing but the call holds what it is given now.  A global function's
@@ -73,7 +74,8 @@ inline void Machine::perform(const Code* code, Value* args, Bindings* spare) {
       for (int i = 0; i < first; i++) releaseValue(args[i]);
     }
     acquire(n);
-    for (int i = first; i < taken; i++) n = ownedCell(n, nodeOf(args[i]));
+    bool value = isAnnotated(n) && !isConstantAnnotated(n) && !hasWork(n);  // as buildTerm builds it
+    for (int i = first; i < taken; i++) n = value ? valueCell(n, nodeOf(args[i])) : ownedCell(n, nodeOf(args[i]));
     focus_ = Term::ofNode(n);
     return;
   }

@@ -4,6 +4,7 @@
 // readers are inline because the machine's loop takes them inline.
 #pragma once
 
+#include "eval/data_cells.hpp"
 #include "eval/integer_values.hpp"
 #include "eval/machine.hpp"
 #include "eval/number_trees.hpp"
@@ -52,6 +53,7 @@ inline Value viewValue(const Part& op, const BoundView& view) {
     acquire(op.node);
     return Value::ofNode(op.node);
   }
+  if (op.code->data) return Value::ofNode(buildDataUnder(op.code, view));
   return toValue(viewTerm(op, view));
 }
 

@@ -13,7 +13,8 @@
 // applications of functions and lambdas.  With blocks, a quarter work on
 // byte blocks and texts in loops, some held by two holders at once.  With
 // stored numbers, numbers computed from machine words and beyond are kept
-// in lists and read back as numbers, as text, as terms and by identity.  With
+// in lists and read back as numbers, as text, as terms and by identity, and
+// cells are made of computed values, nested or short of arguments.  With
 // truth chains, a quarter are choices by `|`, `&` and `!` over comparisons,
 // truth values held by letters and values that are no truth value.
 // With reals, reals meet every other kind in arithmetic and comparisons,
@@ -461,7 +462,7 @@ class ProgramGenerator {
     }
   }
 
-  // Numbers kept in a list and read back.
+  // Numbers kept in a list and read back; cells of computed values.
   std::string storedNumber(int depth, const std::vector<char>& vars) {
     auto sub = [&]() { return "(" + expression(depth - 1, vars) + ")"; };
     // Binary numbers ("001", "0017") and the longest texts that still carry
@@ -472,7 +473,24 @@ class ProgramGenerator {
     std::string list = "keep(" + std::to_string(1 + pick(6)) + ")(" + factor + ")";
     std::vector<char> inner = vars;
     std::string l = fresh(inner);
-    switch (pick(8)) {
+    switch (pick(10)) {
+      case 8: {
+        // Cells of the values letters hold, nested as a tree's nodes are:
+        // read whole, taken apart, or given fewer arguments than a match.
+        std::string k = fresh(inner), v = fresh(inner);
+        std::string node = "(J (V " + k + " " + v + ") (V " + v + " (J " + k + " K)))";
+        std::string bound = k + "{nth(" + list + ")(1)}" + v + "{" + sub() + "}";
+        switch (pick(3)) {
+          case 0: return bound + "(lisp" + node + ")";
+          case 1: return bound + "(" + node + " 0 (p\\q\\p (a\\b\\J b (q (c\\d\\V d c)))))";
+          default: return bound + "(" + node + sub() + ")";
+        }
+      }
+      case 9:
+        // Cells short of their arguments, their parts work done in order,
+        // the part that mentions no letter too.
+        if (chance(50)) return "J (tick " + factor + ") (tick(nth(" + list + ")(1)))";
+        return "lisp(V (tick(sums(" + list + "))) (J (tick " + sub() + ") (tick " + factor + ")))";
       case 0:
         return "sums(" + list + ")";
       case 1:
