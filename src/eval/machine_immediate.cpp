@@ -180,6 +180,38 @@ void Machine::goOnWith(const Part& part, const Code*& code, const BoundView& vie
   }
 }
 
+namespace {
+
+// The truth of an operand that is a comparison of numbers (`c = col + d`),
+// read without making its truth value: 1 or 0, or -1 when it is not one or
+// its operands are not numbers the engine compares (the value is then
+// computed).
+int comparisonTruth(const Part& op, const BoundView& view) {
+  if (op.kind != Part::Compiled || op.code->tree == nullptr || op.code->argCount != op.code->callArity)
+    return -1;
+  WordOp w = op.code->builtin->wordOp;
+  if (w != WordOp::Less && w != WordOp::Gteq && w != WordOp::Same && w != WordOp::Diff) return -1;
+  int64_t x, y;
+  if (op.code->twoLeaves && viewWord(op.code->args[0], view, x) && viewWord(op.code->args[1], view, y))
+    return answerWords(w, x, y).kind == WordAnswer::True ? 1 : 0;
+  TreeLetters letters;
+  treeLetters(op.code, view, letters);
+  bool truth;
+  return treeComparison(op.code, letters, truth) ? truth : -1;
+}
+
+// The truth of a link's operand: 1 for K, 0 for H, -1 for any other value,
+// which is then in `v` with a count (the value is made only then).
+int truthHere(const Part& op, BoundView& view, uint32_t later, Value& v) {
+  int truth = comparisonTruth(op, view);
+  if (truth >= 0) return truth;
+  v = operandHere(op, view, later);
+  truth = truthOf(v);
+  if (truth >= 0) releaseValue(v);
+  return truth;
+}
+
+}  // namespace
 
 // `(p | q) a b` or `(p & q) a b` (code.hpp): `|` p q is p K q and `&` p q
 // is p q H, so a truth value K of p picks a for `|` and leaves the choice
@@ -192,8 +224,8 @@ void Machine::chooseByTruth(const Code*& code, BoundView& view) {
   const Code* link = code;
   int chosen;
   for (;;) {
-    Value p = operandHere(link->args[0], view, later);
-    int truth = truthOf(p);
+    Value p;
+    int truth = truthHere(link->args[0], view, later, p);
     if (truth < 0) {
       pushArguments(code, view, 2);
       Term parts[2] = {Term::of(p), viewTerm(link->args[1], view)};
@@ -201,7 +233,6 @@ void Machine::chooseByTruth(const Code*& code, BoundView& view) {
       code = nullptr;
       return;
     }
-    releaseValue(p);
     bool either = link->combinator == '|';
     if (truth == (either ? 1 : 0)) {
       chosen = either ? 2 : 3;
@@ -212,15 +243,14 @@ void Machine::chooseByTruth(const Code*& code, BoundView& view) {
       link = q.code;
       continue;
     }
-    Value v = operandHere(q, view, later);
-    truth = truthOf(v);
+    Value v;
+    truth = truthHere(q, view, later, v);
     if (truth < 0) {
       pushArguments(code, view, 2);
       focus_ = Term::of(v);
       code = nullptr;
       return;
     }
-    releaseValue(v);
     chosen = truth == 1 ? 2 : 3;
     break;
   }
