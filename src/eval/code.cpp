@@ -485,6 +485,13 @@ Code* buildSpine(Node* n) {
   for (int i = 0; i < count; i++)
     if (code->args[i].kind == Part::Compiled && code->args[i].code->kind == CodeKind::Spine) code->nested = true;
   markPure(*code);
+  // A call through a letter inside numbers (acc + a(i, j) * x) is mostly a
+  // function given as a value, which the call tree runs: trying it first
+  // as a truth value's choice would be lost at every call.
+  if (code->callTree != nullptr) {
+    const NumberTree& tree = *code->callTree;
+    if (tree.leaves[tree.computedLeaf]->code->head == HeadKind::Letter) code->pure = false;
+  }
   markData(*code);
   // A combinator short of arguments (J (make d) (make d)) has its parts
   // computed as a call's are, when no arguments wait for it; not when the
