@@ -18,14 +18,12 @@
 
 namespace quorl {
 
-
 // Collects the operands of a call from `stage` on; the values collected so
 // far are Held frames on top.  The view holds what the operands from
 // `stage` on mention.
 inline void Machine::collect(const Code* code, BoundView& view, int stage) {
-  int taken = code->taken;
   Value args[kMaxSpine];  // args[i] for i from `stage`; those before are Held frames
-  for (int i = stage; i < taken; i++) {
+  for (int i = stage; i < code->taken; i++) {
     const Part& op = code->args[i];
     if (op.valueState == 1) {
       args[i] = viewValue(op, view);
@@ -42,8 +40,18 @@ inline void Machine::collect(const Code* code, BoundView& view, int stage) {
     uint32_t rest = code->restLetters[i];
     Bindings* keep = rest == 0 ? nullptr : viewBindings(rest, view);
     stack_.push(FrameKind::Call, reinterpret_cast<uintptr_t>(code), keep, static_cast<uint8_t>(i + 1));
-    runPart(op, view);  // at once, under the view, without bindings of its own
-    return;
+    if (op.kind != Part::Compiled || op.code->kind != CodeKind::Spine || op.code->head != HeadKind::Strict) {
+      runPart(op, view);  // at once, under the view, without bindings of its own
+      return;
+    }
+    // A call of a global function (tak(tak(...), ...)): its operands are
+    // collected through the same view at once, in this loop rather than by
+    // a step on its spine, however deeply calls nest.  The view is the
+    // operand's now: the frame keeps what the call after it still needs.
+    code = op.code;
+    pushArguments(code, view, code->taken);
+    stage = 0;
+    i = -1;
   }
   // Nothing but the call holds what it is given now.  A global function's
   // call, the last thing its caller's bindings were kept for, takes them

@@ -91,6 +91,10 @@ class ProgramGenerator {
       text += ",\neach\\l\\x\\l x (f\\t\\each t (f x))";
       text += ",\nfirst\\l\\l 0 (h\\t\\h*2)";
       text += ",\ncount\\l\\l 0 (h\\t\\1+count t)";
+      // A function whose value is a function, given its argument too, as
+      // an operand of another call.
+      text += ",\nscale\\n\\(n<1) I (x\\x*n)";
+      text += ",\naddto\\x\\y\\x + y";
       // A function given as a value, called with operands as they stand,
       // and one such call inside arithmetic.
       text += ",\nhd\\l\\l 0 (h\\t\\h)";
@@ -519,6 +523,8 @@ class ProgramGenerator {
   std::string expression(int depth, std::vector<char> vars) {
     if (depth <= 0 || chance(15)) return atom(vars);
     if (lambdas_ && chance(25)) return lambdaShape(depth, vars);
+    if (lambdas_ && chance(5))
+      return "addto(scale(" + expression(depth - 1, vars) + ", " + expression(depth - 1, vars) + "), 1)";
     if (numbers_ && chance(30)) return storedNumber(depth, vars);
     if (truths_ && chance(25)) return choice(depth, vars);
     if (truths_ && chance(8))
