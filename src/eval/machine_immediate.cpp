@@ -185,17 +185,6 @@ bool Machine::truthPicks(const Code*& code, BoundView& view) {
   return true;
 }
 
-// The machine goes on with `part`: its code when it is a spine (`code`),
-// otherwise the part becomes the focus (`code` null).
-void Machine::goOnWith(const Part& part, const Code*& code, const BoundView& view) {
-  if (part.kind == Part::Compiled && part.code->kind == CodeKind::Spine) {
-    code = part.code;
-  } else {
-    focusUnder(part, view);
-    code = nullptr;
-  }
-}
-
 namespace {
 
 // The truth of an operand that is a comparison of numbers (`c = col + d`),

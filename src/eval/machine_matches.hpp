@@ -50,12 +50,7 @@ inline bool Machine::matchStep(const Code*& code, BoundView& view) {
     view.bind(inner->letter, y, own);
     next = &inner->body;
   }
-  if (isSpine(*next)) {
-    code = next->code;
-  } else {
-    focusUnder(*next, view);
-    code = nullptr;
-  }
+  goOnWith(*next, code, view);
   return true;
 }
 
@@ -85,12 +80,7 @@ inline bool Machine::pairGiven(const Code*& code, BoundView& view) {
   view.bind(outer->letter, x, true);
   view.bind(outer->inner->letter, y, true);
   const Part& body = outer->inner->body;
-  if (isSpine(body)) {
-    code = body.code;
-  } else {
-    focusUnder(body, view);
-    code = nullptr;
-  }
+  goOnWith(body, code, view);
   return true;
 }
 
@@ -118,12 +108,7 @@ inline bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
   for (int i = first; i < last; i++) g = valueCell(g, nodeOf(viewValue(code->args[i], view)));
   stack_.pushFunction(Value::ofNode(g));
   const Part& part = code->args[last];
-  if (isSpine(part)) {
-    code = part.code;
-  } else {
-    focusUnder(part, view);
-    code = nullptr;
-  }
+  goOnWith(part, code, view);
   return true;
 }
 

@@ -13,6 +13,17 @@ namespace quorl {
 
 inline bool isSpine(const Part& p) { return p.kind == Part::Compiled && p.code->kind == CodeKind::Spine; }
 
+// The machine goes on with `part`: its code when it is a spine (`code`),
+// otherwise the part becomes the focus (`code` null).
+inline void Machine::goOnWith(const Part& part, const Code*& code, const BoundView& view) {
+  if (isSpine(part)) {
+    code = part.code;
+  } else {
+    focusUnder(part, view);
+    code = nullptr;
+  }
+}
+
 // Bindings of `letters` (non-zero) for code seen through the view.
 inline Bindings* viewBindings(uint32_t letters, const BoundView& view) {
   if ((letters & view.bound) == 0) return bindingsFor(letters, view.from);
