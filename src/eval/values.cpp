@@ -20,14 +20,14 @@ constinit std::vector<Bindings*>* dyingBindings = nullptr;
 
 void freeBindingsCell(Bindings* b) { releaseCell(b, bindingsBytes(b->letters)); }
 
-// Drops one count of each value.  A closure that dies hands over its
-// bindings when they die too: they are pushed on the list, made on first
-// need, and true is returned.
-inline bool dropValues(Bindings* b) {
+// Drops one count of each value from the `first` on.  A closure that dies
+// hands over its bindings when they die too: they are pushed on the list,
+// made on first need, and true is returned.
+inline bool dropValues(Bindings* b, int first = 0) {
   Value* values = b->values();
   int n = __builtin_popcount(b->letters);
   bool more = false;
-  for (int i = 0; i < n; i++) {
+  for (int i = first; i < n; i++) {
     Value v = values[i];
     if (!v.isClosure()) {
       releaseValue(v);  // a Node, a Word, a Big or a Real, which hold no bindings
@@ -48,9 +48,9 @@ inline bool dropValues(Bindings* b) {
 
 }  // namespace
 
-void destroyBindings(Bindings* b) {
+void destroyBindings(Bindings* b, int first) {
   // Most bindings hold no closure that dies with them, and need no list.
-  bool more = dropValues(b);
+  bool more = dropValues(b, first);
   freeBindingsCell(b);
   if (!more) return;
   // Nothing freed here calls back into this walk, so the list is not
@@ -116,7 +116,7 @@ bool growsInPlace(char first) { return first == '(' || first == '['; }
 
 }  // namespace
 
-Bindings* bindingsFor(uint32_t letters, Bindings* from) {
+Bindings* keptOrCopiedBindings(uint32_t letters, Bindings* from) {
   for (uint32_t extra = from->letters & ~letters; extra != 0; extra &= extra - 1) {
     Value v = from->of(__builtin_ctz(extra));
     if (v.isNode() && isLeaf(v.node()) && growsInPlace(leafChars(v.node())[0]))

@@ -110,16 +110,16 @@ struct Real {
 
 // --- counts -----------------------------------------------------------------
 
-void destroyBindings(Bindings* b);  // frees values iteratively
+// Frees bindings whose count went to zero, their values from the
+// `first` on dropped (those before it were dropped already): a closure
+// among them may hold bindings in turn, freed iteratively.
+void destroyBindings(Bindings* b, int first = 0);
 void destroyClosure(Closure* c);
 void destroyWord(Word* w);
 void destroyBig(Big* b);
 void destroyReal(Real* r);
 
 inline void acquireBindings(Bindings* b) { b->count++; }
-inline void releaseBindings(Bindings* b) {
-  if (--b->count == 0) destroyBindings(b);
-}
 
 // Every value that is not a Node is a box that begins with its count.
 inline uint32_t& boxCount(Value v) { return *reinterpret_cast<uint32_t*>(v.bits & ~Value::kTags); }
@@ -147,6 +147,20 @@ inline void releaseValue(Value v) {
     if (v.isWord() || v.isReal()) destroyNumberBox(v);
     else destroyBox(v);
   }
+}
+
+// Most bindings that die hold no closure (a call's numbers and cells):
+// their values are dropped here, without a call.
+inline void releaseBindings(Bindings* b) {
+  if (--b->count != 0) return;
+  Value* values = b->values();
+  int n = __builtin_popcount(b->letters);
+  for (int i = 0; i < n; i++) {
+    if (values[i].isClosure()) [[unlikely]]
+      return destroyBindings(b, i);
+    releaseValue(values[i]);
+  }
+  releaseCell(b, sizeof(Bindings) + n * sizeof(Value));
 }
 
 // --- construction -------------------------------------------------------------
@@ -185,7 +199,16 @@ inline Bindings* reusedBindings(Bindings* b, uint32_t letters) {
 // that does not need it: a builtin changes one in place when only its call
 // holds it, as it would had it been substituted (cork, or a join, in a
 // loop).
-Bindings* bindingsFor(uint32_t letters, Bindings* from);
+Bindings* keptOrCopiedBindings(uint32_t letters, Bindings* from);
+inline Bindings* bindingsFor(uint32_t letters, Bindings* from) {
+  // Most often they hold nothing besides: a call's frame keeping its
+  // caller's letters for the operands after it.
+  if ((from->letters & ~letters) == 0) {
+    acquireBindings(from);
+    return from;
+  }
+  return keptOrCopiedBindings(letters, from);
+}
 // The same, always exactly `letters`: for closures, which may live long.
 Bindings* exactBindings(uint32_t letters, Bindings* from);
 
