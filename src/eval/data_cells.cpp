@@ -20,7 +20,8 @@ Node* buildDataUnder(const Code* code, const BoundView& view) {
     const Part& p = code->args[i];
     Node* x;
     if (p.kind == Part::Letter) {
-      x = termOf(view.of(p.letter));
+      Value v = view.of(p.letter);
+      x = v.isNode() ? v.node() : termOf(v);  // most parts are cells or leaves already
       acquire(x);
     } else if (p.kind == Part::Shared) {
       x = p.node;
