@@ -59,6 +59,16 @@ struct NumberTree {
   };
   uint8_t leafCount = 0, operationCount = 0;
   const Part* leaves[kMaxLeaves];
+  // How the quick ways read each leaf, decided when the tree is made: a
+  // letter (`leafLetter`), the computed operand, a machine integer or a
+  // double known already (`leafNumbers`: a number written in the body, a
+  // constant once computed), a constant not computed yet, or another value
+  // as written.
+  enum LeafRead : uint8_t { ReadLetter, ReadComputed, ReadWord, ReadReal, ReadConstant, ReadOther };
+  mutable uint8_t leafReads[kMaxLeaves];
+  uint8_t leafLetter[kMaxLeaves];
+  mutable int64_t leafNumbers[kMaxLeaves];  // ReadWord: the integer; ReadReal: the double's bits
+  mutable uint32_t knownLeaves = 0, knownReals = 0;  // ReadWord or ReadReal; ReadReal
   Operation operations[kMaxOperations];
   // The operations again for the quick ways, on a file of registers: the
   // leaves first, then each operation's answer; the registers of each
@@ -67,7 +77,10 @@ struct NumberTree {
   // When every operation is arithmetic on doubles (plus, dash, mult, over,
   // cent, powa), or a comparison less or gteq of them at the root: each
   // operation's opcode, for leaves that are all reals (doubleOpcode).
+  // `doublesMissed`: the last try on doubles met a leaf that was none, so
+  // the quick way is tried first until it meets only doubles again.
   bool onDoubles = false;
+  mutable bool doublesMissed = false;
   uint8_t doubleSteps[kMaxOperations];
   // The quick way's operations typed for one pattern of leaves, each a
   // machine integer or a double (bit i set: leaf i is a double), made on

@@ -10,6 +10,9 @@
 // nowhere.
 #include "eval/number_trees.hpp"
 
+#include <bit>
+#include <utility>
+
 #include "eval/machine.hpp"
 #include "eval/real_values.hpp"
 #include "eval/why.hpp"
@@ -88,7 +91,27 @@ NumberTree* emitTree(const Code& code, bool calls) {
     delete tree;
     return nullptr;
   }
+  for (int i = 0; i < tree->leafCount; i++) {
+    const Part& leaf = *tree->leaves[i];
+    NumberTree::LeafRead read = NumberTree::ReadOther;
+    if (leaf.kind == Part::Letter) {
+      read = NumberTree::ReadLetter;
+      tree->leafLetter[i] = leaf.letter;
+    } else if (leaf.kind == Part::Compiled) {
+      read = NumberTree::ReadComputed;
+    } else if (leaf.isWord) {
+      read = NumberTree::ReadWord;
+      tree->leafNumbers[i] = leaf.word;
+      tree->knownLeaves |= uint32_t{1} << i;
+    } else if (leaf.constant != nullptr) {
+      read = NumberTree::ReadConstant;
+    }
+    tree->leafReads[i] = read;
+  }
+  // A tree with an integer among its leaves as written is never all reals.
   tree->onDoubles = true;
+  for (int i = 0; i < tree->leafCount; i++)
+    if (tree->leafReads[i] == NumberTree::ReadWord) tree->onDoubles = false;
   int last = tree->operationCount - 1;
   for (int i = 0; i <= last; i++) {
     const NumberTree::Operation& o = tree->operations[i];
@@ -111,7 +134,7 @@ NumberTree* emitTree(const Code& code, bool calls) {
     pending[top++] = static_cast<uint8_t>(tree->leafCount + i);
   }
   for (int i = 0; i < tree->leafCount; i++)
-    if (tree->leaves[i]->kind == Part::Letter) tree->leafLetters |= uint32_t{1} << tree->leaves[i]->letter;
+    if (tree->leafReads[i] == NumberTree::ReadLetter) tree->leafLetters |= uint32_t{1} << tree->leafLetter[i];
   return tree;
 }
 
@@ -162,16 +185,74 @@ inline bool mayBeNumber(Value v) {
 
 inline Outcome notTaken(Value v) { return mayBeNumber(v) ? Outcome::Again : Outcome::Hopeless; }
 
+// Leaf `i` of the tree for the quick ways: its eight bytes in `bits`, and
+// whether they are a double (else a machine integer).  A constant's number,
+// once the constant is computed, and a number written in the body are
+// remembered as the tree's own: neither changes while the tree lives.
+inline Outcome quickLeaf(const NumberTree& tree, int i, const TreeLetters& view, int64_t& bits, bool& real) {
+  Value v;
+  uint8_t read = tree.leafReads[i];
+  if (read == NumberTree::ReadLetter) {
+    v = view.of(tree.leafLetter[i]);
+  } else if (read == NumberTree::ReadWord || read == NumberTree::ReadReal) {
+    bits = tree.leafNumbers[i];
+    real = read == NumberTree::ReadReal;
+    return Outcome::Answered;
+  } else if (read == NumberTree::ReadComputed) {
+    v = view.computed;
+  } else if (!leafValue(*tree.leaves[i], view, v)) {
+    return Outcome::Hopeless;
+  }
+  if (v.isReal()) {
+    bits = std::bit_cast<int64_t>(v.real()->value);
+    real = true;
+    return Outcome::Answered;
+  }
+  if (v.isWord()) {
+    bits = v.word()->value;
+    real = false;
+    return Outcome::Answered;
+  }
+  if (!v.isNode()) return notTaken(v);
+  double d;
+  if (realLeafValue(v.node(), d)) {
+    bits = std::bit_cast<int64_t>(d);
+    real = true;
+  } else if (leafWordOf(v.node(), bits)) {
+    real = false;
+  } else {
+    return notTaken(v);
+  }
+  if (read == NumberTree::ReadConstant || read == NumberTree::ReadOther) {
+    tree.leafReads[i] = real ? NumberTree::ReadReal : NumberTree::ReadWord;
+    tree.leafNumbers[i] = bits;
+    tree.knownLeaves |= uint32_t{1} << i;
+    if (real) tree.knownReals |= uint32_t{1} << i;
+  }
+  return Outcome::Answered;
+}
+
 // A tree whose leaves are all reals, on doubles: the answer, a double or
 // (for a comparison) a truth value in `truth`.
 Outcome evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view, double& out, bool& truth) {
   double r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
   int base = tree.leafCount;
   for (int i = 0; i < base; i++) {
-    Value v;
-    if (!leafValue(*tree.leaves[i], view, v)) return Outcome::Hopeless;
-    if (v.isReal()) r[i] = v.real()->value;
-    else if (!v.isNode() || !realLeafValue(v.node(), r[i])) return notTaken(v);
+    // Letters holding reals first, the case this way is for.
+    uint8_t read = tree.leafReads[i];
+    Value v{0};
+    if (read == NumberTree::ReadLetter) v = view.of(tree.leafLetter[i]);
+    else if (read == NumberTree::ReadComputed) v = view.computed;
+    if (v.isReal()) {
+      r[i] = v.real()->value;
+      continue;
+    }
+    int64_t bits;
+    bool real;
+    Outcome answered = quickLeaf(tree, i, view, bits, real);
+    if (answered != Outcome::Answered) return answered;
+    if (!real) return Outcome::Again;
+    r[i] = std::bit_cast<double>(bits);
   }
   int count = tree.operationCount;
   for (int i = 0; i < count; i++) {
@@ -208,34 +289,6 @@ struct Quick {
   };
   Kind kind;
 };
-
-// A leaf as a machine integer or a double.
-inline Outcome quickLeaf(const Part& op, const TreeLetters& view, Quick& out) {
-  if (op.kind == Part::Shared && op.isWord) {
-    out.kind = Quick::Word;
-    out.word = op.word;
-    return Outcome::Answered;
-  }
-  Value v;
-  if (!leafValue(op, view, v)) return Outcome::Hopeless;
-  if (v.isReal()) {
-    out.kind = Quick::Real;
-    out.real = v.real()->value;
-    return Outcome::Answered;
-  }
-  if (v.isWord()) {
-    out.kind = Quick::Word;
-    out.word = v.word()->value;
-    return Outcome::Answered;
-  }
-  if (v.isNode() && realLeafValue(v.node(), out.real)) {
-    out.kind = Quick::Real;
-    return Outcome::Answered;
-  }
-  out.kind = Quick::Word;
-  if (v.isNode() && shortIntegerLeaf(v.node(), out.word)) return Outcome::Answered;
-  return notTaken(v);
-}
 
 inline double quickDouble(const Quick& n) { return n.kind == Quick::Real ? n.real : static_cast<double>(n.word); }
 
@@ -367,14 +420,30 @@ union Slot {
 Outcome evaluateQuickly(const NumberTree& tree, const TreeLetters& view, Quick& out) {
   Slot r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
   int base = tree.leafCount;
-  uint32_t pattern = 0;
-  for (int i = 0; i < base; i++) {
-    Quick leaf;
-    Outcome read = quickLeaf(*tree.leaves[i], view, leaf);
-    if (read != Outcome::Answered) return read;
-    r[i].word = leaf.word;  // a word or a double, the same eight bytes
-    pattern |= static_cast<uint32_t>(leaf.kind) << i;
+  // The numbers known already, then the leaves read now over the rest.
+  for (int i = 0; i < base; i++) r[i].word = tree.leafNumbers[i];  // a word or a double, the same eight bytes
+  uint32_t pattern = tree.knownReals;
+  for (uint32_t rest = ~tree.knownLeaves & ((uint32_t{1} << base) - 1); rest != 0; rest &= rest - 1) {
+    int i = __builtin_ctz(rest);
+    uint8_t read = tree.leafReads[i];
+    Value v{0};
+    if (read == NumberTree::ReadLetter) v = view.of(tree.leafLetter[i]);
+    else if (read == NumberTree::ReadComputed) v = view.computed;
+    if (v.isWord()) {
+      r[i].word = v.word()->value;
+      continue;
+    }
+    if (v.isReal()) {
+      r[i].real = v.real()->value;
+      pattern |= uint32_t{1} << i;
+      continue;
+    }
+    bool real;
+    Outcome answered = quickLeaf(tree, i, view, r[i].word, real);
+    if (answered != Outcome::Answered) return answered;
+    pattern |= static_cast<uint32_t>(real) << i;
   }
+  if (tree.doublesMissed && pattern == (uint32_t{1} << base) - 1) tree.doublesMissed = false;
   if (pattern != tree.typedPattern) {
     tree.typedPattern = pattern;
     if (!typeTree(tree, pattern)) tree.typedAnswer = -1;
@@ -609,12 +678,43 @@ bool evaluate(const NumberTree& tree, const TreeLetters& view, Num& out) {
 
 bool answerTree(const Code* code, const TreeLetters& view, Value& out) { return answerTree(*code->tree, view, out); }
 
+namespace {
+
+// One operation of two leaves, the commonest tree (`1 + check(left)`,
+// `acc + x`), on two machine integers or two doubles: answered without the
+// quick way's typing.  1 answered, 0 for the other ways to answer, -1 when
+// the machine must compute it.
+int answerOneStep(const NumberTree& tree, const TreeLetters& view, Value& out) {
+  int64_t x, y;
+  bool realX, realY;
+  Outcome read = quickLeaf(tree, 0, view, x, realX);
+  if (read == Outcome::Answered) read = quickLeaf(tree, 1, view, y, realY);
+  if (read != Outcome::Answered) return read == Outcome::Hopeless ? -1 : 0;
+  if (tree.leftRegister[0] != 0) {
+    std::swap(x, y);
+    std::swap(realX, realY);
+  }
+  WordOp op = tree.operations[0].op;
+  if (!realX && !realY) return answerWordValues(op, x, y, out) ? 1 : 0;
+  // One real is the same as itself, even a NaN: the general way knows.
+  if (!realX || !realY || op == WordOp::Same || op == WordOp::Diff) return 0;
+  out = realAnswer(op, std::bit_cast<double>(x), std::bit_cast<double>(y));
+  return 1;
+}
+
+}  // namespace
+
 bool answerTree(const NumberTree& tree, const TreeLetters& view, Value& out) {
-  if (tree.onDoubles) {
+  if (tree.operationCount == 1 && tree.leafCount == 2) {
+    int answered = answerOneStep(tree, view, out);
+    if (answered != 0) return answered > 0;
+  }
+  if (tree.onDoubles && !tree.doublesMissed) {
     double d;
     bool truth;
     Outcome doubles = evaluateOnDoubles(tree, view, d, truth);
     if (doubles == Outcome::Hopeless) return false;
+    tree.doublesMissed = doubles == Outcome::Again;
     if (doubles == Outcome::Answered) {
       WordOp root = tree.operations[tree.operationCount - 1].op;
       if (root == WordOp::Less || root == WordOp::Gteq) out = Value::ofNode(sharedLeaf(truth ? 'K' : 'H').detach());
@@ -647,10 +747,11 @@ bool answerTree(const NumberTree& tree, const TreeLetters& view, Value& out) {
 
 bool treeComparison(const Code* code, const TreeLetters& view, bool& truth) {
   const NumberTree& tree = *code->tree;
-  if (tree.onDoubles) {
+  if (tree.onDoubles && !tree.doublesMissed) {
     double unused;
     Outcome doubles = evaluateOnDoubles(tree, view, unused, truth);
     if (doubles != Outcome::Again) return doubles == Outcome::Answered;
+    tree.doublesMissed = true;
   }
   Quick q;
   switch (evaluateQuickly(tree, view, q)) {

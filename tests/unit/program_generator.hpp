@@ -110,7 +110,9 @@ class ProgramGenerator {
       // Constants, and a loop whose numbers stay reals from step to step.
       text += ",\nhalf\\real[0.5]";
       text += ",\nrnan\\real(0)/real(0)";
-      text += ",\nrloop\\x\\n\\(n<1) x (y{x*half + real(n)}rloop(y - y*y*real[0.01], n-1))";
+      // Their answers to the last bit: a constant read again at each step
+      // must be the number it was at the first.
+      text += ",\nrloop\\x\\n\\(n<1) (lits x) (y{x*half + real(n)}rloop(y - y*y*real[0.01], n-1))";
       // Every comparison of two operands and of trees over them, as values
       // and choosing a branch: equal operands are where they part.
       text += ",\nrcmp\\x\\y\\J (x<y) (J (x>y) (J (x=y) (J (x#y) (J ((x<y) 1 2) (J ((x>y) 3 4) "
@@ -122,7 +124,7 @@ class ProgramGenerator {
       text += ",\nrtree\\x\\y\\z\\lits((x*y + z) / (x - z*y) % (y^x) - real(z))";
       // A loop whose comparison of reals chooses its branch, as escape-time
       // loops do.
-      text += ",\nrbranch\\x\\y\\n\\(n<1) (x+y) ((x*x + y*y < real(4)) (rbranch(x*x - y*y + half, real(2)*x*y + y, n-1)) (J x y))";
+      text += ",\nrbranch\\x\\y\\n\\(n<1) (lits(x+y)) ((x*x + y*y < real(4)) (rbranch(x*x - y*y + half, real(2)*x*y + y, n-1)) (J (lits x) y))";
     }
     if (blocks_) {
       // Loops over one block or text, as programs write them: filled in,
