@@ -94,7 +94,10 @@ struct NumberTree {
   // call, computed before anything else of the tree; the operand indexes
   // that lead to it from the tree's spine down; and the letters of the
   // other leaves, what the tree still reads once the call has its value.
+  // `missed`: the tree was left to the builtins once (code.hpp's callers
+  // then look at its letters before computing the call).
   int8_t computedLeaf = kNone;
+  mutable bool missed = false;
   uint8_t pathLength = 0;
   uint8_t path[kMaxOperations];
   uint32_t leafLetters = 0;

@@ -206,7 +206,7 @@ void Machine::runSpine(const Code* code, BoundView& view) {
             return;
           }
         }
-        if (code->callTree != nullptr) {
+        if (code->callTree != nullptr && callTreeTaken(*code->callTree, view)) {
           treeCallStarts(code, view);
           if (code == nullptr) return;  // the focus is set
           continue;

@@ -58,6 +58,7 @@ void Machine::treeCallReturned() {
     focus_ = Term::of(answer);
     return;
   }
+  tree.missed = true;
   // The builtins' way: each operation on the way down to the call has the
   // operands before it collected (values as they stand: nothing is
   // computed before the call) and waits for the next in a Call frame.

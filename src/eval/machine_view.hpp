@@ -108,6 +108,18 @@ inline bool treeUnder(const Part& op, const BoundView& view, Value& out) {
   return answerTree(op.closedTree, none, out);
 }
 
+// Whether a call tree is taken: not when it was left to the builtins
+// before and a letter it reads holds no number now (a text joined around a
+// call, `text + init(letter s)`), which the builtins' way then takes at
+// once instead of after the call.
+inline bool callTreeTaken(const NumberTree& tree, const BoundView& view) {
+  if (!tree.missed) [[likely]]
+    return true;
+  for (uint32_t rest = tree.leafLetters; rest != 0; rest &= rest - 1)
+    if (!mayBeNumber(view.of(__builtin_ctz(rest)))) return false;
+  return true;
+}
+
 // The truth of a comparison choosing a branch (code.hpp), if its operands
 // are numbers the engine compares.
 inline bool comparisonUnder(const Code* code, const BoundView& view, bool& truth) {

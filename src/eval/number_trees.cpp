@@ -174,15 +174,6 @@ inline bool leafValue(const Part& op, const TreeLetters& view, Value& out) {
 // constant not computed yet), which leaves the tree to the machine.
 enum class Outcome { Answered, Again, Hopeless };
 
-// Whether a value may be a number the engine computes with.
-inline bool mayBeNumber(Value v) {
-  if (!v.isNode()) return !v.isClosure();
-  const Node* n = v.node();
-  if (!isLeaf(n)) return false;
-  char first = leafChars(n)[0];
-  return first == ' ' || (first >= '0' && first <= '9');
-}
-
 inline Outcome notTaken(Value v) { return mayBeNumber(v) ? Outcome::Again : Outcome::Hopeless; }
 
 // Leaf `i` of the tree for the quick ways: its eight bytes in `bits`, and

@@ -30,6 +30,15 @@ struct TreeLetters {
   Value of(int letter) const { return (bound >> letter) & 1 ? values[letter] : from->of(letter); }
 };
 
+// Whether a value may be a number the engine computes with.
+inline bool mayBeNumber(Value v) {
+  if (!v.isNode()) return !v.isClosure();
+  const Node* n = v.node();
+  if (!isLeaf(n)) return false;
+  char first = leafChars(n)[0];
+  return first == ' ' || (first >= '0' && first <= '9');
+}
+
 // The answer of the immediate tree `code` (code.hpp), as a value with one
 // count for the caller; false when the machine must compute it call by
 // call.
