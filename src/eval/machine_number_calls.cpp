@@ -31,13 +31,17 @@ const Part& computedOperand(const Code* code) {
 }  // namespace
 
 // The spine `code` with a call tree, seen through the view: the tree waits
-// for its call in a frame, holding what its other operands read, and the
+// for its call in a frame, the values of the letters its other operands
+// read held under it in letter order (no bindings made for them), and the
 // machine goes on with the call.  `code` becomes the code to go on with,
 // or null when the focus is set.
 void Machine::treeCallStarts(const Code*& code, BoundView& view) {
-  uint32_t letters = code->callTree->leafLetters;
-  Bindings* kept = letters == 0 ? nullptr : viewBindings(letters, view);
-  stack_.push(FrameKind::Tree, reinterpret_cast<uintptr_t>(code), kept);
+  for (uint32_t rest = code->callTree->leafLetters; rest != 0; rest &= rest - 1) {
+    Value v = view.of(__builtin_ctz(rest));
+    acquireValue(v);
+    stack_.pushHeld(v);
+  }
+  stack_.push(FrameKind::Tree, reinterpret_cast<uintptr_t>(code), nullptr);
   goOnWith(computedOperand(code), code, view);
 }
 
@@ -46,17 +50,25 @@ void Machine::treeCallReturned() {
   Frame f = stack_.pop();
   const Code* code = reinterpret_cast<const Code*>(f.bits);
   const NumberTree& tree = *code->callTree;
-  BoundView view(f.bindings);  // takes over the frame's count
   Value v = toValue(focus_);
   TreeLetters letters;
-  letters.from = f.bindings;
-  letters.bound = 0;
+  letters.from = nullptr;
+  letters.bound = tree.leafLetters;
+  for (uint32_t rest = tree.leafLetters; rest != 0; rest &= ~(uint32_t{1} << (31 - __builtin_clz(rest))))
+    letters.values[31 - __builtin_clz(rest)] = Value{stack_.pop().bits};  // the last letter on top
   letters.computed = v;
   Value answer;
   if (answerTree(tree, letters, answer)) {
     releaseValue(v);
+    for (uint32_t rest = tree.leafLetters; rest != 0; rest &= rest - 1)
+      releaseValue(letters.values[__builtin_ctz(rest)]);
     focus_ = Term::of(answer);
     return;
+  }
+  BoundView view(nullptr);  // takes over the held values
+  for (uint32_t rest = tree.leafLetters; rest != 0; rest &= rest - 1) {
+    int letter = __builtin_ctz(rest);
+    view.bind(letter, letters.values[letter], true);
   }
   tree.missed = true;
   // The builtins' way: each operation on the way down to the call has the

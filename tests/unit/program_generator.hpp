@@ -102,7 +102,8 @@ class ProgramGenerator {
       text += ",\npairup\\x\\y\\J x y";
       text += ",\nordered\\x\\y\\J y (x * 3)";
       text += ",\nordthree\\x\\y\\z\\J z (J x y)";
-      text += ",\nsumf\\f\\n\\a\\(n<1) a (sumf(f, n - 1, a + f(n, a) * 2))";
+      // The sum around the call reads two letters, which wait for it.
+      text += ",\nsumf\\f\\n\\a\\(n<1) a (sumf(f, n - 1, a - f(n, a) * n))";
     }
     if (reals_) {
       // A pair of two values computed in full.
