@@ -672,8 +672,8 @@ bool answerTree(const Code* code, const TreeLetters& view, Value& out) { return 
 namespace {
 
 // One operation of two leaves, the commonest tree (`1 + check(left)`,
-// `acc + x`), on two machine integers or two doubles: answered without the
-// quick way's typing.  1 answered, 0 for the other ways to answer, -1 when
+// `i - 1`), on two machine integers: answered without the quick way's
+// typing.  1 answered, 0 for the other ways to answer, -1 when
 // the machine must compute it.
 int answerOneStep(const NumberTree& tree, const TreeLetters& view, Value& out) {
   int64_t x, y;
@@ -685,12 +685,10 @@ int answerOneStep(const NumberTree& tree, const TreeLetters& view, Value& out) {
     std::swap(x, y);
     std::swap(realX, realY);
   }
-  WordOp op = tree.operations[0].op;
-  if (!realX && !realY) return answerWordValues(op, x, y, out) ? 1 : 0;
-  // One real is the same as itself, even a NaN: the general way knows.
-  if (!realX || !realY || op == WordOp::Same || op == WordOp::Diff) return 0;
-  out = realAnswer(op, std::bit_cast<double>(x), std::bit_cast<double>(y));
-  return 1;
+  // Reals go the ways below, whose doubles are the builtins' to the bit
+  // (which NaN a sum of two NaNs keeps is the compiled code's choice).
+  if (realX || realY) return 0;
+  return answerWordValues(tree.operations[0].op, x, y, out) ? 1 : 0;
 }
 
 }  // namespace
