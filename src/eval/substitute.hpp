@@ -24,10 +24,7 @@ inline uint32_t cachedVariables(Node* n) {
   if (!(h & kAnnotationMask)) [[unlikely]]
     return freeVariables(n);
   if ((h & kAnnotationMask) == kConstantState) return 0;
-  if (h & kLeafFlag) {
-    unsigned char first = static_cast<unsigned char>(leafChars(n)[0]);
-    if ((first >= '0' && first <= '9') || first == '[') return 0;  // extent is a length
-  }
+  if ((h & kLeafFlag) && extentIsLength(static_cast<unsigned char>(leafChars(n)[0]))) return 0;
   return static_cast<uint32_t>((h & kExtentMask) >> kExtentShift);
 }
 

@@ -43,12 +43,12 @@ void annotateLeaf(Node* n) {
   if (first == ')') return markTerm(n, 1, false, kNoVariables);
   if (first == ']') return markTerm(n, 2, false, kNoVariables);
   if (first == '[') return markConstant(n);
-  if (first >= '0' && first <= '9') {
+  if ((first >= '0' && first <= '9') || first == '(') {
     // Arity 1, written straight: the extent keeps the cached length.
     n->header = (n->header & ~kArityMask) | (uint64_t{1 + kArityBias} << kArityShift);
     return;
   }
-  if (first == '(' || first == ' ') return markTerm(n, 1, false, kNoVariables);
+  if (first == ' ') return markTerm(n, 1, false, kNoVariables);
   std::string_view name(text);
   if (!isKey(name)) return markTerm(n, 1, false, kNoVariables);
   if (const NodeRef* definition = findDefinition(name))
@@ -64,10 +64,7 @@ void annotateLeaf(Node* n) {
 uint32_t variablesOf(const Node* n) {
   uint64_t h = n->header;
   if ((h & kAnnotationMask) == kConstantState) return 0;
-  if (h & kLeafFlag) {
-    unsigned char first = static_cast<unsigned char>(leafChars(n)[0]);
-    if ((first >= '0' && first <= '9') || first == '[') return 0;  // a cached length
-  }
+  if ((h & kLeafFlag) && extentIsLength(static_cast<unsigned char>(leafChars(n)[0]))) return 0;
   return static_cast<uint32_t>((h & kExtentMask) >> kExtentShift);
 }
 
@@ -79,10 +76,7 @@ bool valueAnnotated(const Node* n) {
 
 // The free variables a closed-or-not part contributes, from its header.
 inline uint32_t variablesOfHeader(const Node* n, uint64_t h) {
-  if (h & kLeafFlag) {
-    unsigned char first = static_cast<unsigned char>(leafChars(n)[0]);
-    if ((first >= '0' && first <= '9') || first == '[') return 0;  // a cached length
-  }
+  if ((h & kLeafFlag) && extentIsLength(static_cast<unsigned char>(leafChars(n)[0]))) return 0;
   return static_cast<uint32_t>((h & kExtentMask) >> kExtentShift);
 }
 
@@ -213,10 +207,7 @@ char binderShape(const Node* n) {
 uint32_t freeVariables(Node* n) {
   annotate(n);
   if (isConstantAnnotated(n)) return 0;
-  if (isLeaf(n)) {
-    unsigned char first = static_cast<unsigned char>(leafChars(n)[0]);
-    if ((first >= '0' && first <= '9') || first == '[') return 0;
-  }
+  if (isLeaf(n) && extentIsLength(static_cast<unsigned char>(leafChars(n)[0]))) return 0;
   return static_cast<uint32_t>(extentOf(n));
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -30,6 +31,27 @@ const std::array<int, 256>& lengthDigitValues() {
 void requireByteBlock(const Node* n) {
   if (!isLeaf(n) || leafChars(n)[0] != '(') [[unlikely]]
     checkFailure(kCoreModule, 2254);
+}
+
+// "(" + the length's base-64 digits + ")".
+size_t blockHeaderFor(size_t payloadLength) {
+  return 2 + static_cast<size_t>(std::bit_width(payloadLength) + 5) / 6;
+}
+
+// The payload length a new block's leaf caches in its extent: only when its
+// header is well formed and says exactly the bytes that follow it (else 0,
+// and the readers decode the header as they always did).
+uint64_t blockLengthToCache(std::string_view text) {
+  const auto& values = lengthDigitValues();
+  size_t length = 0, i = 1;
+  for (; i < text.size() && text[i] != ')'; i++) {
+    int digit = values[static_cast<unsigned char>(text[i])];
+    if (digit < 0 || i > 8) return 0;
+    length = length * 64 + static_cast<size_t>(digit);
+  }
+  if (i >= text.size() || length >= kExtentLimit) return 0;
+  if (text.size() - i - 1 != length || blockHeaderFor(length) != i + 1) return 0;
+  return length;
 }
 
 }  // namespace
@@ -163,6 +185,7 @@ Node* newLeaf(std::string_view text) {
   chars[text.size()] = '\0';
   if ((isDigit(first) || first == '[') && text.size() < kExtentLimit)
     n->header |= static_cast<uint64_t>(text.size()) << kExtentShift;
+  if (first == '(') n->header |= blockLengthToCache(text) << kExtentShift;
   if (carriesWord(first, text.size())) {
     int64_t word = wordOfNumberText(text);
     std::memcpy(reinterpret_cast<char*>(n) + wordOffset(text.size()), &word, sizeof word);
@@ -251,6 +274,7 @@ std::string byteBlockText(std::string_view payload) {
 
 size_t byteBlockHeaderLength(const Node* n) {
   requireByteBlock(n);
+  if (uint64_t length = extentOf(n)) return blockHeaderFor(length);
   const char* chars = leafChars(n);
   size_t i = 1;
   while (chars[i] != ')') i++;
@@ -259,6 +283,7 @@ size_t byteBlockHeaderLength(const Node* n) {
 
 size_t byteBlockPayloadLength(const Node* n) {
   requireByteBlock(n);
+  if (uint64_t length = extentOf(n)) return length;
   const auto& values = lengthDigitValues();
   const char* chars = leafChars(n);
   size_t length = 0;
@@ -273,6 +298,7 @@ size_t byteBlockPayloadLength(const Node* n) {
 // One pass over the length digits: loops over a block read it on every step.
 std::string_view byteBlockPayload(const Node* n) {
   requireByteBlock(n);
+  if (uint64_t length = extentOf(n)) return {leafChars(n) + blockHeaderFor(length), length};
   const auto& values = lengthDigitValues();
   const char* chars = leafChars(n);
   size_t length = 0;

@@ -64,6 +64,13 @@ inline unsigned char firstByte(const Node* n) {
 
 inline uint32_t countOf(const Node* n) { return static_cast<uint32_t>(n->header & kCountMask); }
 inline uint64_t extentOf(const Node* n) { return (n->header & kExtentMask) >> kExtentShift; }
+// Leaves whose extent caches a length rather than a set of free letters:
+// numbers and quoted texts (their text's length) and byte blocks (their
+// payload's length, so that a loop's `look` and `cork` find the bytes
+// without reading the length digits).  0 means "not cached".
+inline bool extentIsLength(unsigned char first) {
+  return (first >= '0' && first <= '9') || first == '[' || first == '(';
+}
 inline bool isAnnotated(const Node* n) { return (n->header & kAnnotationMask) != 0; }
 inline bool isConstantAnnotated(const Node* n) {
   return (n->header & kAnnotationMask) == kConstantState;

@@ -74,9 +74,11 @@ void writeAppended(char* to, const char* from, const Layout& l, std::string_view
   to[l.newLength] = '\0';
 }
 
-// The cached length of a quoted text, or 0 when it is too long to cache.
+// The cached length of a quoted text (a block's: of its payload), or 0
+// when it is too long to cache.
 void setTextExtent(Node* n, const Layout& l) {
-  if (!l.block) setExtent(n, l.newLength < kExtentLimit ? l.newLength : 0);
+  size_t length = l.block ? l.newLength - l.newHead : l.newLength;
+  setExtent(n, length < kExtentLimit ? length : 0);
 }
 
 }  // namespace

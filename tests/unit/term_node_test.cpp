@@ -126,6 +126,7 @@ TEST_F(TermTest, TextsGrowInTheirCellsAndReadBackWhole) {
     moves += block.get() != before;
     expected.push_back(c);
     ASSERT_EQ(byteBlockPayload(block.get()), expected) << i;
+    ASSERT_EQ(extentOf(block.get()), expected.size()) << i;
   }
   EXPECT_EQ(block.text(), byteBlockText(expected));
   // Each new cell has room for as much again: a handful of moves in all.
@@ -199,6 +200,12 @@ TEST_F(TermTest, AnnotationOfLeaves) {
   EXPECT_EQ(L(")g").arity(), 1);
   EXPECT_EQ(L("]x").arity(), 2);
   EXPECT_EQ(makeByteBlock("ab").arity(), 1);
+  // A block's extent caches its payload's length, never free letters: five
+  // bytes must not read as the letters a and c.
+  NodeRef five = makeByteBlock("abcde");
+  EXPECT_EQ(freeVariables(five.get()), 0u);
+  EXPECT_EQ(extentOf(five.get()), 5u);
+  EXPECT_EQ(freeVariables(apply(L("K"), makeByteBlock(std::string(7, 'q'))).get()), 0u);
   EXPECT_DEATH(L("undefined").arity(), "ASSERTION FAILED:b:7535");
   EXPECT_DEATH(L("Q").arity(), "ASSERTION FAILED:b:7539");
   EXPECT_DEATH(L("}").arity(), "ASSERTION FAILED:b:7540");
