@@ -187,6 +187,19 @@ bool Machine::truthPicks(const Code*& code, BoundView& view) {
 
 namespace {
 
+// The machine integer of a comparison's operand: a number as it stands, or
+// one operation on two of them (`col + d`) whose answer is a word.  Any
+// other answer (a failure, a wider integer) is the tree's to give.
+[[gnu::always_inline]] inline bool wordOperand(const Part& op, const BoundView& view, int64_t& out) {
+  if (op.kind != Part::Compiled) return viewWord(op, view, out);
+  const Code* c = op.code;
+  int64_t x, y;
+  if (!c->twoLeaves || !viewWord(c->args[0], view, x) || !viewWord(c->args[1], view, y)) return false;
+  WordAnswer answer = answerWords(c->builtin->wordOp, x, y);
+  out = answer.value;
+  return answer.kind == WordAnswer::Integer;
+}
+
 // The truth of an operand that is a comparison of numbers (`c = col + d`),
 // read without making its truth value: 1 or 0, or -1 when it is not one or
 // its operands are not numbers the engine compares (the value is then
@@ -197,7 +210,7 @@ int comparisonTruth(const Part& op, const BoundView& view) {
   WordOp w = op.code->builtin->wordOp;
   if (w != WordOp::Less && w != WordOp::Gteq && w != WordOp::Same && w != WordOp::Diff) return -1;
   int64_t x, y;
-  if (op.code->twoLeaves && viewWord(op.code->args[0], view, x) && viewWord(op.code->args[1], view, y))
+  if (wordOperand(op.code->args[0], view, x) && wordOperand(op.code->args[1], view, y))
     return answerWords(w, x, y).kind == WordAnswer::True ? 1 : 0;
   TreeLetters letters;
   treeLetters(op.code, view, letters);

@@ -155,6 +155,12 @@ class ProgramGenerator {
       text += ",\nconj\\p\\q\\x\\(p & q) x (sel(x, 3) + sel(3, x))";
       text += ",\ntloop\\n\\a\\b\\(n < 1) (J a b) "
               "(tloop(n - 1, sel(a, n) % 7 + alt(b, n = 2, a, 5) - conj(neg(b), n = 1, a), neg(b)))";
+      // Placements tested as a board's queens are, against a list of small
+      // columns, so that the sums compared are often equal; the call's truth
+      // value picks one of the two operands it is given.
+      text += ",\nclash\\x\\d\\l\\l K (c\\r\\(c = x | c = x + d | c + d = x | x - c = d * 2) H (clash(x, d + 1, r)))";
+      text += ",\nclashes\\n\\x\\(n < 1) 0 "
+              "((clash(x % 5, 1, J 3 (J 1 (J 4 (J 0 K))))) (clashes(n - 1, x + 1)) (n + clashes(n - 1, x + 2)))";
     }
     // Numbers computed and kept in a list: k times n, n, n squared, ... for
     // n from the first argument down; read back by sums, by joins onto a
@@ -532,6 +538,7 @@ class ProgramGenerator {
     if (truths_ && chance(25)) return choice(depth, vars);
     if (truths_ && chance(8))
       return "tloop(" + std::to_string(pick(4)) + ", " + atom(vars) + ", " + truth(depth - 1, vars) + ")";
+    if (truths_ && chance(5)) return "clashes(" + std::to_string(pick(8)) + ", " + atom(vars) + ")";
     auto sub = [&](int d = 1) { return "(" + expression(depth - d, vars) + ")"; };
     if (big_ && chance(20)) return sub() + kOperators[pick(9)] + sub();  // arithmetic on the big atoms
     if (blocks_ && chance(25)) return blockExpression(depth - 1, vars, vars);
