@@ -269,6 +269,22 @@ struct BoundView {
     owned = own ? owned | bit : owned & ~bit;
     count++;
   }
+  // The parts of a pair bound to a lambda's two letters, as bind() binds
+  // one and then the other: a match binds two at every step of a loop, and
+  // most often neither letter is bound yet.
+  void bindPair(int first, Value x, int second, Value y, bool own) {
+    uint32_t both = (uint32_t{1} << first) | (uint32_t{1} << second);
+    if ((owned & both) != 0 || first == second) [[unlikely]] {
+      bind(first, x, own);
+      bind(second, y, own);
+      return;
+    }
+    values[first] = x;
+    values[second] = y;
+    bound |= both;
+    owned = own ? owned | both : owned;
+    count += 2;
+  }
   // After release(): the view of other bindings (owned), nothing bound.
   void reset(Bindings* b) {
     from = b;

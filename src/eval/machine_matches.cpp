@@ -35,8 +35,7 @@ bool pairLambdaOf(uintptr_t bits, Bindings* bindings, const Code*& code, Binding
 void Machine::enterPairBody(const Code* outer, Bindings* from, Value x, Value y) {
   if (from != nullptr) acquireBindings(from);
   BoundView view(from);
-  view.bind(outer->letter, x, false);
-  view.bind(outer->inner->letter, y, false);
+  view.bindPair(outer->letter, x, outer->inner->letter, y, false);
   runPart(outer->inner->body, view);
 }
 

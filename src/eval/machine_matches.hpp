@@ -50,8 +50,7 @@ inline bool Machine::matchStep(const Code*& code, BoundView& view) {
       acquire(x.node());
       acquire(y.node());
     }
-    view.bind(outer->letter, x, own);
-    view.bind(inner->letter, y, own);
+    view.bindPair(outer->letter, x, inner->letter, y, own);
     next = &inner->body;
   }
   goOnWith(*next, code, view);
@@ -81,8 +80,7 @@ inline bool Machine::pairGiven(const Code*& code, BoundView& view) {
   if (from != nullptr) acquireBindings(from);
   FrameStack::releaseFrame(f);
   view.reset(from);
-  view.bind(outer->letter, x, true);
-  view.bind(outer->inner->letter, y, true);
+  view.bindPair(outer->letter, x, outer->inner->letter, y, true);
   const Part& body = outer->inner->body;
   goOnWith(body, code, view);
   return true;
