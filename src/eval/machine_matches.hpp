@@ -75,10 +75,17 @@ inline bool Machine::pairGiven(const Code*& code, BoundView& view) {
   Value x = viewValue(code->args[0], view);
   Value y = viewValue(code->args[1], view);
   view.release();
-  if (needed == 2) FrameStack::releaseFrame(stack_.pop());  // the empty case
+  if (needed == 2) {
+    Frame empty = stack_.pop();  // the empty case, an argument frame
+    releaseTerm(Term{empty.bits, empty.bindings});
+  }
+  // The lambda's code holds its bindings (`from`) in the frame, whose count
+  // passes to the view; a closure or a lambda's term lends them.
   Frame f = stack_.pop();
-  if (from != nullptr) acquireBindings(from);
-  FrameStack::releaseFrame(f);
+  if (f.bindings == nullptr) {
+    if (from != nullptr) acquireBindings(from);
+    releaseValue(Value{f.bits});
+  }
   view.reset(from);
   view.bindPair(outer->letter, x, outer->inner->letter, y, true);
   const Part& body = outer->inner->body;
