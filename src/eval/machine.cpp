@@ -273,10 +273,28 @@ void Machine::runSpine(const Code* code, BoundView& view) {
   }
 }
 
+// A closed tree of numbers chosen by a match or a comparison (a search's
+// `(0 - 1)` when the key is missing) is answered as an operand's is, not
+// contracted as a term.  Out of the loop, which it would only make longer.
+[[gnu::noinline]] void Machine::focusClosedTree(const Part& part) {
+  Value answer;
+  TreeLetters none;
+  none.from = nullptr;
+  none.bound = 0;
+  if (answerTree(part.closedTree, none, answer)) {
+    focus_ = Term::of(answer);
+    return;
+  }
+  acquire(part.node);
+  focus_ = Term::ofNode(part.node);
+}
+
 // The focus becomes `part` seen through the view.
 void Machine::focusUnder(const Part& part, const BoundView& view) {
   switch (part.kind) {
     case Part::Shared:
+      if (part.numbers) [[unlikely]]
+        return focusClosedTree(part);
       acquire(part.node);
       focus_ = Term::ofNode(part.node);
       return;

@@ -328,6 +328,7 @@ class Machine {
   void runSpine(const Code* code, BoundView& view);
   void runPart(const Part& part, BoundView& view);
   void focusUnder(const Part& part, const BoundView& view);
+  void focusClosedTree(const Part& part);
   void pushArguments(const Code* code, const BoundView& view, int from);
   // Matches and pairs (machine_matches.cpp).
   bool matchStep(const Code*& code, BoundView& view);

@@ -161,6 +161,10 @@ class ProgramGenerator {
       text += ",\nclash\\x\\d\\l\\l K (c\\r\\(c = x | c = x + d | c + d = x | x - c = d * 2) H (clash(x, d + 1, r)))";
       text += ",\nclashes\\n\\x\\(n < 1) 0 "
               "((clash(x % 5, 1, J 3 (J 1 (J 4 (J 0 K))))) (clashes(n - 1, x + 1)) (n + clashes(n - 1, x + 2)))";
+      // Numbers written as operations of numbers, chosen by a comparison
+      // or a match (a search's `0 - 1` when nothing is found), one of them
+      // a division by zero.
+      text += ",\nclosed\\x\\l\\(x < 3) (2 * 3) (l (0 - 1) (h\\t\\(h = x) (7 % 0) (5 - 8 * 2)))";
     }
     // Numbers computed and kept in a list: k times n, n, n squared, ... for
     // n from the first argument down; read back by sums, by joins onto a
@@ -539,6 +543,8 @@ class ProgramGenerator {
     if (truths_ && chance(8))
       return "tloop(" + std::to_string(pick(4)) + ", " + atom(vars) + ", " + truth(depth - 1, vars) + ")";
     if (truths_ && chance(5)) return "clashes(" + std::to_string(pick(8)) + ", " + atom(vars) + ")";
+    if (truths_ && chance(5))
+      return "closed(" + atom(vars) + ", " + (chance(30) ? std::string("K") : "J " + atom(vars) + " K") + ")";
     auto sub = [&](int d = 1) { return "(" + expression(depth - d, vars) + ")"; };
     if (big_ && chance(20)) return sub() + kOperators[pick(9)] + sub();  // arithmetic on the big atoms
     if (blocks_ && chance(25)) return blockExpression(depth - 1, vars, vars);
