@@ -173,6 +173,19 @@ bool textPartOf(Value v, std::string& storage, TextPart& out) {
 // other may be anything; it is read as the handler reads it.
 bool plusOnValues(Value* args, Value& out) {
   Value x = args[0], y = args[1];
+  // The commonest join, a block or a quoted text that nothing else holds
+  // grown by the bytes of another that keeps its kind: in place, read as
+  // the join below reads it.
+  Node* grows = blockOf(x);
+  if (grows == nullptr) grows = quotedOf(x);
+  if (grows != nullptr && heldOnce(grows)) {
+    std::string_view more;
+    if ((leafChars(grows)[0] == '(' || quotedOf(y)) && bytesOf(y, more)) {
+      out = nodeValue(appendToText(NodeRef::adopt(grows), more));
+      releaseValue(y);
+      return true;
+    }
+  }
   if (!blockOf(x) && !quotedOf(x) && !blockOf(y) && !quotedOf(y)) return false;
   std::string xStorage, yStorage;
   TextPart xs, ys;

@@ -418,7 +418,24 @@ NodeRef apply4(NodeRef a, NodeRef b, NodeRef c, NodeRef d) {
   return apply(apply3(std::move(a), std::move(b), std::move(c)), std::move(d));
 }
 
-NodeRef makeByteBlock(std::string_view payload) { return leaf(byteBlockText(payload)); }
+// Written straight into its cell: a loop that makes a block of one byte for
+// each step (`text + init(b)`) pays for no text put together first.
+NodeRef makeByteBlock(std::string_view payload) {
+  size_t length = payload.size();
+  size_t head = blockHeaderFor(length);
+  auto* n = static_cast<Node*>(allocateCell(leafBytesFor('(', head + length)));
+  n->header = kLeafFlag;
+  if (length < kExtentLimit) n->header |= static_cast<uint64_t>(length) << kExtentShift;
+  char* chars = leafCharsMutable(n);
+  chars[0] = '(';
+  size_t rest = length;
+  for (size_t i = head - 1; i-- > 1; rest /= 64) chars[i] = kLengthDigits[rest % 64];
+  chars[head - 1] = ')';
+  if (length == 1) chars[head] = payload[0];
+  else if (length != 0) std::memcpy(chars + head, payload.data(), length);
+  chars[head + length] = '\0';
+  return NodeRef(n);
+}
 
 namespace {
 std::array<Node*, 256>& sharedLeafSlots() {

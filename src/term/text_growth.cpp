@@ -6,6 +6,8 @@
 // finds the text's end where it always does (the length digits of a byte
 // block, the cached extent of a quoted text, the NUL after both), and the
 // room is simply not part of the text.
+#include <bit>
+
 #include "term/node.hpp"
 #include "term/pool.hpp"
 
@@ -24,11 +26,7 @@ size_t textCapacity(const Node* n, size_t textLength) {
   return cellBytes(n, leafCellBytes(textLength)) - sizeof(Node) - 1;
 }
 
-int lengthDigitCount(size_t length) {
-  int count = 0;
-  for (; length > 0; length /= 64) count++;
-  return count;
-}
+int lengthDigitCount(size_t length) { return static_cast<int>((std::bit_width(length) + 5) / 6); }
 
 // Where an append puts things: the old text is head + body (+ a closing
 // bracket for a quoted text), the new one newHead + body + more (+ it).
@@ -81,11 +79,32 @@ void setTextExtent(Node* n, const Layout& l) {
   setExtent(n, length < kExtentLimit ? length : 0);
 }
 
+// A block whose length is cached and whose header keeps its size grows in
+// its own cell by its new bytes and its length digits, when the cell has
+// the room: a loop joining a byte at a time.  False when it does not.
+bool appendedInPlace(Node* n, std::string_view more) {
+  uint64_t length = extentOf(n);
+  if (length == 0 || leafChars(n)[0] != '(') return false;
+  size_t grown = length + more.size();
+  int digits = lengthDigitCount(length);
+  if (grown >= kExtentLimit || lengthDigitCount(grown) != digits) return false;
+  size_t head = 2 + static_cast<size_t>(digits);
+  if (head + grown > textCapacity(n, head + length)) return false;
+  char* chars = leafCharsMutable(n);
+  if (more.size() == 1) chars[head + length] = more[0];
+  else std::memcpy(chars + head + length, more.data(), more.size());
+  chars[head + grown] = '\0';
+  for (size_t i = head - 1; i-- > 1; grown /= 64) chars[i] = kLengthDigits[grown % 64];
+  n->header = (n->header & ~kExtentMask) | ((length + more.size()) << kExtentShift);
+  return true;
+}
+
 }  // namespace
 
 NodeRef appendToText(NodeRef text, std::string_view more) {
   Node* n = text.get();
   if (!isLeaf(n) || (leafChars(n)[0] != '(' && leafChars(n)[0] != '[')) checkFailure(kCoreModule, 2254);
+  if (appendedInPlace(n, more)) return text;
   Layout l = layoutOf(n, more.size());
   if (l.newLength <= textCapacity(n, oldLength(l))) {
     writeAppended(leafCharsMutable(n), leafChars(n), l, more);

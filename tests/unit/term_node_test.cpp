@@ -110,6 +110,8 @@ TEST_F(TermTest, ByteBlocksEncodeTheirLengthInBase64) {
   NodeRef large = makeByteBlock(big);
   EXPECT_EQ(large.payloadLength(), big.size());
   EXPECT_EQ(byteBlockPayload(large.get()), big);
+  EXPECT_EQ(large.text(), byteBlockText(big));
+  EXPECT_EQ(extentOf(large.get()), big.size());
   EXPECT_DEATH(byteBlockPayloadLength(L("abc").get()), "ASSERTION FAILED:b:2254");
 }
 
@@ -131,6 +133,17 @@ TEST_F(TermTest, TextsGrowInTheirCellsAndReadBackWhole) {
   EXPECT_EQ(block.text(), byteBlockText(expected));
   // Each new cell has room for as much again: a handful of moves in all.
   EXPECT_LT(moves, 40);
+  // Pieces of several bytes, across the same steps, from a block of one.
+  NodeRef pieces = makeByteBlock("p");
+  std::string joined = "p";
+  for (int i = 0; i < 1500; i++) {
+    std::string piece(static_cast<size_t>(1 + i % 5), static_cast<char>('A' + i % 7));
+    pieces = appendToText(std::move(pieces), piece);
+    joined += piece;
+    ASSERT_EQ(byteBlockPayload(pieces.get()), joined) << i;
+  }
+  EXPECT_EQ(pieces.text(), byteBlockText(joined));
+  EXPECT_EQ(extentOf(pieces.get()), joined.size());
   NodeRef text = L("[a[b]]");
   std::string elements = "a[b]";
   for (int i = 0; i < 3000; i++) {
