@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "eval/number_trees.hpp"
 #include "numbers/big_integer.hpp"
 
 namespace quorl {
@@ -93,6 +94,9 @@ bool answerRealValues(WordOp op, Value x, Value y, Value& out) {
 }
 
 bool answerBeyondWords(WordOp op, Value x, Value y, bool bothWords, Value& out) {
+  // Both ways need two numbers: a join of texts (`text + init(b)`) is told
+  // at once, before the builtin's own way on values answers it.
+  if (!mayBeNumber(x) || !mayBeNumber(y)) return false;
   return answerRealValues(op, x, y, out) || answerWiderValues(op, x, y, bothWords, out);
 }
 
