@@ -59,6 +59,11 @@ bool lookOnValues(Value* args, Value& out) {
   return true;
 }
 
+int lookedByte(Value text, int64_t index) {
+  std::string_view bytes;
+  return bytesOf(text, bytes) ? byteAt(bytes, index) : -1;
+}
+
 bool corkOnValues(Value* args, Value& out) {
   int64_t i, value;
   if (!wordOf(args[1], i) || !wordOf(args[2], value)) return false;

@@ -29,4 +29,9 @@ bool waveOnValues(Value* args, Value& out);
 bool initOnValues(Value* args, Value& out);
 bool plusOnValues(Value* args, Value& out);
 
+// The byte `look` gives for a block or a text and an index (borrowed), as
+// a number from 0 to 255; -1 when look gives no byte (any other operand,
+// an index out of range).
+int lookedByte(Value text, int64_t index);
+
 }  // namespace quorl

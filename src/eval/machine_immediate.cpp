@@ -3,6 +3,7 @@
 // by a letter choosing between the operands they are given.
 #include "eval/immediate.hpp"
 
+#include "builtins/block_values.hpp"
 #include "eval/machine_view.hpp"
 #include "eval/real_values.hpp"
 #include "eval/why.hpp"
@@ -38,14 +39,45 @@ Value letterHere(int letter, BoundView& view, uint32_t later) {
   return v;
 }
 
+// The byte of `look(t, i)` whose operands are a block or a text and a
+// machine integer as they stand, read without a value made for it; false
+// for any other call, and when look gives no byte (the call is then
+// answered as any other).  Look has no effect, so reading the byte shows
+// nowhere; while --why watches, the call is left to be seen.
+bool byteHere(const Part& op, const BoundView& view, int64_t& out) {
+  if (op.kind != Part::Compiled || op.code->head != HeadKind::Builtin || op.code->builtin->onValues != lookOnValues ||
+      op.code->argCount != 2 || whyWatching())
+    return false;
+  const Part& text = op.code->args[0];
+  if (text.kind == Part::Compiled) return false;
+  int64_t index;
+  if (!viewWord(op.code->args[1], view, index)) return false;
+  int byte = lookedByte(text.kind == Part::Letter ? view.of(text.letter) : Value::ofNode(text.node), index);
+  out = byte;
+  return byte >= 0;
+}
+
+// The machine integer of an operand as it stands: a word a letter holds, a
+// number written in the body, or a byte looked up (byteHere).
+bool wordAsItStands(const Part& op, const BoundView& view, int64_t& out) {
+  if (op.kind == Part::Shared) {
+    out = op.word;
+    return op.isWord;
+  }
+  if (op.kind == Part::Letter) return wordOf(view.of(op.letter), out);
+  return byteHere(op, view, out);
+}
+
 // Word arithmetic whose operands are machine integers as they stand or
 // once computed, left to right: a number written in the body is read from
-// its code, not parsed from its leaf.  False, with `args` holding both
-// operands' values, when it is not answered so.
+// its code, not parsed from its leaf, and a byte looked up in a block from
+// the block.  False, with `args` holding both operands' values, when it is
+// not answered so.
 bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, Value& out) {
   int64_t words[2];
   bool known[2];
   bool computed[2] = {false, false};
+  bool looked[2] = {false, false};
   for (int i = 0; i < 2; i++) {
     const Part& op = code->args[i];
     if (op.kind == Part::Shared && op.isWord) {
@@ -53,6 +85,10 @@ bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, V
       known[i] = true;
     } else if (op.kind == Part::Letter && wordOf(view.of(op.letter), words[i])) {
       known[i] = true;  // a word, which nothing takes from the bindings: read again if need be
+    } else if (byteHere(op, view, words[i])) {
+      // The byte as look gives it, should it be needed as a value: the
+      // block may be taken from the bindings by the operand after it.
+      known[i] = looked[i] = true;
     } else {
       args[i] = operandHere(op, view, later | code->restLetters[i]);
       computed[i] = true;
@@ -65,7 +101,7 @@ bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, V
     return true;
   }
   for (int i = 0; i < 2; i++)
-    if (!computed[i]) args[i] = operandHere(code->args[i], view, later | code->restLetters[i]);
+    if (!computed[i]) args[i] = looked[i] ? newWord(words[i]) : operandHere(code->args[i], view, later | code->restLetters[i]);
   return false;
 }
 
@@ -151,6 +187,14 @@ Value answerHere(const Code* code, BoundView& view, uint32_t later) {
 // null when the focus is set.
 void Machine::selectHere(const Code*& code, BoundView& view) {
   const Part* args = code->args;
+  int64_t x, y;
+  if (wordAsItStands(args[0], view, x) && wordAsItStands(args[1], view, y)) {
+    WordAnswer truth = answerWords(code->builtin->wordOp, x, y);
+    if (truth.kind == WordAnswer::True || truth.kind == WordAnswer::False) {
+      goOnWith(args[truth.kind == WordAnswer::True ? 2 : 3], code, view);
+      return;
+    }
+  }
   uint32_t branches = lettersOf(args[2]) | lettersOf(args[3]);
   Value operands[2];
   operands[0] = operandHere(args[0], view, branches | lettersOf(args[1]));

@@ -266,6 +266,24 @@ TEST_F(BlockProgramsTest, LoopsOverOneBlockRunWithoutTheHandlers) {
             "(J30 (J98 (J3245 (J cape[bazyxwv] [edcb]))))");
 }
 
+// A byte looked up where arithmetic or a comparison needs it is read from
+// the block without a value made for it: in range, from the end, out of
+// range (look's failure), and before a call that takes the block.
+TEST_F(BlockProgramsTest, BytesLookedUpInArithmeticAnswerAsLookDoes) {
+  const std::string helpers =
+      ",firstb\\b\\i\\n\\(n < i) i ((look(b, i) = 98) i (firstb(b, i+1, n)))"
+      ",twice\\t\\look(t, 02) * 2"
+      ",blk\\t\\init t"
+      ",taken\\v\\look(v, 1) + cork(v, 1, 66)";
+  EXPECT_EQ(agreed("main,main\\a\\list(firstb([aabab], 0, 4), firstb([aabab], 03, 4), firstb([xyz], 0, 2),"
+                   " twice [abc], taken(blk [abc]))" +
+                   helpers + kLoops),
+            "(J2 (J03 (J3 (J196 cape[98aBc]))))");
+  // Out of range, a byte is look's failure, and so is what is made of it.
+  EXPECT_EQ(agreed("main,main\\a\\list(firstb([ab], 5, 7), twice [a], taken(blk [a]), 0, 0)" + helpers + kLoops),
+            "(JZ (JZ (JZ (J0 0))))");
+}
+
 // A block held by two holders must come out of a loop that changes it as it
 // went in, in both engines: the loop works on a copy.
 TEST_F(BlockProgramsTest, ABlockWithTwoHoldersIsNotChangedInPlace) {

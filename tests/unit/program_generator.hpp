@@ -135,6 +135,7 @@ class ProgramGenerator {
       text += ",\ngrow\\t\\n\\(n<1) t (grow(t + init(n*5+88), n-1))";
       text += ",\nheads\\b\\t\\n\\(n<1) t (heads(~b, t + $b, n-1))";
       text += ",\nwords\\t\\i\\n\\w\\c\\(i = n) c (b{look(t, i) = 98} words(t, i+1, n, !b, c + ((w | b) 0 1)))";
+      text += ",\nfirstb\\b\\i\\n\\(n < i) i ((look(b, i) = 98) i (firstb(b, i+1, n)))";
       text += ",\nboth\\x\\y\\J x y";
       text += ",\nshfill\\v\\both (fill(v, 0, 2)) (both v (sumb(v, 0, 3, 0)))";
       text += ",\nshgrow\\v\\both (grow(v, 2)) (both v (rank v))";
@@ -143,6 +144,8 @@ class ProgramGenerator {
       text += ",\nshlate\\v\\both v (cork(v, 0, 89))";
       text += ",\nshclos\\v\\(f\\both (fill(v, 0, 1)) (f 0)) (x\\v)";
       text += ",\nshlam\\v\\both (x\\v) (both (cork(v, 0, 65)) (v + [z]))";
+      // The byte is read first, then the block is taken by the call after it.
+      text += ",\nshlook\\v\\look(v, 1) + cork(v, 1, 66)";
     }
     // Small functions of numbers and truth values, called with the
     // arguments of a loop, as loops call helpers: each computes its body
@@ -457,7 +460,11 @@ class ProgramGenerator {
   std::string blockExpression(int depth, const std::vector<char>& blocks, const std::vector<char>& indices) {
     auto b = [&] { return blockAtom(depth, blocks, indices); };
     auto i = [&] { return indexAtom(depth, indices); };
-    switch (pick(13)) {
+    switch (pick(14)) {
+      case 13: {
+        std::string t = b();
+        return "firstb(" + t + ", " + i() + ", rank(" + t + "))";
+      }
       case 12: return "words(" + b() + ", 0, rank(" + b() + "), " + (chance(50) ? "H" : "K") + ", 0)";
       case 0: return "look(" + b() + ", " + i() + ")";
       case 1: return "cork(" + b() + ", " + i() + ", " + i() + ")";
@@ -473,8 +480,8 @@ class ProgramGenerator {
       default: {
         // One block held by two holders: what changes it must leave the
         // other's unchanged, whichever of the two is computed first.
-        static const char* kShared[] = {"shfill", "shgrow", "shcork", "shjoin", "shlate", "shclos", "shlam"};
-        return std::string(kShared[pick(7)]) + "(" + b() + ")";
+        static const char* kShared[] = {"shfill", "shgrow", "shcork", "shjoin", "shlate", "shclos", "shlam", "shlook"};
+        return std::string(kShared[pick(8)]) + "(" + b() + ")";
       }
     }
   }
