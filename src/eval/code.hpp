@@ -82,6 +82,9 @@ struct NumberTree {
   bool onDoubles = false;
   mutable bool doublesMissed = false;
   uint8_t doubleSteps[kMaxOperations];
+  // No operation is `real` and only the root may be a comparison: the
+  // tree may be answered on machine integers alone (word_trees.hpp).
+  bool onWords = false;
   // The quick way's operations typed for one pattern of leaves, each a
   // machine integer or a double (bit i set: leaf i is a double), made on
   // first need and made again when the leaves' pattern changes

@@ -1,21 +1,24 @@
 // Trees of number operations: how they are compiled, and how they are
 // answered, machine integers and doubles unboxed between operations.
 //
-// A tree is answered twice over at most.  The quick way takes machine
-// integers and doubles only, with no counts, identities or failures to
-// keep track of; when it meets anything else it gives up, and the general
-// way takes the tree again from its leaves, with the engine's number
-// answers for what lies beyond the word and the double.  Reading the
-// leaves and computing on them changes nothing, so starting over shows
-// nowhere.
+// A tree is answered a few times over at most.  Leaves that are all
+// machine integers are taken on words (word_trees.hpp), all reals on
+// doubles; the quick way takes machine integers and doubles mixed, with no
+// counts, identities or failures to keep track of; when one of them meets
+// anything else it gives up, and the general way (number_tree_general.cpp)
+// takes the tree again from its leaves, with the engine's number answers
+// for what lies beyond the word and the double.  Reading the leaves and
+// computing on them changes nothing, so starting over shows nowhere.
 #include "eval/number_trees.hpp"
 
 #include <bit>
 #include <utility>
 
 #include "eval/machine.hpp"
+#include "eval/number_tree_ways.hpp"
 #include "eval/real_values.hpp"
 #include "eval/why.hpp"
+#include "eval/word_trees.hpp"
 #include "numbers/operands.hpp"
 
 namespace quorl {
@@ -110,6 +113,7 @@ NumberTree* emitTree(const Code& code, bool calls) {
   }
   // A tree with an integer among its leaves as written is never all reals.
   tree->onDoubles = true;
+  tree->onWords = true;
   for (int i = 0; i < tree->leafCount; i++)
     if (tree->leafReads[i] == NumberTree::ReadWord) tree->onDoubles = false;
   int last = tree->operationCount - 1;
@@ -118,6 +122,7 @@ NumberTree* emitTree(const Code& code, bool calls) {
     bool arithmetic = (o.op >= WordOp::Plus && o.op <= WordOp::Cent) || o.op == WordOp::Powa;
     bool rootComparison = i == last && (o.op == WordOp::Less || o.op == WordOp::Gteq);
     if (!arithmetic && !rootComparison) tree->onDoubles = false;
+    if (o.op == NumberTree::kConversion || (!arithmetic && i != last)) tree->onWords = false;
     tree->doubleSteps[i] = static_cast<uint8_t>(doubleOpcode(o.op));
   }
   // The registers: a computed operand is the answer of the last operation
@@ -147,27 +152,6 @@ const NumberTree* buildCallTree(const Code& code) { return emitTree(code, true);
 // --- on doubles ---------------------------------------------------------------------
 
 namespace {
-
-// The value of a leaf seen through the view, borrowed; false for a
-// constant not computed yet (or being computed: its slot holds the marker).
-inline bool leafValue(const Part& op, const TreeLetters& view, Value& out) {
-  if (op.kind == Part::Letter) {
-    out = view.of(op.letter);
-    return true;
-  }
-  if (op.kind == Part::Compiled) {
-    out = view.computed;
-    return true;
-  }
-  if (op.constant == nullptr) {
-    out = Value::ofNode(op.node);
-    return true;
-  }
-  Node* d = op.constant->get();
-  if (!isAnnotated(d) || !valueNode(d) || (isLeaf(d) && leafChars(d)[0] == ')')) return false;
-  out = Value::ofNode(d);
-  return true;
-}
 
 // What one way of answering a tree came to: the answer; a leaf it does not
 // take, for a more general way; or a leaf that is no number at all (or a
@@ -269,65 +253,6 @@ Outcome evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view, doubl
 // --- the quick way ----------------------------------------------------------------
 
 namespace {
-
-// A machine integer, a double or a truth value.
-struct Quick {
-  enum Kind : uint8_t { Word = 0, Real = 1, Truth = 2 };
-  union {
-    int64_t word;
-    double real;
-    bool truth;
-  };
-  Kind kind;
-};
-
-inline double quickDouble(const Quick& n) { return n.kind == Quick::Real ? n.real : static_cast<double>(n.word); }
-
-// `op` of a and b into a; false when the quick way cannot tell the answer.
-inline bool quickStep(WordOp op, Quick& a, const Quick& b) {
-  if ((a.kind & b.kind) == Quick::Real) {
-    switch (op) {
-      case WordOp::Plus: a.real += b.real; return true;
-      case WordOp::Dash: a.real -= b.real; return true;
-      case WordOp::Mult: a.real *= b.real; return true;
-      case WordOp::Over: a.real /= b.real; return true;
-      case WordOp::Less: a.truth = a.real < b.real; break;
-      case WordOp::Gteq: a.truth = a.real >= b.real; break;
-      case WordOp::Same:
-      case WordOp::Diff: return false;  // one value is the same as itself, even a NaN
-      default: a.real = realArithmetic(op, a.real, b.real); return true;
-    }
-    a.kind = Quick::Truth;
-    return true;
-  }
-  if ((a.kind | b.kind) == Quick::Word) {
-    WordAnswer answer = answerWords(op, a.word, b.word);
-    if (answer.kind == WordAnswer::Integer) {
-      a.word = answer.value;
-      return true;
-    }
-    if (answer.kind != WordAnswer::True && answer.kind != WordAnswer::False) return false;
-    a.truth = answer.kind == WordAnswer::True;
-    a.kind = Quick::Truth;
-    return true;
-  }
-  if ((a.kind | b.kind) != Quick::Real) return false;  // a truth value
-  // A real and an integer: real comes first and never equals an integer;
-  // arithmetic is done on the integer's nearest double.
-  bool realFirst = a.kind == Quick::Real;
-  switch (op) {
-    case WordOp::Less: a.truth = realFirst; break;
-    case WordOp::Gteq: a.truth = !realFirst; break;
-    case WordOp::Same: a.truth = false; break;
-    case WordOp::Diff: a.truth = true; break;
-    default:
-      a.real = realArithmetic(op, quickDouble(a), quickDouble(b));
-      a.kind = Quick::Real;
-      return true;
-  }
-  a.kind = Quick::Truth;
-  return true;
-}
 
 // The quick way's operations once the kinds of their operands are known
 // (NumberTree::typedCodes): each is what quickStep() would do for those
@@ -495,181 +420,15 @@ Outcome evaluateQuickly(const NumberTree& tree, const TreeLetters& view, Quick& 
 
 }  // namespace
 
-// --- the general way ----------------------------------------------------------------
-
-namespace {
-
-// A number met in a tree, or the truth of a comparison.  `origin` is the
-// value the number is when it is an operand as it stood (borrowed from the
-// view or the table; 0 for a number computed in the tree): `same` of one
-// value is K even for a NaN, and `real` of a real is that very value.
-// Kinds are bits, so that one test tells two reals.
-struct Num {
-  enum Kind : uint8_t { Word = 0, Real = 1, Truth = 2, Boxed = 4 };
-  union {
-    int64_t word;
-    double real;
-    bool truth;
-  };
-  Value origin;  // Boxed: the value
-  Kind kind;
-  bool owned;  // Boxed: `origin` holds a count for the tree
-};
-
-inline void drop(const Num& n) {
-  if (n.owned) releaseValue(n.origin);
-}
-
-inline void setBoxed(Num& n, Value v, bool owned) {
-  n.kind = Num::Boxed;
-  n.owned = owned;
-  n.origin = v;
-}
-inline void setWord(Num& n, int64_t w) {
-  n.kind = Num::Word;
-  n.owned = false;
-  n.word = w;
-  n.origin = Value{0};
-}
-inline void setReal(Num& n, double d) {
-  n.kind = Num::Real;
-  n.owned = false;
-  n.real = d;
-  n.origin = Value{0};
-}
-inline void setTruth(Num& n, bool t) {
-  n.kind = Num::Truth;
-  n.owned = false;
-  n.truth = t;
-  n.origin = Value{0};
-}
-
-// The number a value is, as the tree reads it.
-void numOfValue(Value v, Num& out) {
-  out.owned = false;
-  out.origin = v;
-  if (v.isReal()) {
-    out.kind = Num::Real;
-    out.real = v.real()->value;
-  } else if (v.isWord()) {
-    out.kind = Num::Word;
-    out.word = v.word()->value;
-  } else if (v.isNode() && realLeafValue(v.node(), out.real)) {
-    out.kind = Num::Real;
-  } else if (v.isNode() && shortIntegerLeaf(v.node(), out.word)) {
-    out.kind = Num::Word;
-  } else {
-    out.kind = Num::Boxed;
-  }
-}
-
-// A number as a value, borrowed when it is one already (`made` false),
-// else new, with one count (`made` true).
-Value valueOfNum(const Num& n, bool& made) {
-  made = n.origin.bits == 0;
-  if (!made) return n.origin;
-  switch (n.kind) {
-    case Num::Word: return newWord(n.word);
-    case Num::Real: return newReal(n.real);
-    default: return Value::ofNode(sharedLeaf(n.truth ? 'K' : 'H').detach());
-  }
-}
-
-// `op` of two numbers into `out`; false when the builtin must answer.
-bool combine(WordOp op, const Num& a, const Num& b, Num& out) {
-  if ((a.kind | b.kind) == Num::Word) {
-    WordAnswer answer = answerWords(op, a.word, b.word);
-    switch (answer.kind) {
-      case WordAnswer::Integer: setWord(out, answer.value); return true;
-      case WordAnswer::True: setTruth(out, true); return true;
-      case WordAnswer::False: setTruth(out, false); return true;
-      case WordAnswer::Failure:
-        // While --why watches, the builtin gives this Z where it is watched.
-        if (whyWatching()) return false;
-        setBoxed(out, Value::ofNode(sharedLeaf('Z').detach()), true);
-        return true;
-      default: break;  // beyond a word
-    }
-  } else if ((a.kind & b.kind) == Num::Real && (op == WordOp::Same || op == WordOp::Diff)) {
-    bool same = (a.origin.bits != 0 && sameValue(a.origin, b.origin)) || a.real == b.real;
-    setTruth(out, same == (op == WordOp::Same));
-    return true;
-  } else if ((a.kind | b.kind) == Num::Real) {
-    Quick x, y;
-    x.kind = static_cast<Quick::Kind>(a.kind);
-    x.word = a.word;
-    y.kind = static_cast<Quick::Kind>(b.kind);
-    y.word = b.word;
-    quickStep(op, x, y);  // answers every pair of reals and integers but same and diff of two reals
-    if (x.kind == Quick::Truth) setTruth(out, x.truth);
-    else setReal(out, x.real);
-    return true;
-  }
-  bool madeX, madeY;
-  Value x = valueOfNum(a, madeX), y = valueOfNum(b, madeY);
-  Value answer;
-  bool answered = answerNumberValues(op, x, y, answer);
-  if (madeX) releaseValue(x);
-  if (madeY) releaseValue(y);
-  if (!answered) return false;
-  setBoxed(out, answer, true);
-  return true;
-}
-
-// The builtin `real` of a number, into `out`.
-bool convert(const Num& a, Num& out) {
-  switch (a.kind) {
-    case Num::Real: out = a; out.owned = false; return true;  // the value itself
-    case Num::Word: setReal(out, static_cast<double>(a.word)); return true;
-    case Num::Truth: return false;
-    default: {
-      Value answer;
-      if (!answerRealConversion(a.origin, answer)) return false;
-      setBoxed(out, answer, true);
-      return true;
-    }
-  }
-}
-
-// The tree's answer the general way; false, with nothing held, when the
-// machine must compute the tree.
-bool evaluate(const NumberTree& tree, const TreeLetters& view, Num& out) {
-  Num leaves[NumberTree::kMaxLeaves];
-  for (int i = 0; i < tree.leafCount; i++) {
-    Value v;
-    if (!leafValue(*tree.leaves[i], view, v)) return false;
-    numOfValue(v, leaves[i]);
-  }
-  Num stack[NumberTree::kMaxOperations];
-  int top = 0;
-  const NumberTree::Operation* end = tree.operations + tree.operationCount;
-  for (const NumberTree::Operation* o = tree.operations; o != end; o++) {
-    // Operands computed before are on the stack, the right one on top.
-    Num* b = nullptr;
-    if (o->right == NumberTree::kComputed) b = &stack[--top];
-    else if (o->right >= 0) b = &leaves[o->right];
-    Num* a = o->left == NumberTree::kComputed ? &stack[--top] : &leaves[o->left];
-    Num r;
-    bool answered = b == nullptr ? convert(*a, r) : combine(o->op, *a, *b, r);
-    if (o->left == NumberTree::kComputed) drop(*a);
-    if (o->right == NumberTree::kComputed) drop(*b);
-    if (!answered) {
-      for (int i = 0; i < top; i++) drop(stack[i]);
-      return false;
-    }
-    stack[top++] = r;
-  }
-  out = stack[0];
-  return true;
-}
-
-}  // namespace
-
 // --- answers ------------------------------------------------------------------------
 
 bool answerTree(const Code* code, const TreeLetters& view, Value& out) { return answerTree(*code->tree, view, out); }
 
 namespace {
+
+// Whether a tree is tried on words first: one that may be, unless its
+// leaves were all reals the last time.
+inline bool onWordsFirst(const NumberTree& tree) { return tree.onWords && !(tree.onDoubles && !tree.doublesMissed); }
 
 // One operation of two leaves, the commonest tree (`1 + check(left)`,
 // `i - 1`), on two machine integers: answered without the quick way's
@@ -698,6 +457,14 @@ bool answerTree(const NumberTree& tree, const TreeLetters& view, Value& out) {
     int answered = answerOneStep(tree, view, out);
     if (answered != 0) return answered > 0;
   }
+  int64_t word;
+  if (onWordsFirst(tree)) {
+    switch (treeOnWords(tree, view, word)) {
+      case WordTree::Word: out = newWord(word); return true;
+      case WordTree::Truth: out = Value::ofNode(sharedLeaf(word != 0 ? 'K' : 'H').detach()); return true;
+      default: break;
+    }
+  }
   if (tree.onDoubles && !tree.doublesMissed) {
     double d;
     bool truth;
@@ -722,20 +489,16 @@ bool answerTree(const NumberTree& tree, const TreeLetters& view, Value& out) {
         default: out = Value::ofNode(sharedLeaf(q.truth ? 'K' : 'H').detach()); return true;
       }
   }
-  Num n;
-  if (!evaluate(tree, view, n)) return false;
-  if (n.owned) {
-    out = n.origin;
-    return true;
-  }
-  bool made;
-  out = valueOfNum(n, made);
-  if (!made) acquireValue(out);
-  return true;
+  return answerTreeGenerally(tree, view, out);
 }
 
 bool treeComparison(const Code* code, const TreeLetters& view, bool& truth) {
   const NumberTree& tree = *code->tree;
+  int64_t word;
+  if (onWordsFirst(tree) && treeOnWords(tree, view, word) == WordTree::Truth) {
+    truth = word != 0;
+    return true;
+  }
   if (tree.onDoubles && !tree.doublesMissed) {
     double unused;
     Outcome doubles = evaluateOnDoubles(tree, view, unused, truth);
@@ -748,18 +511,7 @@ bool treeComparison(const Code* code, const TreeLetters& view, bool& truth) {
     case Outcome::Again: break;
     case Outcome::Answered: truth = q.truth; return true;  // a comparison gives a truth value
   }
-  Num n;
-  if (!evaluate(*code->tree, view, n)) return false;
-  if (n.kind == Num::Truth) {
-    truth = n.truth;
-    return true;
-  }
-  // A comparison the builtins' way gives K or H.
-  bool answered = n.kind == Num::Boxed && n.origin.isNode() && isLeaf(n.origin.node()) &&
-                  (leafChars(n.origin.node())[0] == 'K' || leafChars(n.origin.node())[0] == 'H');
-  if (answered) truth = leafChars(n.origin.node())[0] == 'K';
-  drop(n);
-  return answered;
+  return compareTreeGenerally(tree, view, truth);
 }
 
 }  // namespace quorl

@@ -156,6 +156,11 @@ class ProgramGenerator {
       text += ",\nneg\\p\\!p";
       text += ",\nalt\\p\\q\\x\\y\\(p | q) x (y - x)";
       text += ",\nconj\\p\\q\\x\\(p & q) x (sel(x, 3) + sel(3, x))";
+      // Trees of several word operations over parameters, in a body, in a
+      // loop's comparison and in its arguments.
+      text += ",\nwtree\\x\\y\\z\\(x * y + z) % (y - z + 7) - x * 3";
+      text += ",\nwloop\\x\\y\\n\\(n < 1) (J x y) "
+              "((x * 3 + y % 7 < y - 40) (wloop(x + y % 5, y * 3 - x, n - 1)) (wloop(x - 9, (y + 1) * 2, n - 1)))";
       text += ",\ntloop\\n\\a\\b\\(n < 1) (J a b) "
               "(tloop(n - 1, sel(a, n) % 7 + alt(b, n = 2, a, 5) - conj(neg(b), n = 1, a), neg(b)))";
       // Placements tested as a board's queens are, against a list of small
@@ -547,6 +552,10 @@ class ProgramGenerator {
       return "addto(scale(" + expression(depth - 1, vars) + ", " + expression(depth - 1, vars) + "), 1)";
     if (numbers_ && chance(30)) return storedNumber(depth, vars);
     if (truths_ && chance(25)) return choice(depth, vars);
+    if (truths_ && chance(5))
+      return "wloop(" + atom(vars) + ", " + atom(vars) + ", " + std::to_string(pick(5)) + ")";
+    if (truths_ && chance(5))
+      return "wtree(" + atom(vars) + ", " + atom(vars) + ", " + atom(vars) + ")";
     if (truths_ && chance(8))
       return "tloop(" + std::to_string(pick(4)) + ", " + atom(vars) + ", " + truth(depth - 1, vars) + ")";
     if (truths_ && chance(5)) return "clashes(" + std::to_string(pick(8)) + ", " + atom(vars) + ")";

@@ -1,0 +1,38 @@
+// Trees of number operations on machine integers (word_trees.hpp).
+#include "eval/word_trees.hpp"
+
+#include "numbers/word_arith.hpp"
+
+namespace quorl {
+
+WordTree treeOnWords(const NumberTree& tree, const TreeLetters& letters, int64_t& out) {
+  int64_t r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
+  int base = tree.leafCount;
+  uint32_t known = tree.knownLeaves & ~tree.knownReals;  // numbers as written, or constants computed
+  for (int i = 0; i < base; i++) {
+    if ((known >> i) & 1) {
+      r[i] = tree.leafNumbers[i];
+      continue;
+    }
+    if (tree.leafReads[i] != NumberTree::ReadLetter || !wordOf(letters.of(tree.leafLetter[i]), r[i]))
+      return WordTree::Left;
+  }
+  int last = tree.operationCount - 1;
+  for (int i = 0;; i++) {
+    WordAnswer answer = answerWords(tree.operations[i].op, r[tree.leftRegister[i]], r[tree.rightRegister[i]]);
+    if (answer.kind == WordAnswer::Integer) {
+      if (i == last) {
+        out = answer.value;
+        return WordTree::Word;
+      }
+      r[base + i] = answer.value;
+      continue;
+    }
+    // Only the root is a comparison (onWords).
+    if (answer.kind != WordAnswer::True && answer.kind != WordAnswer::False) return WordTree::Left;
+    out = answer.kind == WordAnswer::True;
+    return WordTree::Truth;
+  }
+}
+
+}  // namespace quorl
