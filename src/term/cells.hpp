@@ -34,8 +34,10 @@ inline Node* ownedCell(Node* g, Node* x) {
 // one argument fewer, closed like its parts.  With the count of the
 // returned pointer.
 inline Node* valueCell(Node* g, Node* x) {
+  // An arity of 2 to 11 is stored only on an annotated node that is no
+  // constant (a constant's arity bits are zero): one test checks all three.
   int arity = storedArity(g);
-  if (!isAnnotated(g) || isConstantAnnotated(g) || arity < 2 || arity > kMaxArity) [[unlikely]]
+  if (static_cast<unsigned>(arity - 2) > static_cast<unsigned>(kMaxArity - 2)) [[unlikely]]
     checkFailure(kCoreModule, 4665);
   Node* n = adoptingCell(g, x);
   int left = arity == kMaxArity ? kMaxArity : arity - 1;  // an arity of 11 stays
