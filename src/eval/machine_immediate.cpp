@@ -234,7 +234,7 @@ namespace {
 // The machine integer of a comparison's operand: a number as it stands, or
 // one operation on two of them (`col + d`) whose answer is a word.  Any
 // other answer (a failure, a wider integer) is the tree's to give.
-[[gnu::always_inline]] inline bool wordOperand(const Part& op, const BoundView& view, int64_t& out) {
+bool wordOperand(const Part& op, const BoundView& view, int64_t& out) {
   if (op.kind != Part::Compiled) return viewWord(op, view, out);
   const Code* c = op.code;
   int64_t x, y;
@@ -248,7 +248,7 @@ namespace {
 // read without making its truth value: 1 or 0, or -1 when it is not one or
 // its operands are not numbers the engine compares (the value is then
 // computed).
-int comparisonTruth(const Part& op, const BoundView& view) {
+[[gnu::flatten]] int comparisonTruth(const Part& op, const BoundView& view) {
   if (op.kind != Part::Compiled || op.code->tree == nullptr || op.code->argCount != op.code->callArity)
     return -1;
   WordOp w = op.code->builtin->wordOp;
