@@ -29,17 +29,20 @@ int byteAt(std::string_view bytes, int64_t i) {
   return static_cast<unsigned char>(bytes[static_cast<size_t>(i)]);
 }
 
+bool corkedInPlace(Node* block, int64_t i, int64_t value) {
+  std::string_view bytes = byteBlockPayload(block);
+  if (!positionOf(i, static_cast<int64_t>(bytes.size()))) return false;
+  leafCharsMutable(block)[static_cast<size_t>(bytes.data() - leafChars(block)) + static_cast<size_t>(i)] =
+      static_cast<char>(value & 0xFF);
+  return true;
+}
+
 NodeRef corkedBlock(NodeRef block, int64_t i, int64_t value, bool alone) {
-  Node* x = block.get();
-  std::string_view bytes = byteBlockPayload(x);
+  if (alone) return corkedInPlace(block.get(), i, value) ? block : failureValue();
+  std::string_view bytes = byteBlockPayload(block.get());
   if (!positionOf(i, static_cast<int64_t>(bytes.size()))) return failureValue();
-  char byte = static_cast<char>(value & 0xFF);
-  if (alone) {
-    leafCharsMutable(x)[static_cast<size_t>(bytes.data() - leafChars(x)) + static_cast<size_t>(i)] = byte;
-    return block;
-  }
   std::string payload(bytes);
-  payload[static_cast<size_t>(i)] = byte;
+  payload[static_cast<size_t>(i)] = static_cast<char>(value & 0xFF);
   return makeByteBlock(payload);
 }
 

@@ -22,6 +22,9 @@ int byteAt(std::string_view bytes, int64_t i);
 // is changed in the block's own cell and the block itself is the answer, so
 // that a loop updating a block it holds alone copies nothing.
 NodeRef corkedBlock(NodeRef block, int64_t i, int64_t value, bool alone);
+// The same for a block nothing but the call holds, changed in its own
+// cell; false (nothing changed) when there is no byte i.
+bool corkedInPlace(Node* block, int64_t i, int64_t value);
 // A quoted-text leaf with byte i of its element text set to the low byte of
 // `value`: Z when there is no byte i, or when the byte written or the one
 // it replaces is a bracket.

@@ -3,6 +3,7 @@
 // by a letter choosing between the operands they are given.
 #include "eval/immediate.hpp"
 
+#include "builtins/block_text.hpp"
 #include "builtins/block_values.hpp"
 #include "eval/machine_view.hpp"
 #include "eval/real_values.hpp"
@@ -170,11 +171,35 @@ Value operandHere(const Part& op, BoundView& view, uint32_t later) {
   return answerHere(op.code, view, later);
 }
 
+namespace {
+
+// `cork(b, i, x)` whose index and byte are machine integers as they stand,
+// given a block that the call holds alone: the byte is written in the
+// block's cell, and the block is the answer, as the builtin gives it.
+// False, with `args` holding the three operands' values, otherwise.
+bool corkHere(const Code* code, BoundView& view, uint32_t later, Value* args, Value& out) {
+  args[0] = operandHere(code->args[0], view, later | code->restLetters[0]);
+  int64_t i, x;
+  if (args[0].isNode() && wordAsItStands(code->args[1], view, i) && wordAsItStands(code->args[2], view, x)) {
+    Node* block = args[0].node();
+    if (isLeaf(block) && leafChars(block)[0] == '(' && heldOnce(block) && corkedInPlace(block, i, x)) {
+      out = args[0];
+      return true;
+    }
+  }
+  for (int k = 1; k < 3; k++) args[k] = operandHere(code->args[k], view, later | code->restLetters[k]);
+  return false;
+}
+
+}  // namespace
+
 Value answerHere(const Code* code, BoundView& view, uint32_t later) {
   Value args[kMaxSpine];
   Value out;
   if (code->builtin->wordOp != WordOp::None) {
     if (wordsHere(code, view, later, args, out)) return out;
+  } else if (code->builtin->onValues == corkOnValues && code->taken == 3 && !whyWatching()) {
+    if (corkHere(code, view, later, args, out)) return out;
   } else {
     for (int i = 0; i < code->taken; i++) args[i] = operandHere(code->args[i], view, later | code->restLetters[i]);
   }

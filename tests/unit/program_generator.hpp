@@ -136,6 +136,7 @@ class ProgramGenerator {
       text += ",\nheads\\b\\t\\n\\(n<1) t (heads(~b, t + $b, n-1))";
       text += ",\nwords\\t\\i\\n\\w\\c\\(i = n) c (b{look(t, i) = 98} words(t, i+1, n, !b, c + ((w | b) 0 1)))";
       text += ",\nfirstb\\b\\i\\n\\(n < i) i ((look(b, i) = 98) i (firstb(b, i+1, n)))";
+      text += ",\nclear\\b\\i\\n\\(n < i) b (clear(cork(b, i, 0), i + 2, n))";
       text += ",\nboth\\x\\y\\J x y";
       text += ",\nshfill\\v\\both (fill(v, 0, 2)) (both v (sumb(v, 0, 3, 0)))";
       text += ",\nshgrow\\v\\both (grow(v, 2)) (both v (rank v))";
@@ -465,7 +466,8 @@ class ProgramGenerator {
   std::string blockExpression(int depth, const std::vector<char>& blocks, const std::vector<char>& indices) {
     auto b = [&] { return blockAtom(depth, blocks, indices); };
     auto i = [&] { return indexAtom(depth, indices); };
-    switch (pick(14)) {
+    switch (pick(15)) {
+      case 14: return "clear(" + b() + ", " + i() + ", 3)";
       case 13: {
         std::string t = b();
         return "firstb(" + t + ", " + i() + ", rank(" + t + "))";
