@@ -108,19 +108,30 @@ bool pureCall(const Code* code, const BoundView& view, Value& out) {
   const Callee* callee = code->callee;
   if (callee == nullptr || callee->definition != code->definition->get()) return false;
   Value args[kMaxSpine];
+  // A letter's value is borrowed from the caller's view, which holds it
+  // while the body is computed; the others are held for the call.
+  uint32_t owned = 0;
   int count = code->argCount;
   for (int i = 0; i < count; i++) {
-    if (!pureValue(code->args[i], view, args[i])) {
-      for (int j = 0; j < i; j++) releaseValue(args[j]);
+    const Part& op = code->args[i];
+    if (op.kind == Part::Letter) {
+      args[i] = view.of(op.letter);
+      continue;
+    }
+    if (!pureValue(op, view, args[i])) {
+      for (uint32_t held = owned; held != 0; held &= held - 1) releaseValue(args[__builtin_ctz(held)]);
       return false;
     }
+    owned |= uint32_t{1} << i;
   }
-  for (unsigned unused = callee->unusedArguments; unused != 0; unused &= unused - 1)
+  for (uint32_t unused = callee->unusedArguments & owned; unused != 0; unused &= unused - 1)
     releaseValue(args[__builtin_ctz(unused)]);
   BoundView body(nullptr);
   int k = 0;
-  for (uint32_t rest = callee->bodyLetters; rest != 0; rest &= rest - 1)
-    body.bind(__builtin_ctz(rest), args[callee->argumentOfBinding[k++]], true);
+  for (uint32_t rest = callee->bodyLetters; rest != 0; rest &= rest - 1) {
+    int argument = callee->argumentOfBinding[k++];
+    body.bind(__builtin_ctz(rest), args[argument], (owned >> argument) & 1);
+  }
   return pureValue(callee->body, body, out);
 }
 
