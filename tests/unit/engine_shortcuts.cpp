@@ -154,5 +154,24 @@ TEST_F(EngineShortcutTest, BodiesHeadedByParameterlessNames) {
   EXPECT_EQ(readFailureRecord(result.arg().text()).status, "cycle");
 }
 
+// A tree of word operations answered on the words hands over whatever it
+// cannot answer so, and the builtins' answer comes back: beyond the word,
+// a division by zero, a real or a text among the leaves, a comparison at
+// its root fed by them.
+TEST_F(EngineShortcutTest, TreesOfWordsLeaveWhatIsNoWordToTheBuiltins) {
+  define("t", "\\x \\y \\z cent (plus (mult x y) z) (plus (dash y z) 1)");
+  EXPECT_EQ(reduced("t 3 4 1"), "1");
+  EXPECT_EQ(reduced("t 03 4 2"), "2");
+  EXPECT_EQ(reduced("t 4611686018427387904 4 0"), "1");
+  EXPECT_EQ(reduced("t 9223372036854775807 1 1"), "0");
+  EXPECT_EQ(reduced("t 3 4 5"), "Z");
+  EXPECT_EQ(reduced("t (real 1) 4 1"), shown(evaluate(term("cent (real 5) (real 4)"))));
+  define("c", "\\x \\y less (mult x x) (plus y 1) K H");
+  EXPECT_EQ(reduced("c 3 9"), "K");
+  EXPECT_EQ(reduced("c 3 8"), "H");
+  EXPECT_EQ(reduced("c 3037000500 9223372036854775807"), "H");
+  EXPECT_EQ(reduced("c [a] 8"), shown(evaluate(term("less (mult [a] [a]) 9 K H"))));
+}
+
 }  // namespace
 }  // namespace quorl
