@@ -8,12 +8,12 @@ namespace quorl {
 WordTree treeOnWords(const NumberTree& tree, const TreeLetters& letters, int64_t& out) {
   int64_t r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
   int base = tree.leafCount;
-  uint32_t known = tree.knownLeaves & ~tree.knownReals;  // numbers as written, or constants computed
-  for (int i = 0; i < base; i++) {
-    if ((known >> i) & 1) {
-      r[i] = tree.leafNumbers[i];
-      continue;
-    }
+  // The numbers as written or constants computed, then the letters over
+  // the rest (a leaf known to be a real is read as no word there).
+  for (int i = 0; i < base; i++) r[i] = tree.leafNumbers[i];
+  uint32_t rest = ~(tree.knownLeaves & ~tree.knownReals) & ((uint32_t{1} << base) - 1);
+  for (; rest != 0; rest &= rest - 1) {
+    int i = __builtin_ctz(rest);
     if (tree.leafReads[i] != NumberTree::ReadLetter || !wordOf(letters.of(tree.leafLetter[i]), r[i]))
       return WordTree::Left;
   }
