@@ -296,7 +296,7 @@ size_t byteBlockPayloadLength(const Node* n) {
 }
 
 // One pass over the length digits: loops over a block read it on every step.
-std::string_view byteBlockPayload(const Node* n) {
+std::string_view decodedBlockPayload(const Node* n) {
   requireByteBlock(n);
   if (uint64_t length = extentOf(n)) return {leafChars(n) + blockHeaderFor(length), length};
   const auto& values = lengthDigitValues();

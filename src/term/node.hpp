@@ -16,6 +16,7 @@
 // 0x40 (work flag, arity code 0) means "constant".
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -175,7 +176,15 @@ inline constexpr char kLengthDigits[] =
 std::string byteBlockText(std::string_view payload);
 size_t byteBlockPayloadLength(const Node* n);  // check 2254 on a non-block
 size_t byteBlockHeaderLength(const Node* n);   // index of ')' plus one
-std::string_view byteBlockPayload(const Node* n);
+// A block whose leaf caches its payload's length is read without a call:
+// a loop's `look` and `cork` read one at every step.
+std::string_view decodedBlockPayload(const Node* n);  // check 2254 on a non-block
+inline std::string_view byteBlockPayload(const Node* n) {
+  if (isLeaf(n) && leafChars(n)[0] == '(') {
+    if (uint64_t length = extentOf(n)) return {leafChars(n) + 2 + (std::bit_width(length) + 5) / 6, length};
+  }
+  return decodedBlockPayload(n);
+}
 
 // --- annotation (term/annotate.cpp) -----------------------------------------
 
