@@ -33,11 +33,6 @@ void requireByteBlock(const Node* n) {
     checkFailure(kCoreModule, 2254);
 }
 
-// "(" + the length's base-64 digits + ")".
-size_t blockHeaderFor(size_t payloadLength) {
-  return 2 + static_cast<size_t>(std::bit_width(payloadLength) + 5) / 6;
-}
-
 // The payload length a new block's leaf caches in its extent: only when its
 // header is well formed and says exactly the bytes that follow it (else 0,
 // and the readers decode the header as they always did).
@@ -428,8 +423,7 @@ NodeRef makeByteBlock(std::string_view payload) {
   if (length < kExtentLimit) n->header |= static_cast<uint64_t>(length) << kExtentShift;
   char* chars = leafCharsMutable(n);
   chars[0] = '(';
-  size_t rest = length;
-  for (size_t i = head - 1; i-- > 1; rest /= 64) chars[i] = kLengthDigits[rest % 64];
+  writeLengthDigits(chars, head, length);
   chars[head - 1] = ')';
   if (length == 1) chars[head] = payload[0];
   else if (length != 0) std::memcpy(chars + head, payload.data(), length);

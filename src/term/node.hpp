@@ -176,12 +176,20 @@ inline constexpr char kLengthDigits[] =
 std::string byteBlockText(std::string_view payload);
 size_t byteBlockPayloadLength(const Node* n);  // check 2254 on a non-block
 size_t byteBlockHeaderLength(const Node* n);   // index of ')' plus one
+// The bytes of a block's header: "(" + the length's base-64 digits + ")".
+inline size_t blockHeaderFor(size_t payloadLength) {
+  return 2 + static_cast<size_t>(std::bit_width(payloadLength) + 5) / 6;
+}
+// Writes the length digits of a header of `head` bytes (not its brackets).
+inline void writeLengthDigits(char* header, size_t head, size_t length) {
+  for (size_t i = head - 1; i-- > 1; length /= 64) header[i] = kLengthDigits[length % 64];
+}
 // A block whose leaf caches its payload's length is read without a call:
 // a loop's `look` and `cork` read one at every step.
 std::string_view decodedBlockPayload(const Node* n);  // check 2254 on a non-block
 inline std::string_view byteBlockPayload(const Node* n) {
   if (isLeaf(n) && leafChars(n)[0] == '(') {
-    if (uint64_t length = extentOf(n)) return {leafChars(n) + 2 + (std::bit_width(length) + 5) / 6, length};
+    if (uint64_t length = extentOf(n)) return {leafChars(n) + blockHeaderFor(length), length};
   }
   return decodedBlockPayload(n);
 }

@@ -6,8 +6,6 @@
 // finds the text's end where it always does (the length digits of a byte
 // block, the cached extent of a quoted text, the NUL after both), and the
 // room is simply not part of the text.
-#include <bit>
-
 #include "term/node.hpp"
 #include "term/pool.hpp"
 
@@ -26,8 +24,6 @@ size_t textCapacity(const Node* n, size_t textLength) {
   return cellBytes(n, leafCellBytes(textLength)) - sizeof(Node) - 1;
 }
 
-int lengthDigitCount(size_t length) { return static_cast<int>((std::bit_width(length) + 5) / 6); }
-
 // Where an append puts things: the old text is head + body (+ a closing
 // bracket for a quoted text), the new one newHead + body + more (+ it).
 struct Layout {
@@ -42,7 +38,7 @@ Layout layoutOf(const Node* n, size_t more) {
     std::string_view payload = byteBlockPayload(n);
     l.head = static_cast<size_t>(payload.data() - leafChars(n));
     l.body = payload.size();
-    l.newHead = 2 + static_cast<size_t>(lengthDigitCount(l.body + more));
+    l.newHead = blockHeaderFor(l.body + more);
     l.newLength = l.newHead + l.body + more;
   } else {
     l.head = l.newHead = 1;
@@ -62,8 +58,7 @@ void writeAppended(char* to, const char* from, const Layout& l, std::string_view
   std::memcpy(to + l.newHead + l.body, more.data(), more.size());
   if (l.block) {
     to[0] = '(';
-    size_t length = l.body + more.size();
-    for (size_t i = l.newHead - 1; i-- > 1; length /= 64) to[i] = kLengthDigits[length % 64];
+    writeLengthDigits(to, l.newHead, l.body + more.size());
     to[l.newHead - 1] = ')';
   } else {
     to[0] = '[';
@@ -86,16 +81,15 @@ bool appendedInPlace(Node* n, std::string_view more) {
   uint64_t length = extentOf(n);
   if (length == 0 || leafChars(n)[0] != '(') return false;
   size_t grown = length + more.size();
-  int digits = lengthDigitCount(length);
-  if (grown >= kExtentLimit || lengthDigitCount(grown) != digits) return false;
-  size_t head = 2 + static_cast<size_t>(digits);
+  size_t head = blockHeaderFor(length);
+  if (grown >= kExtentLimit || blockHeaderFor(grown) != head) return false;
   if (head + grown > textCapacity(n, head + length)) return false;
   char* chars = leafCharsMutable(n);
   if (more.size() == 1) chars[head + length] = more[0];
   else std::memcpy(chars + head + length, more.data(), more.size());
   chars[head + grown] = '\0';
-  for (size_t i = head - 1; i-- > 1; grown /= 64) chars[i] = kLengthDigits[grown % 64];
-  n->header = (n->header & ~kExtentMask) | ((length + more.size()) << kExtentShift);
+  writeLengthDigits(chars, head, grown);
+  n->header = (n->header & ~kExtentMask) | (grown << kExtentShift);
   return true;
 }
 
