@@ -156,6 +156,14 @@ bool initOnValues(Value* args, Value& out) {
   return true;
 }
 
+bool joinedByteInPlace(Value b, int64_t x, Value& out) {
+  Node* block = blockOf(b);
+  if (block == nullptr || !heldOnce(block)) return false;
+  char byte = static_cast<char>(x & 0xFF);
+  out = nodeValue(appendToText(NodeRef::adopt(block), std::string_view(&byte, 1)));
+  return true;
+}
+
 // What an operand of a join contributes, read as the handler reads it
 // (joinText); a block or a quoted-text leaf without classifying it.  False
 // when it gives no text (void, a malformed list).

@@ -29,6 +29,13 @@ bool waveOnValues(Value* args, Value& out);
 bool initOnValues(Value* args, Value& out);
 bool plusOnValues(Value* args, Value& out);
 
+// `b + init(x)` with x a machine integer, given b (consumed when it
+// answers): a block that only the call holds grows in place by the byte
+// init makes of x, as the join of that one-byte block would grow it,
+// without the block made and freed.  False, with b untouched, for any
+// other b.
+bool joinedByteInPlace(Value b, int64_t x, Value& out);
+
 // The byte `look` gives for a block or a text and an index (borrowed), as
 // a number from 0 to 255; -1 when look gives no byte (any other operand,
 // an index out of range).

@@ -485,6 +485,7 @@ Code* buildSpine(Node* n) {
   for (int i = 0; i < count; i++)
     if (code->args[i].kind == Part::Compiled && code->args[i].code->kind == CodeKind::Spine) code->nested = true;
   markPure(*code);
+  markFed(*code);
   // A call through a letter inside numbers (acc + a(i, j) * x) is mostly a
   // function given as a value, which the call tree runs: trying it first
   // as a truth value's choice would be lost at every call.
@@ -610,6 +611,7 @@ void destroyCode(Code* code) {
   delete[] code->restLetters;
   delete code->tree;
   delete code->callTree;
+  delete[] code->fedParts;
   delete code;
 }
 

@@ -192,6 +192,12 @@ struct Code {
   // (pure_shapes.hpp); `pureDepth` is its nesting, itself included.
   bool pure = false;
   uint8_t pureDepth = 0;
+  // Builtin: a call that would be immediate but for operands that are pure
+  // shapes, at any depth of its immediate operands (`text + init(letter
+  // s)`): answered where it stands once those are computed, first
+  // (pure_shapes.hpp, fedParts).  The pure operands, `fedCount` of them.
+  const Part** fedParts = nullptr;
+  uint8_t fedCount = 0;
   // Spine: a value of values, its head no letter and each operand a letter,
   // a shared part or such a spine itself (`J x front`, `V (V k v) lr`): its
   // cells are built straight from the values (data_cells.hpp).  `dataDepth`

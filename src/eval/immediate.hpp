@@ -40,4 +40,17 @@ Value answerHere(const Code* code, BoundView& view, uint32_t later);
 // The value of an operand that is a value as it stands or an immediate call.
 Value operandHere(const Part& op, BoundView& view, uint32_t later);
 
+// The value of the fed call `code` (Code::fedParts, pure_shapes.hpp)
+// answered where it stands, its pure operands computed first, with a count
+// for the caller; false, with nothing begun, when one of those is not
+// answered so (or while --why watches, which sees the call as it always
+// ran).
+bool answerFed(const Code* code, BoundView& view, uint32_t later, Value& out);
+
+// The value of an operand that is a pure shape (pureValue) or a fed call
+// (answerFed), computed where it stands; false, with nothing begun, when it
+// is not answered so.  Out of the machine's loop, which it would only make
+// longer.
+[[gnu::noinline]] bool computedFirst(const Part& op, BoundView& view, uint32_t later, Value& out);
+
 }  // namespace quorl

@@ -215,6 +215,13 @@ void Machine::runSpine(const Code* code, BoundView& view) {
           focus_ = Term::of(answerHere(code, view, 0));
           return;
         }
+        if (code->fedCount != 0) {
+          Value answer;
+          if (answerFed(code, view, 0, answer)) {
+            focus_ = Term::of(answer);
+            return;
+          }
+        }
         [[fallthrough]];
       case HeadKind::Strict:
         pushArguments(code, view, code->taken);

@@ -6,12 +6,20 @@
 #include "builtins/block_text.hpp"
 #include "builtins/block_values.hpp"
 #include "eval/machine_view.hpp"
+#include "eval/pure_shapes.hpp"
 #include "eval/real_values.hpp"
 #include "eval/why.hpp"
 
 namespace quorl {
 
 namespace {
+
+// The ways below answer an immediate call (kFed false) or a fed one, whose
+// pure operands are taken from the feed.
+template <bool kFed>
+Value operandAt(const Part& op, BoundView& view, uint32_t later, PureFeed* feed);
+template <bool kFed>
+Value answerAt(const Code* code, BoundView& view, uint32_t later, PureFeed* feed);
 
 bool growsInPlace(Value v) {
   if (!v.isNode() || !isLeaf(v.node())) return false;
@@ -64,12 +72,36 @@ bool wordAsItStands(const Part& op, const BoundView& view, int64_t& out) {
   return op.kind != Part::Compiled ? viewWord(op, view, out) : byteHere(op, view, out);
 }
 
+// Whether `code`, word arithmetic, is a join `b + init(x)` of the block
+// b grown by x's byte (init's operand `op`), which byteJoined answers.
+bool joinsByte(const Code* code, const Part& op) {
+  return code->builtin->wordOp == WordOp::Plus && op.kind == Part::Compiled && op.code->head == HeadKind::Builtin &&
+         op.code->builtin->onValues == initOnValues && op.code->taken == 1 && !whyWatching();
+}
+
+// The join `b + init(x)` (joinsByte), b computed in args[0]: init's
+// operand is computed, and when it is a machine integer and b a block the
+// call holds alone, b grows by its byte (joinedByteInPlace).  Otherwise
+// init is answered on that operand in args[1], and false.
+template <bool kFed>
+[[gnu::noinline]] bool byteJoined(const Code* init, BoundView& view, uint32_t later, Value* args, Value& out, PureFeed* feed) {
+  Value x = operandAt<kFed>(init->args[0], view, later, feed);
+  int64_t word;
+  if (wordOf(x, word) && joinedByteInPlace(args[0], word, out)) {
+    releaseValue(x);
+    return true;
+  }
+  args[1] = answerCall(init, &x);
+  return false;
+}
+
 // Word arithmetic whose operands are machine integers as they stand or
 // once computed, left to right: a number written in the body is read from
 // its code, not parsed from its leaf, and a byte looked up in a block from
 // the block.  False, with `args` holding both operands' values, when it is
 // not answered so.
-bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, Value& out) {
+template <bool kFed>
+bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, Value& out, PureFeed* feed) {
   int64_t words[2];
   bool known[2];
   bool computed[2] = {false, false};
@@ -88,8 +120,13 @@ bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, V
       // The byte as look gives it, should it be needed as a value: the
       // block may be taken from the bindings by the operand after it.
       known[i] = looked[i] = true;
+    } else if (i == 1 && computed[0] && !known[0] && joinsByte(code, op)) [[unlikely]] {
+      // `b + init(x)`: a block grows by x's byte straight away.
+      if (byteJoined<kFed>(op.code, view, later, args, out, feed)) return true;
+      computed[1] = true;
+      known[1] = false;
     } else {
-      args[i] = operandHere(op, view, later | code->restLetters[i]);
+      args[i] = operandAt<kFed>(op, view, later | code->restLetters[i], feed);
       computed[i] = true;
       known[i] = wordOf(args[i], words[i]);
     }
@@ -100,7 +137,8 @@ bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, V
     return true;
   }
   for (int i = 0; i < 2; i++)
-    if (!computed[i]) args[i] = looked[i] ? newWord(words[i]) : operandHere(code->args[i], view, later | code->restLetters[i]);
+    if (!computed[i])
+      args[i] = looked[i] ? newWord(words[i]) : operandAt<kFed>(code->args[i], view, later | code->restLetters[i], feed);
   return false;
 }
 
@@ -156,7 +194,10 @@ Value answerCall(const Code* code, Value* args) {
     return Value::ofNode(callWatched(*code->builtin, redex, code).detach());
   return Value::ofNode(code->builtin->handler(NodeRef::adopt(redex)).detach());
 }
-Value operandHere(const Part& op, BoundView& view, uint32_t later) {
+namespace {
+
+template <bool kFed>
+Value operandAt(const Part& op, BoundView& view, uint32_t later, PureFeed* feed) {
   switch (op.kind) {
     case Part::Letter:
       return letterHere(op.letter, view, later);
@@ -166,17 +207,21 @@ Value operandHere(const Part& op, BoundView& view, uint32_t later) {
     case Part::Compiled:
       break;
   }
-  return answerHere(op.code, view, later);
+  // A pure operand of a fed call was computed first (markFed): a pure
+  // shape that is fed itself (`x + letter(s)`) is one of them, whole.
+  if constexpr (kFed) {
+    if (!op.code->immediate && op.code->pure) return feed->take(&op);
+  }
+  return answerAt<kFed>(op.code, view, later, feed);
 }
-
-namespace {
 
 // `cork(b, i, x)` whose index and byte are machine integers as they stand,
 // given a block that the call holds alone: the byte is written in the
 // block's cell, and the block is the answer, as the builtin gives it.
 // False, with `args` holding the three operands' values, otherwise.
-bool corkHere(const Code* code, BoundView& view, uint32_t later, Value* args, Value& out) {
-  args[0] = operandHere(code->args[0], view, later | code->restLetters[0]);
+template <bool kFed>
+bool corkHere(const Code* code, BoundView& view, uint32_t later, Value* args, Value& out, PureFeed* feed) {
+  args[0] = operandAt<kFed>(code->args[0], view, later | code->restLetters[0], feed);
   int64_t i, x;
   if (args[0].isNode() && wordAsItStands(code->args[1], view, i) && wordAsItStands(code->args[2], view, x)) {
     Node* block = args[0].node();
@@ -185,23 +230,43 @@ bool corkHere(const Code* code, BoundView& view, uint32_t later, Value* args, Va
       return true;
     }
   }
-  for (int k = 1; k < 3; k++) args[k] = operandHere(code->args[k], view, later | code->restLetters[k]);
+  for (int k = 1; k < 3; k++) args[k] = operandAt<kFed>(code->args[k], view, later | code->restLetters[k], feed);
   return false;
+}
+
+template <bool kFed>
+Value answerAt(const Code* code, BoundView& view, uint32_t later, PureFeed* feed) {
+  Value args[kMaxSpine];
+  Value out;
+  if (code->builtin->wordOp != WordOp::None) {
+    if (wordsHere<kFed>(code, view, later, args, out, feed)) return out;
+  } else if (code->builtin->onValues == corkOnValues && code->taken == 3 && !whyWatching()) {
+    if (corkHere<kFed>(code, view, later, args, out, feed)) return out;
+  } else {
+    for (int i = 0; i < code->taken; i++)
+      args[i] = operandAt<kFed>(code->args[i], view, later | code->restLetters[i], feed);
+  }
+  return answerCall(code, args);
 }
 
 }  // namespace
 
-Value answerHere(const Code* code, BoundView& view, uint32_t later) {
-  Value args[kMaxSpine];
-  Value out;
-  if (code->builtin->wordOp != WordOp::None) {
-    if (wordsHere(code, view, later, args, out)) return out;
-  } else if (code->builtin->onValues == corkOnValues && code->taken == 3 && !whyWatching()) {
-    if (corkHere(code, view, later, args, out)) return out;
-  } else {
-    for (int i = 0; i < code->taken; i++) args[i] = operandHere(code->args[i], view, later | code->restLetters[i]);
-  }
-  return answerCall(code, args);
+Value operandHere(const Part& op, BoundView& view, uint32_t later) { return operandAt<false>(op, view, later, nullptr); }
+
+Value answerHere(const Code* code, BoundView& view, uint32_t later) { return answerAt<false>(code, view, later, nullptr); }
+
+bool answerFed(const Code* code, BoundView& view, uint32_t later, Value& out) {
+  if (whyWatching()) return false;
+  PureFeed feed;
+  if (!feedPure(code, view, feed)) return false;
+  out = answerAt<true>(code, view, later, &feed);
+  return true;
+}
+
+bool computedFirst(const Part& op, BoundView& view, uint32_t later, Value& out) {
+  if (whyWatching()) return false;
+  if (op.code->pure && pureValue(op, view, out)) return true;
+  return op.code->fedCount != 0 && answerFed(op.code, view, later, out);
 }
 
 // (x < y) a b (code.hpp) whose operands are answered here: the comparison's

@@ -152,6 +152,47 @@ void markPureBody(Callee& callee) {
   callee.pureDepth = static_cast<uint8_t>(depth);
 }
 
+void markFed(Code& code) {
+  if (code.head != HeadKind::Builtin || code.immediate || code.argCount == 0 || code.argCount != code.callArity ||
+      (code.builtin->wordOp == WordOp::None && code.builtin->onValues == nullptr))
+    return;
+  const Part* parts[kMaxFed];
+  int count = 0;
+  int depth = 1;
+  for (int i = 0; i < code.argCount; i++) {
+    const Part& op = code.args[i];
+    if (op.kind != Part::Compiled) {
+      if (op.kind == Part::Shared && op.valueState != 1) return;
+      continue;
+    }
+    const Code* c = op.code;
+    depth = std::max(depth, c->immediateDepth + 1);
+    if (c->immediate) continue;
+    if (c->pure) {
+      if (count == kMaxFed) return;
+      parts[count++] = &op;
+      continue;
+    }
+    if (c->fedCount == 0 || count + c->fedCount > kMaxFed) return;
+    for (int k = 0; k < c->fedCount; k++) parts[count++] = c->fedParts[k];
+  }
+  if (count == 0 || depth > kMaxImmediateDepth) return;
+  code.immediateDepth = static_cast<uint8_t>(depth);
+  code.fedParts = new const Part*[count];
+  std::copy(parts, parts + count, code.fedParts);
+  code.fedCount = static_cast<uint8_t>(count);
+}
+
+bool feedPure(const Code* code, const BoundView& view, PureFeed& feed) {
+  feed.parts = code->fedParts;
+  feed.count = code->fedCount;
+  for (int i = 0; i < feed.count; i++) {
+    if (!pureValue(*feed.parts[i], view, feed.values[i])) return false;  // the feed drops the rest
+    feed.left |= uint32_t{1} << i;
+  }
+  return true;
+}
+
 bool pureValue(const Part& op, const BoundView& view, Value& out) {
   switch (op.kind) {
     case Part::Letter:

@@ -35,6 +35,10 @@ struct BoundView;
 
 constexpr int kMaxPureDepth = 16;
 
+// The most pure operands a call answered where it stands computes first
+// (Code::fedParts).
+constexpr int kMaxFed = 4;
+
 // Marks a spine pure when it is one of the shapes above (code.cpp calls
 // this once its other flags are set).
 void markPure(Code& code);
@@ -46,5 +50,45 @@ void markPureBody(Callee& callee);
 // the caller; false, with nothing held, when a number or truth value it
 // reads is not one the shape needs.
 bool pureValue(const Part& op, const BoundView& view, Value& out);
+
+// A builtin call that would be answered where it stands (immediate.hpp)
+// but for some operands, at any depth of its immediate ones, that are pure
+// shapes: `text + init(letter s)`, a text grown by the byte a small
+// function computes.  Those are computed first, all of them, before
+// anything of the call is: a pure shape has no effect and reads only
+// numbers and truth values, so computing it before the operands left of it
+// shows nowhere, and when one of them is not what it needs the values are
+// dropped and the call runs as it always did, under frames, with nothing
+// of it begun (no block taken from the bindings, no byte written).
+void markFed(Code& code);
+
+// The values of a fed call's pure operands, taken one by one as the call's
+// answer reaches them; those not taken are released with the feed.  An
+// operand of the call or of its fed operands is among them exactly when it
+// is pure and not immediate.
+struct PureFeed {
+  const Part* const* parts = nullptr;
+  int count = 0;
+  uint32_t left = 0;  // the values not taken yet
+  Value values[kMaxFed];
+
+  PureFeed() = default;
+  PureFeed(const PureFeed&) = delete;
+  PureFeed& operator=(const PureFeed&) = delete;
+  ~PureFeed() {
+    for (; left != 0; left &= left - 1) releaseValue(values[__builtin_ctz(left)]);
+  }
+  // The value of the pure operand `op` (with its count).
+  Value take(const Part* op) {
+    int i = 0;
+    while (parts[i] != op) i++;
+    left &= ~(uint32_t{1} << i);
+    return values[i];
+  }
+};
+
+// Computes the pure operands of the fed call `code` into `feed`; false,
+// with nothing held, when one of them is not answered so.
+bool feedPure(const Code* code, const BoundView& view, PureFeed& feed);
 
 }  // namespace quorl

@@ -295,5 +295,26 @@ TEST_F(BlockProgramsTest, ABlockWithTwoHoldersIsNotChangedInPlace) {
             "(J cape[abcb] (J[ab] (J[abc] J[ab]0)))");
 }
 
+// A byte that a small function computes, joined onto a block (a text built
+// as programs build one), is computed before the join and joined in the
+// block's cell, without init's handler or a one-byte block; a block with a
+// second holder is copied as before, and when the small function is given
+// no number the join runs as calls and answers as they do.
+TEST_F(BlockProgramsTest, AByteASmallFunctionComputesIsJoinedWhereItStands) {
+  const std::string helpers =
+      ",letter\\s\\(s % 6 = 0) 32 (97 + s % 26)"
+      ",spell\\t\\n\\s\\(n = 0) t (spell(t + init(letter s), n - 1, s * 7 + 3))"
+      ",scan\\t\\i\\n\\a\\(n < i) a (scan(t, i + 1, n, a + look(t, i) * (letter(i) + 1)))";
+  EXPECT_EQ(agreed("main,main\\a\\spell(init(a + 100), 6, 1)" + helpers), "cape[dbkvunq]");
+  EXPECT_EQ(agreed("main,main\\a\\scan([ab], 0, 1, 0)" + helpers), "12903");
+  EXPECT_EQ(agreed("main,main\\a\\two([ab]),two\\t\\b{init t}list(spell(b, 2, 0), b, 0, 0, 0)" + helpers + kLoops),
+            "(J cape[ab d] (J cape[ab] (J0 (J0 0))))");
+  std::string program = "main,main\\a\\list(spell(init[], 2, [x]), spell([q], 1, 5), scan([ab], 0, 1, [c]), 0, 0)" +
+                        helpers + kLoops;
+  std::string expected = run(program, evaluateBySubstitution);
+  resetGlobalTables();
+  EXPECT_EQ(run(program, evaluate), expected);
+}
+
 }  // namespace
 }  // namespace quorl

@@ -147,6 +147,13 @@ class ProgramGenerator {
       text += ",\nshlam\\v\\both (x\\v) (both (cork(v, 0, 65)) (v + [z]))";
       // The byte is read first, then the block is taken by the call after it.
       text += ",\nshlook\\v\\look(v, 1) + cork(v, 1, 66)";
+      // A small function's byte joined on, and a byte read times one: the
+      // small function is computed before the join or the read, and the
+      // whole runs as calls when its operand is no number.
+      text += ",\nbytef\\x\\(x % 3 = 0) 32 (97 + x % 26)";
+      text += ",\nspell\\t\\n\\x\\(n<1) t (spell(t + init(bytef(x + n)), n-1, x))";
+      text += ",\nlookw\\t\\i\\n\\s\\(n<i) s (lookw(t, i+1, n, s + look(t, i) * bytef(i) + look(t, 0) % (bytef(s) + i)))";
+      text += ",\nshspell\\v\\both (spell(v, 2, 5)) (both v (rank v))";
     }
     // Small functions of numbers and truth values, called with the
     // arguments of a loop, as loops call helpers: each computes its body
@@ -466,7 +473,9 @@ class ProgramGenerator {
   std::string blockExpression(int depth, const std::vector<char>& blocks, const std::vector<char>& indices) {
     auto b = [&] { return blockAtom(depth, blocks, indices); };
     auto i = [&] { return indexAtom(depth, indices); };
-    switch (pick(15)) {
+    switch (pick(17)) {
+      case 16: return "lookw(" + b() + ", 0, rank(" + b() + ")-1, 0)";
+      case 15: return "spell(" + b() + ", " + i() + "%4, " + (chance(25) ? b() : i()) + ")";
       case 14: return "clear(" + b() + ", " + i() + ", 3)";
       case 13: {
         std::string t = b();
@@ -487,8 +496,9 @@ class ProgramGenerator {
       default: {
         // One block held by two holders: what changes it must leave the
         // other's unchanged, whichever of the two is computed first.
-        static const char* kShared[] = {"shfill", "shgrow", "shcork", "shjoin", "shlate", "shclos", "shlam", "shlook"};
-        return std::string(kShared[pick(8)]) + "(" + b() + ")";
+        static const char* kShared[] = {"shfill", "shgrow", "shcork", "shjoin", "shlate",
+                                        "shclos", "shlam",  "shlook", "shspell"};
+        return std::string(kShared[pick(9)]) + "(" + b() + ")";
       }
     }
   }
