@@ -297,6 +297,20 @@ bool numberOperation(const BuiltinEntry& builtin, int count) {
 
 // Gives a builtin's spine its tree when it is a number operation given all
 // its operands, each of them a number operand.
+// An operand of a tree answered on the words straight from the code
+// (Code::plainWords).
+bool plainWordOperand(const Part& op) {
+  switch (op.kind) {
+    case Part::Letter:
+      return true;
+    case Part::Shared:
+      return op.isWord;
+    case Part::Compiled:
+      return op.code->plainWords && op.code->argCount == 2;
+  }
+  return false;
+}
+
 void markNumberTree(Code& code) {
   int count = code.argCount;
   if (code.head != HeadKind::Builtin || count != code.callArity || !numberOperation(*code.builtin, count))
@@ -307,6 +321,7 @@ void markNumberTree(Code& code) {
   if (numbers && leaves <= NumberTree::kMaxLeaves && operations <= NumberTree::kMaxOperations) {
     code.twoLeaves = count == 2 && operations == 1;
     code.tree = buildNumberTree(code);
+    code.plainWords = count == 2 && plainWordOperand(code.args[0]) && plainWordOperand(code.args[1]);
     return;
   }
   // One operand, or one inside an operand, is a call to compute first.
@@ -469,8 +484,10 @@ Code* buildSpine(Node* n) {
     int leaves = 0, operations = 1;
     if (comparison && numberOperand(code->args[0], leaves, operations) &&
         numberOperand(code->args[1], leaves, operations) && leaves <= NumberTree::kMaxLeaves &&
-        operations <= NumberTree::kMaxOperations)
+        operations <= NumberTree::kMaxOperations) {
       code->tree = buildNumberTree(*code);
+      code->plainWords = plainWordOperand(code->args[0]) && plainWordOperand(code->args[1]);
+    }
   }
   if (code->head == HeadKind::Combinator && count == 2 &&
       (code->combinator == 'V' || (code->combinator == 'J' && preludeLists())))

@@ -158,6 +158,11 @@ struct Code {
   // stands (machine_number_calls.cpp).
   const NumberTree* callTree = nullptr;
   bool twoLeaves = false;  // tree: one operation of two operands as they stand
+  // tree: its first two operands are letters, integers written in the body
+  // or such trees of two-operand operations themselves (no constant, no
+  // real, no call): answered first on the words as they stand, straight
+  // from the code (word_trees.hpp).
+  bool plainWords = false;
   // Builtin: a comparison of two operands as they stand or immediate,
   // given two more operands: with the Prelude's K and H, its truth value
   // picks one of them and drops the other.

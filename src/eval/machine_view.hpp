@@ -8,6 +8,7 @@
 #include "eval/integer_values.hpp"
 #include "eval/machine.hpp"
 #include "eval/number_trees.hpp"
+#include "eval/word_trees.hpp"
 
 namespace quorl {
 
@@ -93,6 +94,7 @@ inline bool treeAnswerUnder(const Code* code, const BoundView& view, Value& out)
   if (code->twoLeaves && viewWord(code->args[0], view, x) && viewWord(code->args[1], view, y) &&
       answerWordValues(code->builtin->wordOp, x, y, out))
     return true;
+  if (!code->twoLeaves && code->plainWords && plainAnswer(code, view, out)) return true;
   TreeLetters letters;
   treeLetters(code, view, letters);
   return answerTree(code, letters, out);
@@ -129,6 +131,7 @@ inline bool comparisonUnder(const Code* code, const BoundView& view, bool& truth
     return true;
   }
   if (code->tree == nullptr) return false;
+  if (code->plainWords && plainTruth(code, view, truth)) return true;
   TreeLetters letters;
   treeLetters(code, view, letters);
   return treeComparison(code, letters, truth);

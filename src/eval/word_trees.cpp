@@ -1,9 +1,44 @@
 // Trees of number operations on machine integers (word_trees.hpp).
 #include "eval/word_trees.hpp"
 
+#include "eval/machine_view.hpp"
 #include "numbers/word_arith.hpp"
 
 namespace quorl {
+
+namespace {
+
+bool treeWord(const Code* c, const BoundView& view, int64_t& out);
+
+inline bool operandWord(const Part& op, const BoundView& view, int64_t& out) {
+  return op.kind != Part::Compiled ? viewWord(op, view, out) : treeWord(op.code, view, out);
+}
+
+// Recursive, as deep as the tree, which has at most kMaxOperations.
+bool treeWord(const Code* c, const BoundView& view, int64_t& out) {
+  int64_t x, y;
+  if (!operandWord(c->args[0], view, x) || !operandWord(c->args[1], view, y)) return false;
+  WordAnswer answer = answerWords(c->builtin->wordOp, x, y);
+  out = answer.value;
+  return answer.kind == WordAnswer::Integer;
+}
+
+}  // namespace
+
+bool plainWord(const Part& op, const BoundView& view, int64_t& out) { return treeWord(op.code, view, out); }
+
+bool plainAnswer(const Code* code, const BoundView& view, Value& out) {
+  int64_t x, y;
+  return operandWord(code->args[0], view, x) && operandWord(code->args[1], view, y) &&
+         answerWordValues(code->builtin->wordOp, x, y, out);
+}
+
+bool plainTruth(const Code* code, const BoundView& view, bool& truth) {
+  int64_t x, y;
+  if (!operandWord(code->args[0], view, x) || !operandWord(code->args[1], view, y)) return false;
+  truth = answerWords(code->builtin->wordOp, x, y).kind == WordAnswer::True;
+  return true;
+}
 
 WordTree treeOnWords(const NumberTree& tree, const TreeLetters& letters, int64_t& out) {
   int64_t r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];

@@ -15,6 +15,26 @@
 
 namespace quorl {
 
+struct BoundView;
+
+// Plain trees (Code::plainWords) answered on the words as they stand,
+// read and computed straight from the code: each leaf a letter's word or
+// an integer written in the body.  Trees whose numbers are all words so
+// are most of a loop's (`(s * 7919 + 13) % 1000003`, `s % 6 = 0`); read
+// so, they need neither the copy of the letters nor the register file.
+// Each is false when a leaf is no word or an operation below the root has
+// no word for its answer (a failure, an answer beyond the word), which the
+// ways below then take from the leaves again: nothing was changed.  Out of
+// the machine's loop, which they would only make longer.
+//
+// The machine integer of the plain tree `op` (a compiled operand).
+[[gnu::noinline]] bool plainWord(const Part& op, const BoundView& view, int64_t& out);
+// The answer of the plain tree `code`: a word, a truth value or a failure,
+// as answerWordValues gives it.
+[[gnu::noinline]] bool plainAnswer(const Code* code, const BoundView& view, Value& out);
+// The truth of the plain comparison `code`.
+[[gnu::noinline]] bool plainTruth(const Code* code, const BoundView& view, bool& truth);
+
 // What answering a tree on words came to.
 enum class WordTree : int8_t { Left = -1, Word = 0, Truth = 1 };
 
