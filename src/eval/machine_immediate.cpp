@@ -332,6 +332,16 @@ bool wordOperand(const Part& op, const BoundView& view, int64_t& out) {
   return answer.kind == WordAnswer::Integer;
 }
 
+// The truth of the comparison `code` answered as a tree: 1 or 0, or -1.
+// Out of comparisonTruth, whose quick way it would only make longer (the
+// copy of the letters lives on its stack).
+[[gnu::noinline]] int treeTruth(const Code* code, const BoundView& view) {
+  TreeLetters letters;
+  treeLetters(code, view, letters);
+  bool truth;
+  return treeComparison(code, letters, truth) ? truth : -1;
+}
+
 // The truth of an operand that is a comparison of numbers (`c = col + d`),
 // read without making its truth value: 1 or 0, or -1 when it is not one or
 // its operands are not numbers the engine compares (the value is then
@@ -344,10 +354,7 @@ bool wordOperand(const Part& op, const BoundView& view, int64_t& out) {
   int64_t x, y;
   if (wordOperand(op.code->args[0], view, x) && wordOperand(op.code->args[1], view, y))
     return answerWords(w, x, y).kind == WordAnswer::True ? 1 : 0;
-  TreeLetters letters;
-  treeLetters(op.code, view, letters);
-  bool truth;
-  return treeComparison(op.code, letters, truth) ? truth : -1;
+  return treeTruth(op.code, view);
 }
 
 // The truth of a link's operand: 1 for K, 0 for H, -1 for any other value,
