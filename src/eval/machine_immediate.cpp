@@ -120,7 +120,7 @@ bool wordsHere(const Code* code, BoundView& view, uint32_t later, Value* args, V
       // The byte as look gives it, should it be needed as a value: the
       // block may be taken from the bindings by the operand after it.
       known[i] = looked[i] = true;
-    } else if (i == 1 && computed[0] && !known[0] && joinsByte(code, op)) [[unlikely]] {
+    } else if (op.kind == Part::Compiled && i == 1 && !known[0] && joinsByte(code, op)) [[unlikely]] {
       // `b + init(x)`: a block grows by x's byte straight away.
       if (byteJoined<kFed>(op.code, view, later, args, out, feed)) return true;
       computed[1] = true;

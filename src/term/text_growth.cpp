@@ -88,7 +88,10 @@ bool appendedInPlace(Node* n, std::string_view more) {
   if (more.size() == 1) chars[head + length] = more[0];
   else std::memcpy(chars + head + length, more.data(), more.size());
   chars[head + grown] = '\0';
-  writeLengthDigits(chars, head, grown);
+  // A byte at a time, the length's last digit is most often the only one
+  // that changes.
+  if (more.size() == 1 && grown % 64 != 0) chars[head - 2] = kLengthDigits[grown % 64];
+  else writeLengthDigits(chars, head, grown);
   n->header = (n->header & ~kExtentMask) | (grown << kExtentShift);
   return true;
 }
