@@ -510,6 +510,7 @@ Code* buildSpine(Node* n) {
     const NumberTree& tree = *code->callTree;
     if (tree.leaves[tree.computedLeaf]->code->head == HeadKind::Letter) code->pure = false;
   }
+  code->firstHere = code->pure || code->fedCount != 0;
   markData(*code);
   // A combinator short of arguments (J (make d) (make d)) has its parts
   // computed as a call's are, when no arguments wait for it; not when the

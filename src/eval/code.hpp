@@ -203,6 +203,8 @@ struct Code {
   // (pure_shapes.hpp, fedParts).  The pure operands, `fedCount` of them.
   const Part** fedParts = nullptr;
   uint8_t fedCount = 0;
+  // Spine: pure or fed, tried where it stands before a frame is made for it.
+  bool firstHere = false;
   // Spine: a value of values, its head no letter and each operand a letter,
   // a shared part or such a spine itself (`J x front`, `V (V k v) lr`): its
   // cells are built straight from the values (data_cells.hpp).  `dataDepth`

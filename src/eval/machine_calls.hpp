@@ -34,8 +34,7 @@ inline void Machine::collect(const Code* code, BoundView& view, int stage) {
       args[i] = answerHere(op.code, view, code->restLetters[i]);
       continue;
     }
-    if (op.kind == Part::Compiled && (op.code->pure || op.code->fedCount != 0) &&
-        computedFirst(op, view, code->restLetters[i], args[i]))
+    if (op.kind == Part::Compiled && op.code->firstHere && computedFirst(op, view, code->restLetters[i], args[i]))
       continue;
     // This one must be computed: what is collected waits on the stack.
     for (int j = stage; j < i; j++) stack_.pushHeld(args[j]);
