@@ -104,6 +104,35 @@ int chosenByLinks(const Code* code, const BoundView& view) {
   }
 }
 
+// The machine integer a pure operand comes to without a box: a number as
+// it stands, a plain tree, or what a choice by a comparison or by truth
+// values picks, itself such; false for any other operand or value (which
+// pureValue then takes, from the start).  Recursive as the shapes nest,
+// at most kMaxPureDepth.
+bool pureWord(const Part& op, const BoundView& view, int64_t& out) {
+  if (op.kind != Part::Compiled) return viewWord(op, view, out);
+  const Code* code = op.code;
+  switch (code->head) {
+    case HeadKind::Builtin: {
+      if (code->argCount == 4) {
+        bool truth;
+        return comparisonUnder(code, view, truth) && pureWord(code->args[truth ? 2 : 3], view, out);
+      }
+      return code->plainWords && plainWord(op, view, out);
+    }
+    case HeadKind::Combinator: {
+      int chosen = chosenByLinks(code, view);
+      return chosen >= 0 && pureWord(code->args[chosen], view, out);
+    }
+    case HeadKind::Letter: {
+      int truth = truthOf(view.of(code->headPart.letter));
+      return truth >= 0 && pureWord(code->args[truth == 1 ? 0 : 1], view, out);
+    }
+    default:
+      return false;
+  }
+}
+
 bool pureCall(const Code* code, const BoundView& view, Value& out) {
   const Callee* callee = code->callee;
   if (callee == nullptr || callee->definition != code->definition->get()) return false;
@@ -214,6 +243,11 @@ bool pureValue(const Part& op, const BoundView& view, Value& out) {
         return comparisonUnder(code, view, truth) && pureValue(code->args[truth ? 2 : 3], view, out);
       }
       if (code->tree != nullptr) return treeAnswerUnder(code, view, out);
+      // `acc + (p a b)`: the words as they come, when they are words.
+      int64_t a, b;
+      if (pureWord(code->args[0], view, a) && pureWord(code->args[1], view, b) &&
+          answerWordValues(code->builtin->wordOp, a, b, out))
+        return true;
       Value x, y;
       if (!pureValue(code->args[0], view, x)) return false;
       if (!pureValue(code->args[1], view, y)) {
