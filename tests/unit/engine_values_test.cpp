@@ -156,6 +156,23 @@ TEST_F(EngineValuesTest, ComputedNumbersKeptInListsReadBackAsTheyWereStored) {
   agreed("main,main\\a\\show (bins 4)" + binaries);
 }
 
+// Small functions and trees of number operations computed where they
+// stand, on the words as they are, meet the edges of the word as the
+// builtins do: a product past the word goes on as a wider integer, a
+// division by zero is the builtin's failure, a number written past the
+// word or a real is taken by the builtins' way.
+TEST_F(EngineValuesTest, NumbersComputedWhereTheyStandMeetTheWordsEdgesAsTheBuiltinsDo) {
+  const std::string defs =
+      ",sq\\x\\(x * x + 1) % 1000000007"
+      ",dz\\x\\(x + 1) % (x - x)"
+      ",pw\\p\\y\\1 + ((p | H) y (y % 0))"
+      ",loop\\n\\a\\(n < 1) a (loop(n - 1, a + ((n < 3) n (n * 4000000000000000000))))"
+      ",list\\a\\b\\c\\d\\e\\J a (J b (J c (J d e)))";
+  EXPECT_EQ(agreed("main,main\\a\\list(sq(4000000000), sq(3), sq(real(2)), loop(6, 0), loop(2, 0))" + defs),
+            "(J785 (J10 (J real[5.000000e+00] (J72000000000000000003 3))))");
+  agreed("main,main\\a\\list(dz(5), pw(K, 9999999999999999999), pw(H, 2), pw(K, [x]), pw(3, 4))" + defs);
+}
+
 TEST_F(EngineValuesTest, PairsHandedBackThroughDeepRecursionNeedNoNativeStack) {
   // Each level waits for the pair of the level below and gives its own to
   // the lambda of the level above, as a partition does: a million levels,
