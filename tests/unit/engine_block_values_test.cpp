@@ -304,9 +304,13 @@ TEST_F(BlockProgramsTest, AByteASmallFunctionComputesIsJoinedWhereItStands) {
   const std::string helpers =
       ",letter\\s\\(s % 6 = 0) 32 (97 + s % 26)"
       ",spell\\t\\n\\s\\(n = 0) t (spell(t + init(letter s), n - 1, s * 7 + 3))"
-      ",scan\\t\\i\\n\\a\\(n < i) a (scan(t, i + 1, n, a + look(t, i) * (letter(i) + 1)))";
+      ",scan\\t\\i\\n\\a\\(n < i) a (scan(t, i + 1, n, a + look(t, i) * (letter(i) + 1)))"
+      ",stamp\\b\\i\\n\\(n < i) b (stamp(cork(b, i, letter(i)), i + 1, n))"
+      ",blk\\t\\init t";
   EXPECT_EQ(agreed("main,main\\a\\spell(init(a + 100), 6, 1)" + helpers), "cape[dbkvunq]");
   EXPECT_EQ(agreed("main,main\\a\\scan([ab], 0, 1, 0)" + helpers), "12903");
+  // A byte a small function computes, written in a block the loop holds alone.
+  EXPECT_EQ(agreed("main,main\\a\\stamp(blk [xxxxxx], 0, 4)" + helpers), "cape[ bcdex]");
   EXPECT_EQ(agreed("main,main\\a\\two([ab]),two\\t\\b{init t}list(spell(b, 2, 0), b, 0, 0, 0)" + helpers + kLoops),
             "(J cape[ab d] (J cape[ab] (J0 (J0 0))))");
   std::string program = "main,main\\a\\list(spell(init[], 2, [x]), spell([q], 1, 5), scan([ab], 0, 1, [c]), 0, 0)" +

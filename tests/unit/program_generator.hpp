@@ -154,6 +154,7 @@ class ProgramGenerator {
       text += ",\nspell\\t\\n\\x\\(n<1) t (spell(t + init(bytef(x + n)), n-1, x))";
       text += ",\nlookw\\t\\i\\n\\s\\(n<i) s (lookw(t, i+1, n, s + look(t, i) * bytef(i) + look(t, 0) % (bytef(s) + i)))";
       text += ",\nshspell\\v\\both (spell(v, 2, 5)) (both v (rank v))";
+      text += ",\nstamp\\b\\i\\n\\(n<i) b (stamp(cork(b, i, bytef(i * n)), i+1, n))";
     }
     // Small functions of numbers and truth values, called with the
     // arguments of a loop, as loops call helpers: each computes its body
@@ -473,7 +474,8 @@ class ProgramGenerator {
   std::string blockExpression(int depth, const std::vector<char>& blocks, const std::vector<char>& indices) {
     auto b = [&] { return blockAtom(depth, blocks, indices); };
     auto i = [&] { return indexAtom(depth, indices); };
-    switch (pick(17)) {
+    switch (pick(18)) {
+      case 17: return "stamp(" + b() + ", " + i() + ", 2)";
       case 16: return "lookw(" + b() + ", 0, rank(" + b() + ")-1, 0)";
       case 15: return "spell(" + b() + ", " + i() + "%4, " + (chance(25) ? b() : i()) + ")";
       case 14: return "clear(" + b() + ", " + i() + ", 3)";
