@@ -505,10 +505,16 @@ Code* buildSpine(Node* n) {
   markFed(*code);
   // A call through a letter inside numbers (acc + a(i, j) * x) is mostly a
   // function given as a value, which the call tree runs: trying it first
-  // as a truth value's choice would be lost at every call.
+  // as a truth value's choice would be lost at every call, whole or as a
+  // fed call's pure operand.
   if (code->callTree != nullptr) {
     const NumberTree& tree = *code->callTree;
-    if (tree.leaves[tree.computedLeaf]->code->head == HeadKind::Letter) code->pure = false;
+    if (tree.leaves[tree.computedLeaf]->code->head == HeadKind::Letter) {
+      code->pure = false;
+      delete[] code->fedParts;
+      code->fedParts = nullptr;
+      code->fedCount = 0;
+    }
   }
   code->firstHere = code->pure || code->fedCount != 0;
   markData(*code);

@@ -27,6 +27,9 @@ struct BoundView;
 // ways below then take from the leaves again: nothing was changed.  Out of
 // the machine's loop, which they would only make longer.
 //
+// Whether a plain tree is tried on the words first: not while its leaves
+// were reals the last time (the quick way on doubles goes first then).
+inline bool plainFirst(const NumberTree& tree) { return !tree.onDoubles || tree.doublesMissed; }
 // The machine integer of the plain tree `op` (a compiled operand).
 [[gnu::noinline]] bool plainWord(const Part& op, const BoundView& view, int64_t& out);
 // The answer of the plain tree `code`: a word, a truth value or a failure,
