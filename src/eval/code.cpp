@@ -322,6 +322,7 @@ void markNumberTree(Code& code) {
     code.twoLeaves = count == 2 && operations == 1;
     code.tree = buildNumberTree(code);
     code.plainWords = count == 2 && plainWordOperand(code.args[0]) && plainWordOperand(code.args[1]);
+    code.plainFirst = code.plainWords && !code.tree->onDoubles;
     return;
   }
   // One operand, or one inside an operand, is a call to compute first.
@@ -487,6 +488,7 @@ Code* buildSpine(Node* n) {
         operations <= NumberTree::kMaxOperations) {
       code->tree = buildNumberTree(*code);
       code->plainWords = plainWordOperand(code->args[0]) && plainWordOperand(code->args[1]);
+      code->plainFirst = code->plainWords && !code->tree->onDoubles;
     }
   }
   if (code->head == HeadKind::Combinator && count == 2 &&

@@ -163,6 +163,10 @@ struct Code {
   // real, no call): answered first on the words as they stand, straight
   // from the code (word_trees.hpp).
   bool plainWords = false;
+  // tree: plain, and tried on the words first: an integer written among its
+  // leaves (a tree of letters alone may well hold reals, whose way goes
+  // first).
+  bool plainFirst = false;
   // Builtin: a comparison of two operands as they stand or immediate,
   // given two more operands: with the Prelude's K and H, its truth value
   // picks one of them and drops the other.

@@ -94,7 +94,7 @@ inline bool treeAnswerUnder(const Code* code, const BoundView& view, Value& out)
   if (code->twoLeaves && viewWord(code->args[0], view, x) && viewWord(code->args[1], view, y) &&
       answerWordValues(code->builtin->wordOp, x, y, out))
     return true;
-  if (!code->twoLeaves && code->plainWords && plainFirst(*code->tree) && plainAnswer(code, view, out)) return true;
+  if (!code->twoLeaves && code->plainFirst && plainAnswer(code, view, out)) return true;
   TreeLetters letters;
   treeLetters(code, view, letters);
   return answerTree(code, letters, out);
@@ -131,7 +131,7 @@ inline bool comparisonUnder(const Code* code, const BoundView& view, bool& truth
     return true;
   }
   if (code->tree == nullptr) return false;
-  if (code->plainWords && plainFirst(*code->tree) && plainTruth(code, view, truth)) return true;
+  if (code->plainFirst && plainTruth(code, view, truth)) return true;
   TreeLetters letters;
   treeLetters(code, view, letters);
   return treeComparison(code, letters, truth);

@@ -118,7 +118,7 @@ bool pureWord(const Part& op, const BoundView& view, int64_t& out) {
         bool truth;
         return comparisonUnder(code, view, truth) && pureWord(code->args[truth ? 2 : 3], view, out);
       }
-      return code->plainWords && plainWord(op, view, out);
+      return code->plainFirst && plainWord(op, view, out);
     }
     case HeadKind::Combinator: {
       int chosen = chosenByLinks(code, view);

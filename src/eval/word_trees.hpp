@@ -17,9 +17,9 @@ namespace quorl {
 
 struct BoundView;
 
-// Plain trees (Code::plainWords) answered on the words as they stand,
-// read and computed straight from the code: each leaf a letter's word or
-// an integer written in the body.  Trees whose numbers are all words so
+// Plain trees (Code::plainWords; tried first when Code::plainFirst)
+// answered on the words as they stand, read and computed straight from the
+// code: each leaf a letter's word or an integer written in the body.  Trees whose numbers are all words so
 // are most of a loop's (`(s * 7919 + 13) % 1000003`, `s % 6 = 0`); read
 // so, they need neither the copy of the letters nor the register file.
 // Each is false when a leaf is no word or an operation below the root has
@@ -27,9 +27,6 @@ struct BoundView;
 // ways below then take from the leaves again: nothing was changed.  Out of
 // the machine's loop, which they would only make longer.
 //
-// Whether a plain tree is tried on the words first: not while its leaves
-// were reals the last time (the quick way on doubles goes first then).
-inline bool plainFirst(const NumberTree& tree) { return !tree.onDoubles || tree.doublesMissed; }
 // The machine integer of the plain tree `op` (a compiled operand).
 [[gnu::noinline]] bool plainWord(const Part& op, const BoundView& view, int64_t& out);
 // The answer of the plain tree `code`: a word, a truth value or a failure,
