@@ -101,8 +101,8 @@ void Machine::returnValue() {
     case FrameKind::Call: {
       Frame f = stack_.pop();
       BoundView view(f.bindings);  // takes over the frame's count
-      stack_.pushHeld(toValue(focus_));
-      collect(reinterpret_cast<const Code*>(f.bits), view, f.stage);
+      Value given = toValue(focus_);
+      collect(reinterpret_cast<const Code*>(f.bits), view, f.stage, &given);
       return;
     }
     case FrameKind::Argument:

@@ -129,8 +129,10 @@ class FrameStack {
 // Borrows both.
 Node* buildTerm(const Code* code, const Bindings* b);
 // A term as a value: a lambda's code becomes a Closure, other code its term.
-// Consumes the term; `t` must be a value, or a term bound as one.
-Value toValue(Term t);
+// Consumes the term; `t` must be a value, or a term bound as one.  Most
+// terms handed on are values already: only code takes the call.
+Value codeToValue(Term t);
+inline Value toValue(Term t) { return t.isCode() ? codeToValue(t) : t.value(); }
 // A term as a Node (held for the caller).  Consumes the term.
 Node* toNode(Term t);
 // Whether a term is a value, as far as that is known without computing it.
@@ -348,7 +350,7 @@ class Machine {
   void treeCallStarts(const Code*& code, BoundView& view);
   void treeCallReturned();
   // Calls (machine_calls.cpp).
-  void collect(const Code* code, BoundView& view, int stage);
+  void collect(const Code* code, BoundView& view, int stage, const Value* given = nullptr);
   void perform(const Code* code, Value* args, Bindings* spare = nullptr);
   void callBuiltin(const BuiltinEntry& builtin, Node* redex, const Code* at = nullptr);
   void enter(const Callee* callee, Value* args, Bindings* spare = nullptr);

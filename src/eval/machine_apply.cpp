@@ -116,7 +116,7 @@ void Machine::applyToArgument() {
 
 // The value g of a function frame is applied to the value in focus.
 void Machine::applyFunction(Value g) {
-  Value x = focus_.isCode() ? toValue(focus_) : focus_.value();
+  Value x = toValue(focus_);
   if (Node* n = g.node(); g.isNode() && isAnnotated(n) && !isConstantAnnotated(n) && storedArity(n) >= 2) {
     // A partial application of values, no lambda (J y waiting for its
     // tail): given one more value, it is a value.

@@ -19,10 +19,15 @@
 namespace quorl {
 
 // Collects the operands of a call from `stage` on; the values collected so
-// far are Held frames on top.  The view holds what the operands from
-// `stage` on mention.
-inline void Machine::collect(const Code* code, BoundView& view, int stage) {
-  Value args[kMaxSpine];  // args[i] for i from `stage`; those before are Held frames
+// far are Held frames on top, but for the last of them when `given` is
+// not null: the value of the operand just computed, which stays here
+// unless another operand must be computed after it (most often the call
+// then takes it at once, without the frame pushed and popped).  The view
+// holds what the operands from `stage` on mention.
+inline void Machine::collect(const Code* code, BoundView& view, int stage, const Value* given) {
+  Value args[kMaxSpine];  // args[i] for i from `here`; those before are Held frames
+  int here = stage;
+  if (given != nullptr) args[--here] = *given;
   for (int i = stage; i < code->taken; i++) {
     const Part& op = code->args[i];
     if (op.valueState == 1) {
@@ -37,7 +42,7 @@ inline void Machine::collect(const Code* code, BoundView& view, int stage) {
     if (op.kind == Part::Compiled && op.code->firstHere && computedFirst(op, view, code->restLetters[i], args[i]))
       continue;
     // This one must be computed: what is collected waits on the stack.
-    for (int j = stage; j < i; j++) stack_.pushHeld(args[j]);
+    for (int j = here; j < i; j++) stack_.pushHeld(args[j]);
     uint32_t rest = code->restLetters[i];
     Bindings* keep = rest == 0 ? nullptr : viewBindings(rest, view);
     stack_.push(FrameKind::Call, reinterpret_cast<uintptr_t>(code), keep, static_cast<uint8_t>(i + 1));
@@ -51,7 +56,7 @@ inline void Machine::collect(const Code* code, BoundView& view, int stage) {
     // operand's now: the frame keeps what the call after it still needs.
     code = op.code;
     pushArguments(code, view, code->taken);
-    stage = 0;
+    here = 0;
     i = -1;
   }
   // Nothing but the call holds what it is given now.  A global function's
@@ -63,7 +68,7 @@ inline void Machine::collect(const Code* code, BoundView& view, int stage) {
     view.from = nullptr;
   }
   view.release();
-  for (int i = stage - 1; i >= 0; i--) args[i] = Value{stack_.pop().bits};
+  for (int i = here - 1; i >= 0; i--) args[i] = Value{stack_.pop().bits};
   perform(code, args, spare);
 }
 

@@ -130,8 +130,7 @@ Node* buildTerm(const Code* code, const Bindings* b) {
   }
 }
 
-Value toValue(Term t) {
-  if (!t.isCode()) return t.value();
+Value codeToValue(Term t) {
   const Code* code = t.code();
   if (code->kind == CodeKind::Lambda && code->valueState == 1) {
     Closure* c = newClosure(code, exactBindings(code->letters, t.bindings));
