@@ -741,10 +741,12 @@ const Callee* calleeOf(Node* definition) {
   int k = 0;
   for (uint32_t rest = callee->bodyLetters; rest != 0; rest &= rest - 1) {
     int i = giver[__builtin_ctz(rest)];
+    callee->letterOfBinding[k] = static_cast<uint8_t>(__builtin_ctz(rest));
     callee->argumentOfBinding[k++] = static_cast<uint8_t>(i);
     used |= static_cast<uint16_t>(1 << i);
   }
   callee->unusedArguments = static_cast<uint16_t>(((1 << callee->arity) - 1) & ~used);
+  callee->spineBody = callee->body.kind == Part::Compiled && callee->body.code->kind == CodeKind::Spine;
   markPureBody(*callee);
   acquire(definition);
   c.callees.emplace(definition, callee);

@@ -285,10 +285,14 @@ struct Callee {
   // arguments the body does not use.
   uint32_t bodyLetters = 0;
   uint8_t argumentOfBinding[kMaxArity] = {};
+  uint8_t letterOfBinding[kMaxArity] = {};  // the letter of each binding
   uint16_t unusedArguments = 0;
   // Whether a call given all its arguments computes its body where it
   // stands (pure_shapes.hpp), and the nesting of the body's shapes.
   bool pureBody = false;
+  // The body is a spine: a call goes on with it in the caller's step, its
+  // parameters bound on a view of no bindings (machine_calls.hpp).
+  bool spineBody = false;
   uint8_t pureDepth = 0;
 };
 

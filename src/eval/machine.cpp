@@ -102,7 +102,8 @@ void Machine::returnValue() {
       Frame f = stack_.pop();
       BoundView view(f.bindings);  // takes over the frame's count
       Value given = toValue(focus_);
-      collect(reinterpret_cast<const Code*>(f.bits), view, f.stage, &given);
+      if (const Code* body = collect(reinterpret_cast<const Code*>(f.bits), view, f.stage, &given))
+        runSpine(body, view);
       return;
     }
     case FrameKind::Argument:
@@ -178,7 +179,9 @@ void Machine::runPart(const Part& part, BoundView& view) {
 }
 
 // Works on the spine `code` seen through the view; sets the focus.  Each
-// round that goes on moves to a part inside the code, so the loop ends.
+// round that goes on moves to a part inside the code, or into the body of
+// a global function it calls, whose parameters the view then holds: a
+// loop of calls runs here until a value is reached or a frame must wait.
 void Machine::runSpine(const Code* code, BoundView& view) {
   for (;;) {
     switch (code->head) {
@@ -225,8 +228,9 @@ void Machine::runSpine(const Code* code, BoundView& view) {
         [[fallthrough]];
       case HeadKind::Strict:
         pushArguments(code, view, code->taken);
-        collect(code, view, 0);
-        return;
+        code = collect(code, view, 0);
+        if (code == nullptr) return;  // the focus is set
+        continue;  // a called body, entered in the view
       case HeadKind::Combinator:
         if (code->chooses) {
           chooseByTruth(code, view);
@@ -252,9 +256,13 @@ void Machine::runSpine(const Code* code, BoundView& view) {
         if (int missing = code->callArity - code->argCount;
             code->taken != 0 && stack_.pendingArguments(missing) < missing) {
           // Its parts computed as a call's operands are (J (make d) (make d)).
-          if (code->data) focus_ = Term::of(Value::ofNode(buildDataUnder(code, view)));
-          else collect(code, view, 0);
-          return;
+          if (code->data) {
+            focus_ = Term::of(Value::ofNode(buildDataUnder(code, view)));
+            return;
+          }
+          code = collect(code, view, 0);
+          if (code == nullptr) return;  // the focus is set
+          continue;
         }
         break;
       case HeadKind::Letter:

@@ -287,6 +287,25 @@ struct BoundView {
     owned = own ? owned | both : owned;
     count += 2;
   }
+  // A called body's parameters, their values set in `values`, bound on a
+  // view that was reset to no bindings: they shadow nothing, and are not
+  // counted among the bindings made on top.
+  void bindParameters(uint32_t letters) {
+    bound = letters;
+    owned = letters;
+  }
+  // The values the view owns, its parameters most often, moved into
+  // bindings of their own under it when it has none, for a frame or a
+  // closure to share: what the view reads stays the same.
+  void spill() {
+    uint32_t moved = bound & owned;
+    Bindings* b = newBindings(moved);
+    Value* out = b->values();
+    for (uint32_t rest = moved; rest != 0; rest &= rest - 1) *out++ = values[__builtin_ctz(rest)];
+    from = b;
+    bound &= ~moved;
+    owned &= ~moved;
+  }
   // After release(): the view of other bindings (owned), nothing bound.
   void reset(Bindings* b) {
     from = b;
@@ -350,7 +369,8 @@ class Machine {
   void treeCallStarts(const Code*& code, BoundView& view);
   void treeCallReturned();
   // Calls (machine_calls.cpp).
-  void collect(const Code* code, BoundView& view, int stage, const Value* given = nullptr);
+  const Code* collect(const Code* code, BoundView& view, int stage, const Value* given = nullptr);
+  const Code* enterHere(const Callee* callee, Value* args, BoundView& view);
   void perform(const Code* code, Value* args, Bindings* spare = nullptr);
   void callBuiltin(const BuiltinEntry& builtin, Node* redex, const Code* at = nullptr);
   void enter(const Callee* callee, Value* args, Bindings* spare = nullptr);

@@ -12,11 +12,22 @@
 #pragma once
 
 #include "eval/immediate.hpp"
+#include "eval/interrupt.hpp"
 #include "eval/machine_view.hpp"
 #include "eval/pure_shapes.hpp"
 #include "eval/why.hpp"
 
 namespace quorl {
+
+// The compiled parameters and body of the global function that heads the
+// spine `code`, looked up again only when its definition changed.
+inline const Callee* calleeAt(const Code* code) {
+  const Callee* callee = code->callee;
+  Node* definition = code->definition->get();
+  if (callee == nullptr || callee->definition != definition) [[unlikely]]
+    callee = code->callee = calleeOf(definition);
+  return callee;
+}
 
 // Collects the operands of a call from `stage` on; the values collected so
 // far are Held frames on top, but for the last of them when `given` is
@@ -24,7 +35,11 @@ namespace quorl {
 // unless another operand must be computed after it (most often the call
 // then takes it at once, without the frame pushed and popped).  The view
 // holds what the operands from `stage` on mention.
-inline void Machine::collect(const Code* code, BoundView& view, int stage, const Value* given) {
+//
+// A global function whose body is a spine is entered in the view itself:
+// the spine is returned, to go on with at once, its parameters bound on top
+// of no bindings (enterHere).  Otherwise the focus is set and null returned.
+inline const Code* Machine::collect(const Code* code, BoundView& view, int stage, const Value* given) {
   Value args[kMaxSpine];  // args[i] for i from `here`; those before are Held frames
   int here = stage;
   if (given != nullptr) args[--here] = *given;
@@ -48,7 +63,7 @@ inline void Machine::collect(const Code* code, BoundView& view, int stage, const
     stack_.push(FrameKind::Call, reinterpret_cast<uintptr_t>(code), keep, static_cast<uint8_t>(i + 1));
     if (op.kind != Part::Compiled || op.code->kind != CodeKind::Spine || op.code->head != HeadKind::Strict) {
       runPart(op, view);  // at once, under the view, without bindings of its own
-      return;
+      return nullptr;
     }
     // A call of a global function (tak(tak(...), ...)): its operands are
     // collected through the same view at once, in this loop rather than by
@@ -59,9 +74,20 @@ inline void Machine::collect(const Code* code, BoundView& view, int stage, const
     here = 0;
     i = -1;
   }
-  // Nothing but the call holds what it is given now.  A global function's
-  // call, the last thing its caller's bindings were kept for, takes them
-  // over for its own (emptied first, as they would have been freed).
+  // Nothing but the call holds what it is given now.
+  if (code->head == HeadKind::Strict && code->argCount >= code->callArity) {
+    const Callee* callee = calleeAt(code);
+    // An interruption asked for is looked at by the machine's loop, which
+    // a body entered here does not go back to.
+    if (callee->spineBody && !evaluationInterrupted() && !interruptRequested()) {
+      view.release();
+      for (int i = here - 1; i >= 0; i--) args[i] = Value{stack_.pop().bits};
+      return enterHere(callee, args, view);
+    }
+  }
+  // A global function's call, the last thing its caller's bindings were
+  // kept for, takes them over for its own (emptied first, as they would
+  // have been freed).
   Bindings* spare = nullptr;
   if (code->head == HeadKind::Strict && view.from != nullptr && view.from->count == 1) {
     spare = view.from;
@@ -70,6 +96,23 @@ inline void Machine::collect(const Code* code, BoundView& view, int stage, const
   view.release();
   for (int i = here - 1; i >= 0; i--) args[i] = Value{stack_.pop().bits};
   perform(code, args, spare);
+  return nullptr;
+}
+
+// Enters the body of `callee`, a spine, with its arguments (consumed,
+// values) in the view, which was released: the parameters' values are
+// owned by the view, with no bindings under them, and the spine is
+// returned.  Bindings are made only if a frame or a closure needs some of
+// the parameters (viewBindings); a body that reads them all before it
+// calls anything makes none.
+inline const Code* Machine::enterHere(const Callee* callee, Value* args, BoundView& view) {
+  for (unsigned unused = callee->unusedArguments; unused != 0; unused &= unused - 1)
+    releaseValue(args[__builtin_ctz(unused)]);
+  view.reset(nullptr);
+  for (int k = 0, n = __builtin_popcount(callee->bodyLetters); k < n; k++)
+    view.values[callee->letterOfBinding[k]] = args[callee->argumentOfBinding[k]];
+  view.bindParameters(callee->bodyLetters);
+  return callee->body.code;
 }
 
 // Performs a call whose operands are values (consumed).
@@ -109,10 +152,7 @@ inline void Machine::perform(const Code* code, Value* args, Bindings* spare) {
     callBuiltin(builtin, redex, code);
     return;
   }
-  const Callee* callee = code->callee;
-  Node* definition = code->definition->get();
-  if (callee == nullptr || callee->definition != definition) callee = code->callee = calleeOf(definition);
-  enter(callee, args, spare);
+  enter(calleeAt(code), args, spare);
 }
 
 // Enters a global function's body with its arguments (consumed, values).

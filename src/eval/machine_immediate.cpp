@@ -28,10 +28,15 @@ bool growsInPlace(Value v) {
 }
 
 // The value of a letter for an operand, with a count for the caller: a
-// block or a text that nothing after reads is taken from bindings that
-// nothing else holds (the view's count is their only one).
+// block or a text that nothing after reads is taken from the view that
+// owns it (a called body's parameter) or from bindings that nothing else
+// holds (the view's count is their only one).
 Value letterHere(int letter, BoundView& view, uint32_t later) {
   uint32_t bit = uint32_t{1} << letter;
+  if ((view.owned & ~later & bit) && growsInPlace(view.values[letter])) {
+    view.owned &= ~bit;
+    return view.values[letter];
+  }
   if (!((view.bound | later) & bit) && view.from->count == 1) {
     Bindings* b = view.from;
     Value& slot = b->values()[__builtin_popcount(b->letters & (bit - 1))];

@@ -37,20 +37,16 @@ inline bool Machine::matchStep(const Code*& code, BoundView& view) {
       return false;
     const Code* outer = code->matchLambda;
     const Code* inner = outer->inner;
-    // The parts are held by l.  When the bindings under the view hold l,
-    // they outlive the view; when the view holds it itself, binding the
-    // parts' letters may release it (`l (l\t\...)`), so they are held too.
+    // The parts are held by l, and borrowed from it: the bindings under the
+    // view or the view itself hold l until the view is released, even when
+    // a part's letter is l's own (`l (l\t\...)`: a value the view owns
+    // stays held when its letter is bound again).
     Value x = Value::ofNode(argumentOf(g)), y = Value::ofNode(argumentOf(l));
     // A loop over a list reads the element and matches the tail next: their
     // lines are fetched while the body gets there.
     __builtin_prefetch(x.node());
     __builtin_prefetch(y.node());
-    bool own = (view.owned >> letter) & 1;
-    if (own) {
-      acquire(x.node());
-      acquire(y.node());
-    }
-    view.bindPair(outer->letter, x, inner->letter, y, own);
+    view.bindPair(outer->letter, x, inner->letter, y, false);
     next = &inner->body;
   }
   goOnWith(*next, code, view);

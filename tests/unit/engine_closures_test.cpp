@@ -22,25 +22,12 @@
 namespace quorl {
 namespace {
 
-using testing::tickLog;
-using testing::tickRecording;
-
 class EngineClosuresTest : public ::testing::Test {
  protected:
   void TearDown() override { resetGlobalTables(); }
 
   // The value of `main` applied to 7, then what was ticked.
-  std::string run(const std::string& program, NodeRef (*engine)(NodeRef)) {
-    compilePrelude();
-    builtinTable();
-    builtinStorage().emplace("tick", BuiltinEntry{1, tickRecording});
-    tickLog().clear();
-    EXPECT_TRUE(compileProgram(program).ok()) << program;
-    RunOutcome linked = linkProgram();
-    EXPECT_TRUE(linked.ok()) << linked.message;
-    NodeRef result = engine(apply(*findDefinition(""), leaf("7")));
-    return termText(result) + " after " + tickLog();
-  }
+  std::string run(const std::string& program, NodeRef (*engine)(NodeRef)) { return testing::tickedRun(program, engine); }
 
   // What both engines give; the engine must build exactly `terms` terms by
   // substitution on the way: those of the closures that go into structures
