@@ -715,6 +715,22 @@ const Callee* calleeWhileCompiling(Node* definition) {
   return calleeOf(definition);
 }
 
+namespace {
+
+// A comparison choosing a wing or a lambda form (`(i = n) words (blank{...}
+// count(...))`): the form takes bindings of the body's letters at once, so
+// the body is entered with bindings of its own, as the form then shares.
+bool choosesBoundForm(const Code& body) {
+  if (body.head != HeadKind::Builtin || !body.selects || body.argCount < 4) return false;
+  for (int i = 2; i < 4; i++) {
+    const Part& branch = body.args[i];
+    if (branch.kind == Part::Compiled && branch.code->kind != CodeKind::Spine) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 const Callee* calleeOf(Node* definition) {
   CodeCache& c = cache();
   auto found = c.callees.find(definition);
@@ -746,7 +762,8 @@ const Callee* calleeOf(Node* definition) {
     used |= static_cast<uint16_t>(1 << i);
   }
   callee->unusedArguments = static_cast<uint16_t>(((1 << callee->arity) - 1) & ~used);
-  callee->spineBody = callee->body.kind == Part::Compiled && callee->body.code->kind == CodeKind::Spine;
+  callee->spineBody = callee->body.kind == Part::Compiled && callee->body.code->kind == CodeKind::Spine &&
+                      !choosesBoundForm(*callee->body.code);
   markPureBody(*callee);
   acquire(definition);
   c.callees.emplace(definition, callee);

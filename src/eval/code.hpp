@@ -291,7 +291,8 @@ struct Callee {
   // stands (pure_shapes.hpp), and the nesting of the body's shapes.
   bool pureBody = false;
   // The body is a spine: a call goes on with it in the caller's step, its
-  // parameters bound on a view of no bindings (machine_calls.hpp).
+  // parameters bound on a view of no bindings (machine_calls.hpp), unless
+  // it is a comparison choosing a form that takes bindings at once.
   bool spineBody = false;
   uint8_t pureDepth = 0;
 };

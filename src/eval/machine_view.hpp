@@ -26,11 +26,13 @@ inline void Machine::goOnWith(const Part& part, const Code*& code, const BoundVi
 }
 
 // Bindings of `letters` (non-zero) for code seen through the view.  A view
-// of a called body's parameters alone moves them into bindings the first
-// time some are needed, which every frame and closure after shares (the
-// view is never a const object: only what it reads is kept constant).
+// of a called body's parameters moves them into bindings when exactly the
+// values it owns are needed, which every frame and closure after shares;
+// when fewer are needed, or letters bound on top too, the bindings are a
+// copy of those needed (the view is never a const object: only what it
+// reads is kept constant).
 inline Bindings* viewBindings(uint32_t letters, const BoundView& view) {
-  if (view.from == nullptr && (letters & view.bound & view.owned) != 0)
+  if (view.from == nullptr && view.owned != 0 && (letters & view.bound) == (view.bound & view.owned))
     const_cast<BoundView&>(view).spill();
   if ((letters & view.bound) == 0) return bindingsFor(letters, view.from);
   Bindings* b = newBindings(letters);
