@@ -54,6 +54,7 @@ void Machine::treeCallReturned() {
   TreeLetters letters;
   letters.from = nullptr;
   letters.bound = tree.leafLetters;
+  letters.boundValues = letters.values;
   for (uint32_t rest = tree.leafLetters; rest != 0; rest &= ~(uint32_t{1} << (31 - __builtin_clz(rest))))
     letters.values[31 - __builtin_clz(rest)] = Value{stack_.pop().bits};  // the last letter on top
   letters.computed = v;

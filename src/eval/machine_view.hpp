@@ -87,10 +87,7 @@ inline bool viewWord(const Part& op, const BoundView& view, int64_t& out) {
 inline void treeLetters(const Code* code, const BoundView& view, TreeLetters& out) {
   out.from = view.from;
   out.bound = view.bound & code->letters;
-  for (uint32_t rest = out.bound; rest != 0; rest &= rest - 1) {
-    int letter = __builtin_ctz(rest);
-    out.values[letter] = view.values[letter];
-  }
+  out.boundValues = view.values;
 }
 
 // The answer of a tree of number operations (code.hpp), if its leaves are

@@ -23,11 +23,14 @@ namespace quorl {
 // view itself, which then stays the machine's own to keep in registers.)
 struct TreeLetters {
   const Bindings* from;  // null when the tree reads no letter from it
-  uint32_t bound;        // the letters whose values are in `values`
+  uint32_t bound;        // the letters whose values are in `boundValues`
+  // Indexed by letter: the values of a view's letters, read where they
+  // stand (a called body's parameters are all bound), or `values`.
+  const Value* boundValues;
   Value values[26];
   Value computed;  // a call tree's computed operand (code.hpp), borrowed
 
-  Value of(int letter) const { return (bound >> letter) & 1 ? values[letter] : from->of(letter); }
+  Value of(int letter) const { return (bound >> letter) & 1 ? boundValues[letter] : from->of(letter); }
 };
 
 // Whether a value may be a number the engine computes with.
