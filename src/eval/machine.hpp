@@ -390,7 +390,14 @@ class Machine {
 
   FrameStack stack_;
   Term focus_;
+  // How many runs of a spine are nested on the native stack: an operand
+  // computed at once (collect) runs its spine inside its caller's.  A body
+  // is entered in place only up to kEnteredNesting, so that a program's
+  // recursion, however deep, never deepens the native stack with it.
+  int spineNesting_ = 0;
 };
+
+constexpr int kEnteredNesting = 8;
 
 // Whether a term is a lambda of two parameters taken one after the other,
 // as the match idiom passes: its code and bindings (borrowed)

@@ -62,7 +62,11 @@ inline const Code* Machine::collect(const Code* code, BoundView& view, int stage
     Bindings* keep = rest == 0 ? nullptr : viewBindings(rest, view);
     stack_.push(FrameKind::Call, reinterpret_cast<uintptr_t>(code), keep, static_cast<uint8_t>(i + 1));
     if (op.kind != Part::Compiled || op.code->kind != CodeKind::Spine || op.code->head != HeadKind::Strict) {
-      runPart(op, view);  // at once, under the view, without bindings of its own
+      // At once, under the view, without bindings of its own: a spine run
+      // inside this one, on the native stack.
+      ++spineNesting_;
+      runPart(op, view);
+      --spineNesting_;
       return nullptr;
     }
     // A call of a global function (tak(tak(...), ...)): its operands are
@@ -78,8 +82,12 @@ inline const Code* Machine::collect(const Code* code, BoundView& view, int stage
   if (code->head == HeadKind::Strict && code->argCount >= code->callArity) {
     const Callee* callee = calleeAt(code);
     // An interruption asked for is looked at by the machine's loop, which
-    // a body entered here does not go back to.
-    if (callee->spineBody && !evaluationInterrupted() && !interruptRequested()) {
+    // a body entered here does not go back to; and a spine run inside
+    // another's (an operand computed at once) enters no body past a few
+    // levels, or a recursion through such operands would nest native
+    // frames as deep as the program recurses.
+    if (callee->spineBody && spineNesting_ <= kEnteredNesting && !evaluationInterrupted() &&
+        !interruptRequested()) {
       view.release();
       for (int i = here - 1; i >= 0; i--) args[i] = Value{stack_.pop().bits};
       return enterHere(callee, args, view);
