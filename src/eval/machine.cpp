@@ -39,6 +39,7 @@
 #include "eval/machine_calls.hpp"
 #include "eval/machine_matches.hpp"
 #include "eval/machine_view.hpp"
+#include "eval/flatten.hpp"
 #include "eval/why.hpp"
 
 namespace quorl {
@@ -57,7 +58,7 @@ NodeRef Machine::run(Node* term) {
   return runPlainly(term);
 }
 
-[[gnu::flatten]] NodeRef Machine::runPlainly(Node* term) { return loop<false>(term); }
+QUORL_FLATTEN NodeRef Machine::runPlainly(Node* term) { return loop<false>(term); }
 
 // A run for the prompt (interruptions) or for --why (its frames named).
 NodeRef Machine::runWatched(Node* term) {

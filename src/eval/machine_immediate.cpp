@@ -8,6 +8,7 @@
 #include "eval/machine_view.hpp"
 #include "eval/pure_shapes.hpp"
 #include "eval/real_values.hpp"
+#include "eval/flatten.hpp"
 #include "eval/why.hpp"
 
 namespace quorl {
@@ -351,7 +352,7 @@ bool wordOperand(const Part& op, const BoundView& view, int64_t& out) {
 // read without making its truth value: 1 or 0, or -1 when it is not one or
 // its operands are not numbers the engine compares (the value is then
 // computed).
-[[gnu::flatten]] int comparisonTruth(const Part& op, const BoundView& view) {
+QUORL_FLATTEN int comparisonTruth(const Part& op, const BoundView& view) {
   if (op.kind != Part::Compiled || op.code->tree == nullptr || op.code->argCount != op.code->callArity)
     return -1;
   WordOp w = op.code->builtin->wordOp;
