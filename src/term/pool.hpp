@@ -9,12 +9,14 @@
 // sanitizers define QUORL_NO_POOL so that every cell is a separate malloc
 // block and use-after-free is caught.
 //
-// An application cell whose count reaches zero is not taken apart at once:
-// it goes on the list of dying cells with its parts still held, and the
-// next cell of its size is that one, its parts released then
-// (term/node.cpp).  Dropping the last reference to a list of a million
-// elements thus costs one step, and each later allocation pays for taking
-// apart one cell: no pause, and the cell reused is the one touched last.
+// An application cell whose count reaches zero is taken apart at once, with
+// its function part when that dies too (the `J x` of a list cell), and
+// their cells go on the free list; any other cell that dies with them goes
+// on the list of dying cells with its parts still held, and the next cell
+// of its size is that one, its parts released then (term/node.cpp).
+// Dropping the last reference to a list of a million elements thus costs
+// one step, and each later allocation pays for taking apart one cell: no
+// pause, and the cell reused is the one touched last.
 // Cells of other sizes that dying cells hold are looked for before a chunk
 // is carved (term/pool.cpp).
 #pragma once
