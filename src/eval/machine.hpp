@@ -340,6 +340,7 @@ class Machine {
   void returnValue();
   void applyToArgument();
   void applyFunction(Value g);
+  void applyOtherFunction(Value g);
   void applyNodeTo(Node* g, Value x);
   void contractApplied(Node* g, Value x);
   bool applyPair(Node* n, char key);

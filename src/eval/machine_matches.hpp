@@ -67,7 +67,14 @@ inline bool Machine::pairGiven(const Code*& code, BoundView& view) {
   const Frame& lambda = stack_.below(needed - 1);
   const Code* outer;
   Bindings* from;
-  if (!pairLambdaOf(lambda.bits, lambda.bindings, outer, from)) return false;
+  if (lambda.bindings != nullptr) {
+    // Most often the lambda's code under bindings, as a frame holds it.
+    outer = reinterpret_cast<const Code*>(lambda.bits);
+    from = lambda.bindings;
+    if (outer->kind != CodeKind::Lambda || innerLambda(outer) == nullptr) return false;
+  } else if (!pairLambdaOf(lambda.bits, lambda.bindings, outer, from)) {
+    return false;
+  }
   Value x = viewValue(code->args[0], view);
   Value y = viewValue(code->args[1], view);
   view.release();
