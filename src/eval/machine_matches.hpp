@@ -8,9 +8,23 @@
 // Inline, for the machine's loop (machine.cpp) takes these steps inline.
 #pragma once
 
+#include <bit>
+#include <cstring>
+
 #include "eval/machine_view.hpp"
 
 namespace quorl {
+
+// Whether n is the leaf of the one letter c: its text's two bytes, the
+// letter and the NUL, are read as one (a match checks one at every step).
+// An application cell has its function part there, which is no such pair of
+// bytes as a leaf's flag tells.
+inline bool isLetterLeaf(const Node* n, char c) {
+  if constexpr (std::endian::native != std::endian::little) return isSingle(n, c);
+  uint16_t text;
+  std::memcpy(&text, leafChars(n), sizeof text);
+  return isLeaf(n) && text == static_cast<unsigned char>(c);
+}
 
 // The list match `l n (h\t\c)` (code.hpp) when l is K or a pair J x y, as
 // K, J, V and the lambda would contract it: K n c is n; J x y n c is
@@ -32,7 +46,7 @@ inline bool Machine::matchStep(const Code*& code, BoundView& view) {
     next = &code->args[0];
   } else {
     Node* g = functionOf(l);
-    if (!isApplication(g) || !isSingle(functionOf(g), pair ? 'V' : 'J') ||
+    if (!isApplication(g) || !isLetterLeaf(functionOf(g), pair ? 'V' : 'J') ||
         view.count + 2 > BoundView::kMaxBound)
       return false;
     const Code* outer = code->matchLambda;
