@@ -46,6 +46,25 @@ inline bool answerWordValues(WordOp op, int64_t x, int64_t y, Value& out) {
   return true;
 }
 
+// The integer answer of two word boxes (consumed when it answers), in a
+// box of theirs that only this call holds and that has no term yet:
+// nothing can tell it from a new one.  False (nothing done) otherwise.
+inline bool answerInWordBox(WordOp op, Value* args, Value& out) {
+  if (op == WordOp::None || !args[0].isWord() || !args[1].isWord()) return false;
+  WordAnswer answer = answerWords(op, args[0].word()->value, args[1].word()->value);
+  if (answer.kind != WordAnswer::Integer) return false;
+  for (int i = 0; i < 2; i++) {
+    Word* w = args[i].word();
+    if (w->count == 1 && w->leaf == nullptr) {
+      w->value = answer.value;
+      releaseValue(args[1 - i]);
+      out = args[i];
+      return true;
+    }
+  }
+  return false;
+}
+
 // The answer beyond words (`bothWords`: x and y are words whose answer
 // does not fit one).
 bool answerWiderValues(WordOp op, Value x, Value y, bool bothWords, Value& out);

@@ -147,7 +147,8 @@ inline void Machine::perform(const Code* code, Value* args, Bindings* spare) {
   if (code->head == HeadKind::Builtin) {
     const BuiltinEntry& builtin = *code->builtin;
     Value answer;
-    if (answerOnValues(builtin, args, answer, code)) {
+    // The sum of two calls' values (fib(n - 1) + fib(n - 2)) without a call.
+    if (answerInWordBox(builtin.wordOp, args, answer) || answerOnValues(builtin, args, answer, code)) {
       focus_ = Term::of(answer);
       return;
     }

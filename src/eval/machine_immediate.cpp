@@ -160,22 +160,7 @@ bool answerWatched(const BuiltinEntry& builtin, Value* args, Value& out, const C
 // Word arithmetic does not answer Z while --why watches (integer_values.hpp):
 // the handler does, where it is watched.
 bool answerOnValues(const BuiltinEntry& builtin, Value* args, Value& out, const Code* at) {
-  if (builtin.wordOp != WordOp::None && args[0].isWord() && args[1].isWord()) {
-    WordAnswer answer = answerWords(builtin.wordOp, args[0].word()->value, args[1].word()->value);
-    if (answer.kind == WordAnswer::Integer) {
-      // An operand's box that only this call holds and that has no term
-      // yet takes the answer: nothing can tell it from a new one.
-      for (int i = 0; i < 2; i++) {
-        Word* w = args[i].word();
-        if (w->count == 1 && w->leaf == nullptr) {
-          w->value = answer.value;
-          releaseValue(args[1 - i]);
-          out = args[i];
-          return true;
-        }
-      }
-    }
-  }
+  if (answerInWordBox(builtin.wordOp, args, out)) return true;
   if (builtin.wordOp != WordOp::None && answerNumberValues(builtin.wordOp, args[0], args[1], out)) {
     releaseValue(args[0]);
     releaseValue(args[1]);
