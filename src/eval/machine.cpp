@@ -101,9 +101,19 @@ void Machine::returnValue() {
   switch (top.kind) {
     case FrameKind::Call: {
       Frame f = stack_.pop();
+      const Code* code = reinterpret_cast<const Code*>(f.bits);
+      int stage = f.stage;
       BoundView view(f.bindings);  // takes over the frame's count
+      if (stage & kOneKept) {
+        // The one letter's value the frame held is the view's own now.
+        stage &= ~kOneKept;
+        uint32_t letter = code->restLetters[stage - 1];
+        view.from = nullptr;
+        view.values[__builtin_ctz(letter)] = Value{reinterpret_cast<uintptr_t>(f.bindings)};
+        view.bindParameters(letter);
+      }
       Value given = toValue(focus_);
-      if (const Code* body = collect(reinterpret_cast<const Code*>(f.bits), view, f.stage, &given))
+      if (const Code* body = collect(code, view, stage, &given))
         runSpine(body, view);
       return;
     }

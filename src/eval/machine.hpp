@@ -53,8 +53,11 @@ struct Frame {
                        // Lambda: the code; Memo: the constant's name leaf
   Bindings* bindings;  // Argument: the term's bindings; Call, Wing: what they still need
   FrameKind kind;
-  uint8_t stage;       // Call: the operand computed now
+  uint8_t stage;       // Call: the operand computed now, + kOneKept when `bindings`
+                       // holds instead the value of the one letter the call still needs
 };
+
+constexpr uint8_t kOneKept = 0x80;
 
 // The frames, on the heap: a program's depth of pending work is limited by
 // memory alone.  Pushing and popping stay inline; only growing does not.
@@ -103,6 +106,11 @@ class FrameStack {
         releaseValue(Value{f.bits});
         return;
       case FrameKind::Call:
+        if (f.stage & kOneKept) {
+          releaseValue(Value{reinterpret_cast<uintptr_t>(f.bindings)});
+          return;
+        }
+        [[fallthrough]];
       case FrameKind::Wing:
       case FrameKind::Tree:
         if (f.bindings != nullptr) releaseBindings(f.bindings);

@@ -58,9 +58,24 @@ inline const Code* Machine::collect(const Code* code, BoundView& view, int stage
       continue;
     // This one must be computed: what is collected waits on the stack.
     for (int j = here; j < i; j++) stack_.pushHeld(args[j]);
+    // What the call still needs after this operand: bindings kept by the
+    // frame, or the one letter's value held by the frame itself when the
+    // view has no bindings (fib(n - 1) + fib(n - 2) keeps n), which then
+    // makes and frees none.
     uint32_t rest = code->restLetters[i];
-    Bindings* keep = rest == 0 ? nullptr : viewBindings(rest, view);
-    stack_.push(FrameKind::Call, reinterpret_cast<uintptr_t>(code), keep, static_cast<uint8_t>(i + 1));
+    uintptr_t keep = 0;
+    uint8_t stage = static_cast<uint8_t>(i + 1);
+    if (rest != 0) {
+      if (view.from == nullptr && (rest & (rest - 1)) == 0) {
+        Value v = view.values[__builtin_ctz(rest)];
+        acquireValue(v);
+        keep = v.bits;
+        stage |= kOneKept;
+      } else {
+        keep = reinterpret_cast<uintptr_t>(viewBindings(rest, view));
+      }
+    }
+    stack_.push(FrameKind::Call, reinterpret_cast<uintptr_t>(code), reinterpret_cast<Bindings*>(keep), stage);
     if (op.kind != Part::Compiled || op.code->kind != CodeKind::Spine || op.code->head != HeadKind::Strict) {
       // At once, under the view, without bindings of its own: a spine run
       // inside this one, on the native stack.

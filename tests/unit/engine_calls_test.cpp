@@ -58,6 +58,21 @@ TEST_F(EngineCallsTest, BlocksGivenToCallsChangeInPlaceOnlyWhenHeldOnce) {
             "10 after ");
 }
 
+TEST_F(EngineCallsTest, OneLetterKeptByTheFrameOfACall) {
+  // The kept value is the very node given, whatever came back from the call
+  // in between, and a closure kept so is applied after it, in order.
+  EXPECT_EQ(agreed("main,main\\a\\keeper(J a K, 3),keeper\\x\\n\\(n < 1) x (pick(keeper(x, n - 1), x)),"
+                   "pick\\y\\x\\same(y, x) x 0"),
+            "J7K after ");
+  EXPECT_EQ(agreed("main,main\\a\\ap(x\\tick(x * a), 2),ap\\f\\n\\(n < 1) (f 1) (ap(f, n - 1) - (f 2))"),
+            "021 after 7;14;14;");  // negatives are written from 0
+  // A block kept for the operand after the call: cork changes a copy while
+  // a caller still holds it, and each reads the block as it was.
+  EXPECT_EQ(agreed("main,main\\a\\marks(init(0) * 3, 2),"
+                   "marks\\b\\n\\(n < 1) (look(b, 0)) (marks(cork(b, 0, n), n - 1) + look(b, 0) * 10)"),
+            "21 after ");
+}
+
 TEST_F(EngineCallsTest, LongLoopsOfCallsTakeNoNativeStack) {
   // A million calls in tail position, and a recursion whose frames are on
   // the heap: both run in one step of the machine's loop after another.

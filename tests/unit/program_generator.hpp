@@ -16,7 +16,8 @@
 // in lists and read back as numbers, as text, as terms and by identity, and
 // cells are made of computed values, nested or short of arguments.  With
 // truth chains, a quarter are choices by `|`, `&` and `!` over comparisons,
-// truth values held by letters and values that are no truth value.
+// truth values held by letters and values that are no truth value, and
+// calls that keep one of their caller's letters for the operand after them.
 // With reals, reals meet every other kind in arithmetic and comparisons,
 // in trees of operations, wings and loops.
 #pragma once
@@ -178,6 +179,10 @@ class ProgramGenerator {
       text += ",\nclash\\x\\d\\l\\l K (c\\r\\(c = x | c = x + d | c + d = x | x - c = d * 2) H (clash(x, d + 1, r)))";
       text += ",\nclashes\\n\\x\\(n < 1) 0 "
               "((clash(x % 5, 1, J 3 (J 1 (J 4 (J 0 K))))) (clashes(n - 1, x + 1)) (n + clashes(n - 1, x + 2)))";
+      // Calls that keep one letter of their caller's for the operand after
+      // them, a number (fibs) or a value of any kind (keepx).
+      text += ",\nfibs\\n\\(n < 2) n (fibs(n - 1) + fibs(n - 2))";
+      text += ",\nkeepx\\x\\n\\(n < 1) (J x n) (sel(keepx(x, n - 1), x))";
       // Numbers written as operations of numbers, chosen by a comparison
       // or a match (a search's `0 - 1` when nothing is found), one of them
       // a division by zero.
@@ -573,6 +578,8 @@ class ProgramGenerator {
     if (truths_ && chance(8))
       return "tloop(" + std::to_string(pick(4)) + ", " + atom(vars) + ", " + truth(depth - 1, vars) + ")";
     if (truths_ && chance(5)) return "clashes(" + std::to_string(pick(8)) + ", " + atom(vars) + ")";
+    if (truths_ && chance(5)) return "fibs(" + atom(vars) + " % 9)";
+    if (truths_ && chance(5)) return "keepx(" + atom(vars) + ", " + std::to_string(pick(4)) + ")";
     if (truths_ && chance(5))
       return "closed(" + atom(vars) + ", " + (chance(30) ? std::string("K") : "J " + atom(vars) + " K") + ")";
     auto sub = [&](int d = 1) { return "(" + expression(depth - d, vars) + ")"; };
