@@ -112,6 +112,16 @@ Part partOf(Node* part, int depth = 0) {
   return op;
 }
 
+// Whether the spine whose head is reached so far, `taken` operands in, goes
+// on: an application with letters, up to kMaxSpineOperands of them.  A
+// longer one (a letter given hundreds of operands) has for its head the
+// spine of its first operands, computed on its own, for a spine's operand
+// count and a frame's stage are bytes.
+bool spineGoesOn(Node* head, size_t taken) {
+  return taken < kMaxSpineOperands && isApplication(head) && binderShape(head) == 'o' &&
+         cachedVariables(head) != 0;
+}
+
 // The parts of `n` that need code of their own before n's can be made.
 template <typename Visit>
 void forEachPart(Node* n, Visit visit) {
@@ -126,7 +136,7 @@ void forEachPart(Node* n, Visit visit) {
     return;
   }
   Node* head = n;
-  while (isApplication(head) && binderShape(head) == 'o' && cachedVariables(head) != 0) {
+  for (size_t taken = 0; spineGoesOn(head, taken); taken++) {
     visit(argumentOf(head));
     head = functionOf(head);
   }
@@ -358,7 +368,7 @@ const Code* closedNumberTree(Node* n, int depth) {
   std::vector<Node*> reversed;
   Node* head = n;
   while (isApplication(head)) {
-    if (binderShape(head) != 'o' || isConstantAnnotated(head)) return nullptr;
+    if (binderShape(head) != 'o' || isConstantAnnotated(head) || reversed.size() > kMaxArity) return nullptr;
     reversed.push_back(argumentOf(head));
     head = functionOf(head);
   }
@@ -406,7 +416,7 @@ Code* buildSpine(Node* n) {
   code->kind = CodeKind::Spine;
   std::vector<Node*> reversed;
   Node* head = n;
-  while (isApplication(head) && binderShape(head) == 'o' && cachedVariables(head) != 0) {
+  while (spineGoesOn(head, reversed.size())) {
     reversed.push_back(argumentOf(head));
     head = functionOf(head);
   }
@@ -434,7 +444,11 @@ Code* buildSpine(Node* n) {
       code->matches = code->matchLambda != nullptr && preludeLists();
       code->picks = count >= 2 && preludeSelectors();
     } else {
-      code->head = code->headPart.code->kind == CodeKind::Lambda ? HeadKind::Lambda : HeadKind::Wing;
+      switch (code->headPart.code->kind) {
+        case CodeKind::Lambda: code->head = HeadKind::Lambda; break;
+        case CodeKind::Wing: code->head = HeadKind::Wing; break;
+        case CodeKind::Spine: code->head = HeadKind::Spine; break;  // past kMaxSpineOperands
+      }
       code->valueState = 0;  // a lambda takes one argument, a wing none
     }
   } else {

@@ -125,6 +125,7 @@ enum class HeadKind : uint8_t {
   Constant,     // a name defined without parameters, whose value is not known yet
   Lambda,       // a lambda form of the body
   Wing,         // a wing form of the body
+  Spine,        // the spine of a long call's first operands (kMaxSpineOperands)
   Other,        // any other shared term: a linear function of the program, a number...
 };
 
@@ -250,6 +251,11 @@ struct Code {
 // The deepest nesting of immediate calls: answering them recurses, and a
 // program's text may nest calls as deeply as it likes.
 constexpr int kMaxImmediateDepth = 16;
+
+// The most operands one spine takes: its count and a Call frame's stage
+// are bytes, and the stage's top bit is a mark (machine.hpp).  A call given
+// more has for its head the spine of its first ones.
+constexpr size_t kMaxSpineOperands = 64;
 
 // The deepest nesting of data spines built at once: building them
 // recurses.
