@@ -423,8 +423,11 @@ Code* buildSpine(Node* n) {
   // A head that mentions no letter is taken apart too, so that the call it
   // heads is seen whole: `1 + x` is plus given two operands.
   auto splits = [](Node* h) { return isApplication(h) && binderShape(h) == 'o' && !isConstantAnnotated(h); };
+  // Counted no further than a call takes: the head of a long call is the
+  // spine of its first operands, and counting them all would go over the
+  // whole call once for each spine of it.
   size_t closed = 0;
-  for (Node* h = head; splits(h); h = functionOf(h)) closed++;
+  for (Node* h = head; splits(h) && reversed.size() + closed <= kMaxArity + 1; h = functionOf(h)) closed++;
   if (closed > 0 && reversed.size() + closed <= kMaxArity + 1) {
     code->closedHead = head;
     code->closedOperands = static_cast<uint8_t>(closed);
