@@ -100,13 +100,18 @@ inline void addDying(Node* n) {
   thePool.dying = cell;
 }
 
-// Drops the count a dying parent held on one of its parts.
-inline void dropPart(Node* part) {
-  uint64_t count = part->header & kCountMask;
+// Drops one count of n; true when that was its last.
+inline bool droppedLast(Node* n) {
+  uint64_t count = n->header & kCountMask;
   if (count == 0) [[unlikely]]
     checkFailure(kCoreModule, 4540);
-  part->header--;
-  if (count != 1) return;
+  n->header--;
+  return count == 1;
+}
+
+// Drops the count a dying parent held on one of its parts.
+inline void dropPart(Node* part) {
+  if (!droppedLast(part)) return;
   if (isLeaf(part)) releaseCell(part, leafBytes(part));
   else addDying(part);
 }
@@ -128,11 +133,7 @@ namespace {
 // pair) is taken apart at once too, its own parts going to the dying list
 // if they die, so that the work stays two cells deep whatever died.
 inline void dropFunctionPart(Node* f) {
-  uint64_t count = f->header & kCountMask;
-  if (count == 0) [[unlikely]]
-    checkFailure(kCoreModule, 4540);
-  f->header--;
-  if (count != 1) return;
+  if (!droppedLast(f)) return;
   if (isLeaf(f)) {
     releaseCell(f, leafBytes(f));
     return;
