@@ -119,10 +119,20 @@ void Machine::applyToArgument() {
 // its tail, as a list is built on a recursion's way back): given one more
 // value, it is a value.  That case is kept apart from the others, so that
 // it costs little more than the cell it makes.
+namespace {
+
+// Whether g is a partial application of values, no lambda, that takes two
+// arguments or more: given one, it is a value.
+inline bool takesValuesOnly(Value g) {
+  Node* n = g.node();
+  return g.isNode() && isAnnotated(n) && !isConstantAnnotated(n) && storedArity(n) >= 2;
+}
+
+}  // namespace
+
 void Machine::applyFunction(Value g) {
-  if (Node* n = g.node(); g.isNode() && !focus_.isCode() && isAnnotated(n) && !isConstantAnnotated(n) &&
-                          storedArity(n) >= 2) {
-    focus_ = Term::ofNode(valueCell(n, nodeOf(focus_.value())));
+  if (!focus_.isCode() && takesValuesOnly(g)) {
+    focus_ = Term::ofNode(valueCell(g.node(), nodeOf(focus_.value())));
     return;
   }
   applyOtherFunction(g);
@@ -130,8 +140,8 @@ void Machine::applyFunction(Value g) {
 
 void Machine::applyOtherFunction(Value g) {
   Value x = toValue(focus_);
-  if (Node* n = g.node(); g.isNode() && isAnnotated(n) && !isConstantAnnotated(n) && storedArity(n) >= 2) {
-    focus_ = Term::ofNode(valueCell(n, nodeOf(x)));
+  if (takesValuesOnly(g)) {  // the focus was code
+    focus_ = Term::ofNode(valueCell(g.node(), nodeOf(x)));
     return;
   }
   const Code* lambda;
