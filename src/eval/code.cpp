@@ -552,7 +552,9 @@ Code* buildSpine(Node* n) {
     uint32_t rest = 0;
     for (int i = taken - 1; i >= 0; i--) {
       code->restLetters[i] = rest;
-      rest |= lettersOf(code->args[i]);
+      Part& op = code->args[i];
+      op.lastRead = op.kind == Part::Letter && (rest & bitOf(op.letter)) == 0;
+      rest |= lettersOf(op);
     }
   }
   return code;

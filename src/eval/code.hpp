@@ -32,6 +32,9 @@ struct Part {
   // A tree of number operations answered where it stands: Compiled with a
   // tree, or Shared with a closed tree.
   bool numbers = false;
+  // Letter, an operand of a call: no operand after it reads the letter, so
+  // a value the view owns goes to the call rather than shared with it.
+  bool lastRead = false;
   int64_t word = 0;
   Node* node = nullptr;        // Shared: the part itself (held by the body)
   // Shared: the name of a constant (defined without parameters), whose

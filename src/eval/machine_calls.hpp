@@ -29,6 +29,17 @@ inline const Callee* calleeAt(const Code* code) {
   return callee;
 }
 
+// The value of a letter for a call's operand, with a count for the call.  A
+// value the view owns (a called body's parameter) that no operand after
+// this one reads goes to the call with the view's count, which the view
+// would drop once the call has its operands: no count taken and dropped.
+inline bool letterMoved(const Part& op, BoundView& view, Value& out) {
+  if (((view.owned >> op.letter) & op.lastRead) == 0) return false;
+  out = view.values[op.letter];
+  view.owned &= ~(uint32_t{1} << op.letter);
+  return true;
+}
+
 // Collects the operands of a call from `stage` on; the values collected so
 // far are Held frames on top, but for the last of them when `given` is
 // not null: the value of the operand just computed, which stays here
@@ -46,7 +57,7 @@ inline const Code* Machine::collect(const Code* code, BoundView& view, int stage
   for (int i = stage; i < code->taken; i++) {
     const Part& op = code->args[i];
     if (op.valueState == 1) {
-      args[i] = viewValue(op, view);
+      if (!letterMoved(op, view, args[i])) args[i] = viewValue(op, view);
       continue;
     }
     if (op.numbers && treeUnder(op, view, args[i])) continue;

@@ -58,6 +58,18 @@ TEST_F(EngineCallsTest, BlocksGivenToCallsChangeInPlaceOnlyWhenHeldOnce) {
             "10 after ");
 }
 
+TEST_F(EngineCallsTest, ParametersHandedOnByTheirLastRead) {
+  // A block handed on twice: the second goes with the caller's count, the
+  // first shares it, so cork on one of them changes a copy.
+  EXPECT_EQ(agreed("main,main\\a\\twice(init(0) * 2),twice\\b\\pair(b, b),"
+                   "pair\\c\\d\\V (look(cork(c, 0, 5), 0)) (look(d, 0))"),
+            "(V5 0) after ");
+  // A loop handing on its parameters while its caller still holds them.
+  EXPECT_EQ(agreed("main,main\\a\\V (relay(a, J a K, 3)) a,"
+                   "relay\\x\\l\\n\\(n = 0) (l 0 (h\\t\\h + x)) (relay(x, l, n - 1))"),
+            "(V14 7) after ");
+}
+
 TEST_F(EngineCallsTest, OneLetterKeptByTheFrameOfACall) {
   // The kept value is the very node given, whatever came back from the call
   // in between, and a closure kept so is applied after it, in order.
