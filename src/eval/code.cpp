@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "builtins/block_values.hpp"
 #include "builtins/table.hpp"
 #include "eval/closure_terms.hpp"
 #include "eval/combinators.hpp"
@@ -321,6 +322,18 @@ bool plainWordOperand(const Part& op) {
   return false;
 }
 
+// Whether an immediate call is `cork(b, i, x)` of a block a letter gives,
+// its index and byte other letters or integers written in the body.
+bool corksLetter(const Code& code) {
+  if (code.builtin->onValues != corkOnValues || code.argCount != 3) return false;
+  const Part* a = code.args;
+  if (a[0].kind != Part::Letter) return false;
+  for (int k = 1; k < 3; k++)
+    if (!(a[k].kind == Part::Letter ? a[k].letter != a[0].letter : a[k].kind == Part::Shared && a[k].isWord))
+      return false;
+  return true;
+}
+
 void markNumberTree(Code& code) {
   int count = code.argCount;
   if (code.head != HeadKind::Builtin || count != code.callArity || !numberOperation(*code.builtin, count))
@@ -491,6 +504,7 @@ Code* buildSpine(Node* n) {
     }
     code->immediate = operandsHere && depth <= kMaxImmediateDepth;
     code->immediateDepth = static_cast<uint8_t>(depth);
+    code->corks = code->immediate && corksLetter(*code);
   }
   markNumberTree(*code);
   if (code->head == HeadKind::Builtin && count == 4 && code->callArity == 2 &&

@@ -147,6 +147,10 @@ struct Code {
   // call itself: answered where it stands (immediate.hpp).
   bool immediate = false;
   uint8_t immediateDepth = 0;  // the nesting of immediate calls, itself included
+  // Builtin, immediate: `cork(b, i, x)` with b a letter, and i and x other
+  // letters or integers written in the body: a loop's step on its block,
+  // tried first on the block as it stands (immediate.hpp, corkedHere).
+  bool corks = false;
   // Builtin: a call of number operations (the WordOp builtins and `real`)
   // whose operands are numbers as they stand (letters, numbers written in
   // the body, constants' names) or such calls themselves, or a comparison

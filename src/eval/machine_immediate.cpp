@@ -225,6 +225,36 @@ bool corkHere(const Code* code, BoundView& view, uint32_t later, Value* args, Va
   return false;
 }
 
+// The machine integer of cork's index or byte (Code::corks).
+bool corkWord(const Part& op, const BoundView& view, int64_t& out) {
+  if (op.kind == Part::Letter) return wordOf(view.of(op.letter), out);
+  out = op.word;
+  return true;
+}
+
+// `cork(b, i, x)` (Code::corks) whose block the view owns, nothing after
+// reads and nothing else holds, and whose index and byte are machine
+// integers, the index counted from the start and within the block: the
+// byte is written in the block's cell, which goes to the caller with the
+// view's count.  False, with nothing done, otherwise: corkHere then looks
+// at the call as it does at any.
+bool corkedHere(const Code* code, BoundView& view, uint32_t later, Value& out) {
+  const Part* a = code->args;
+  uint32_t bit = uint32_t{1} << a[0].letter;
+  if ((view.owned & ~later & bit) == 0) return false;
+  Value b = view.values[a[0].letter];
+  int64_t i, x;
+  if (!b.isNode() || !corkWord(a[1], view, i) || !corkWord(a[2], view, x)) return false;
+  Node* block = b.node();
+  if (!isLeaf(block) || leafChars(block)[0] != '(' || !heldOnce(block) || whyWatching()) return false;
+  uint64_t length = extentOf(block);
+  if (length == 0 || i < 0 || static_cast<uint64_t>(i) >= length) return false;
+  leafCharsMutable(block)[blockHeaderFor(length) + static_cast<uint64_t>(i)] = static_cast<char>(x & 0xFF);
+  view.owned &= ~bit;
+  out = b;
+  return true;
+}
+
 template <bool kFed>
 Value answerAt(const Code* code, BoundView& view, uint32_t later, PureFeed* feed) {
   Value args[kMaxSpine];
@@ -244,7 +274,11 @@ Value answerAt(const Code* code, BoundView& view, uint32_t later, PureFeed* feed
 
 Value operandHere(const Part& op, BoundView& view, uint32_t later) { return operandAt<false>(op, view, later, nullptr); }
 
-Value answerHere(const Code* code, BoundView& view, uint32_t later) { return answerAt<false>(code, view, later, nullptr); }
+Value answerHere(const Code* code, BoundView& view, uint32_t later) {
+  Value out;
+  if (code->corks && corkedHere(code, view, later, out)) return out;
+  return answerAt<false>(code, view, later, nullptr);
+}
 
 bool answerFed(const Code* code, BoundView& view, uint32_t later, Value& out) {
   if (whyWatching()) return false;

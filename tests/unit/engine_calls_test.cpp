@@ -70,6 +70,19 @@ TEST_F(EngineCallsTest, ParametersHandedOnByTheirLastRead) {
             "(V14 7) after ");
 }
 
+TEST_F(EngineCallsTest, LoopsCorkTheirParametersBlock) {
+  // The byte's low eight bits, the index a letter or written in the body;
+  // an index from the end and one past it go the handler's way.
+  EXPECT_EQ(agreed("main,main\\a\\marks(init(0) * 4, 0, 300),"
+                   "marks\\b\\i\\x\\(i = 4) (look(cork(b, 0 - 1, x), 3) + look(b, 0) + look(b, 2))"
+                   " (marks(cork(b, i, x), i + 1, x + 1))"),
+            "138 after ");
+  EXPECT_EQ(agreed("main,main\\a\\past(init(1) * 2, a),past\\b\\i\\cork(b, i, 7)"), "Z after ");
+  // A block the caller still reads keeps its bytes.
+  EXPECT_EQ(agreed("main,main\\a\\keep(init(5) * 2, 1),keep\\b\\i\\V (look(b, 1)) (look(cork(b, i, 9), 1))"),
+            "(V5 9) after ");
+}
+
 TEST_F(EngineCallsTest, OneLetterKeptByTheFrameOfACall) {
   // The kept value is the very node given, whatever came back from the call
   // in between, and a closure kept so is applied after it, in order.
