@@ -505,6 +505,8 @@ Code* buildSpine(Node* n) {
     code->immediate = operandsHere && depth <= kMaxImmediateDepth;
     code->immediateDepth = static_cast<uint8_t>(depth);
     code->corks = code->immediate && corksLetter(*code);
+    code->looks = code->builtin->onValues == lookOnValues && count == 2 && code->args[0].kind != Part::Compiled &&
+                  (code->args[1].kind == Part::Letter || code->args[1].isWord);
   }
   markNumberTree(*code);
   if (code->head == HeadKind::Builtin && count == 4 && code->callArity == 2 &&

@@ -151,6 +151,10 @@ struct Code {
   // letters or integers written in the body: a loop's step on its block,
   // tried first on the block as it stands (immediate.hpp, corkedHere).
   bool corks = false;
+  // Builtin: `look(t, i)` with t a letter or a value written in the body
+  // and i a letter or an integer written in the body: its byte is read
+  // where it stands by the arithmetic and comparisons around it.
+  bool looks = false;
   // Builtin: a call of number operations (the WordOp builtins and `real`)
   // whose operands are numbers as they stand (letters, numbers written in
   // the body, constants' names) or such calls themselves, or a comparison

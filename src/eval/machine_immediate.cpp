@@ -60,14 +60,20 @@ Value letterHere(int letter, BoundView& view, uint32_t later) {
 // answered as any other).  Look has no effect, so reading the byte shows
 // nowhere; while --why watches, the call is left to be seen.
 bool byteHere(const Part& op, const BoundView& view, int64_t& out) {
-  if (op.kind != Part::Compiled || op.code->head != HeadKind::Builtin || op.code->builtin->onValues != lookOnValues ||
-      op.code->argCount != 2 || whyWatching())
-    return false;
+  if (op.kind != Part::Compiled || !op.code->looks || whyWatching()) return false;
   const Part& text = op.code->args[0];
-  if (text.kind == Part::Compiled) return false;
   int64_t index;
   if (!viewWord(op.code->args[1], view, index)) return false;
-  int byte = lookedByte(text.kind == Part::Letter ? view.of(text.letter) : Value::ofNode(text.node), index);
+  Value t = text.kind == Part::Letter ? view.of(text.letter) : Value::ofNode(text.node);
+  // A block whose leaf caches its length, a loop's most often, is read
+  // where it stands; the rest as look reads them.
+  if (t.isNode() && isLeaf(t.node()) && leafChars(t.node())[0] == '(') {
+    if (uint64_t length = extentOf(t.node()); length != 0 && index >= 0 && static_cast<uint64_t>(index) < length) {
+      out = static_cast<unsigned char>(leafChars(t.node())[blockHeaderFor(length) + static_cast<uint64_t>(index)]);
+      return true;
+    }
+  }
+  int byte = lookedByte(t, index);
   out = byte;
   return byte >= 0;
 }

@@ -155,12 +155,19 @@ bool pureCall(const Code* code, const BoundView& view, Value& out) {
   }
   for (uint32_t unused = callee->unusedArguments & owned; unused != 0; unused &= unused - 1)
     releaseValue(args[__builtin_ctz(unused)]);
+  // The parameters bound on a view of nothing, as bind() would bind them
+  // one by one: a callee's letters are distinct, and shadow nothing.
   BoundView body(nullptr);
-  int k = 0;
-  for (uint32_t rest = callee->bodyLetters; rest != 0; rest &= rest - 1) {
-    int argument = callee->argumentOfBinding[k++];
-    body.bind(__builtin_ctz(rest), args[argument], (owned >> argument) & 1);
+  uint32_t bodyOwned = 0;
+  int n = __builtin_popcount(callee->bodyLetters);
+  for (int k = 0; k < n; k++) {
+    int letter = callee->letterOfBinding[k], argument = callee->argumentOfBinding[k];
+    body.values[letter] = args[argument];
+    bodyOwned |= ((owned >> argument) & 1) << letter;
   }
+  body.bound = callee->bodyLetters;
+  body.owned = bodyOwned;
+  body.count = n;
   return pureValue(callee->body, body, out);
 }
 
