@@ -424,6 +424,27 @@ void markData(Code& code) {
   code.dataDepth = static_cast<uint8_t>(depth);
 }
 
+// How deep into a match's body the cells built on the matched cell are
+// looked for.
+constexpr int kMaxSpareDepth = 6;
+
+// Marks the pair and list cells of a match's body that may be built on the
+// matched cell (Code::spareLetter): `matched` is the letter that holds the
+// cell, `first` the letter bound to its first part.  Looks through the
+// spines the body goes on with or collects and the bodies of the matches
+// inside, a few levels deep; whether the cell is dead there is for the
+// machine to check.
+void markSpares(const Part& part, int matched, int first, int depth) {
+  if (part.kind != Part::Compiled || part.code->kind != CodeKind::Spine || depth > kMaxSpareDepth) return;
+  const Code* code = part.code;
+  if (code->head == HeadKind::Combinator && code->argCount == 2 && code->closedHead == nullptr &&
+      code->args[0].kind == Part::Letter && code->args[0].letter == first &&
+      (code->letters & bitOf(matched)) == 0 && (code->data || code->args[1].valueState == 0))
+    code->spareLetter = static_cast<int8_t>(matched);
+  for (int i = 0; i < code->argCount; i++) markSpares(code->args[i], matched, first, depth + 1);
+  if (code->matches) markSpares(code->matchLambda->inner->body, matched, first, depth + 1);
+}
+
 Code* buildSpine(Node* n) {
   auto* code = new Code{};
   code->kind = CodeKind::Spine;
@@ -458,6 +479,8 @@ Code* buildSpine(Node* n) {
       // A list given its two cases, or a pair given its lambda.
       code->matchLambda = count == 2 || count == 1 ? twoParameterLambda(code->args[count - 1]) : nullptr;
       code->matches = code->matchLambda != nullptr && preludeLists();
+      if (code->matches)
+        markSpares(code->matchLambda->inner->body, code->headPart.letter, code->matchLambda->letter, 0);
       code->picks = count >= 2 && preludeSelectors();
     } else {
       switch (code->headPart.code->kind) {

@@ -227,6 +227,16 @@ struct Code {
   // is the nesting of such spines, itself included.
   bool data = false;
   uint8_t dataDepth = 0;
+  // A pair or list cell of a letter and one more operand (`J x front`, or
+  // `J y (insert(...))` whose tail is computed) in the body of a match that
+  // bound that letter to the head of the cell it took apart: the letter
+  // that held that cell, which the spine does not read (-1: none).  When
+  // nothing reads it after the spine either and the view alone holds the
+  // cell, the spine's cell is built on that cell's function part, or in
+  // the cell itself (data_cells.hpp).  Set by the match's compilation;
+  // every condition is checked where it is used, so a spine shared by
+  // several bodies may be set by any of them.
+  mutable int8_t spareLetter = -1;
   uint32_t letters = 0;      // the letters the part mentions
   Node* term = nullptr;      // the part of the body (held)
   Part headPart;          // Spine: the head (a letter, shared node or code)

@@ -20,15 +20,41 @@ inline Node* flatOperand(const Part& p, const BoundView& view) {
   return x;
 }
 
+// The two cells of `code` (`J x front`) made of the spare cell `cell`
+// (`J x rest`, spareCellFor) and its function part: only the argument
+// changes.  The old argument stays held by the view, as the cell held it,
+// for the letters the match bound may borrow from it; the view no longer
+// holds the cell, whose count is the caller's.  Null when the view has no
+// room for that.
+Node* rebuiltInPlace(Node* cell, const Code* code, const BoundView& constView) {
+  auto& view = const_cast<BoundView&>(constView);  // never a const object
+  if (view.count >= BoundView::kMaxBound) return nullptr;
+  Node* y = flatOperand(code->args[1], view);
+  auto** slots = reinterpret_cast<Node**>(cell + 1);
+  view.hidden[view.shadowed++] = Value::ofNode(slots[1]);
+  view.count++;
+  view.owned &= ~(uint32_t{1} << code->spareLetter);
+  slots[1] = y;
+  Node* g = slots[0];
+  g->header = valueCellHeader(code->writtenHead);
+  cell->header = valueCellHeader(g);
+  return cell;
+}
+
 }  // namespace
 
-Node* buildDataUnder(const Code* code, const BoundView& view) {
+Node* buildDataUnder(const Code* code, const BoundView& view, uint32_t later) {
   Node* head = code->writtenHead;
   // A pair or a list cell of two letters or shared parts on a head that is
   // a value (`J x front`, `V k v`), the commonest by far: its two cells at
   // once, without the loop.
   if (code->dataDepth == 1 && code->argCount == 2 && code->closedHead == nullptr && isAnnotated(head) &&
       !isConstantAnnotated(head)) {
+    int spare = code->spareLetter;
+    if (spare >= 0 && ((later >> spare) & 1) == 0) [[unlikely]] {
+      if (Node* cell = spareCellFor(code, view, spare))
+        if (Node* built = rebuiltInPlace(cell, code, view)) return built;
+    }
     Node* x = flatOperand(code->args[0], view);
     Node* y = flatOperand(code->args[1], view);
     acquire(head);
@@ -55,7 +81,7 @@ Node* buildDataUnder(const Code* code, const BoundView& view) {
       x = p.node;
       acquire(x);
     } else {
-      x = buildDataUnder(p.code, view);  // nested at most kMaxDataDepth deep
+      x = buildDataUnder(p.code, view, ~uint32_t{0});  // nested at most kMaxDataDepth deep
     }
     n = value ? valueCell(n, x) : ownedCell(n, x);
   }

@@ -17,6 +17,28 @@ namespace quorl {
 // The term of the data spine `code` seen through the view, with a count
 // for the caller: the very cells buildTerm would make under the view's
 // bindings.
-Node* buildDataUnder(const Code* code, const BoundView& view);
+// `later`: the letters read after it (a call's operands still to collect),
+// whose values must stay as they are.
+Node* buildDataUnder(const Code* code, const BoundView& view, uint32_t later);
+
+// The cell a match took apart that the cell of `code` (its written head
+// given a letter first) may be built on: the value of `letter`, which
+// nothing reads any more (Code::spareLetter), when the view alone holds it
+// and its function part, held by it alone, is that head applied to the
+// first letter's value.  Nothing else can see either cell, so the cell
+// built shares that part or takes the whole cell's place unseen.  Null
+// otherwise.
+[[gnu::always_inline]] inline Node* spareCellFor(const Code* code, const BoundView& view, int letter) {
+  uint32_t bit = uint32_t{1} << letter;
+  const Part& first = code->args[0];
+  if ((view.owned & bit) == 0) return nullptr;
+  Value v = view.values[letter];
+  if (!v.isNode()) return nullptr;
+  Node* cell = v.node();
+  if (isLeaf(cell) || countOf(cell) != 1) return nullptr;
+  Node* g = functionOf(cell);
+  if (isLeaf(g) || countOf(g) != 1 || functionOf(g) != code->writtenHead) return nullptr;
+  return view.of(first.letter).bits == reinterpret_cast<uintptr_t>(argumentOf(g)) ? cell : nullptr;
+}
 
 }  // namespace quorl

@@ -268,7 +268,7 @@ void Machine::runSpine(const Code* code, BoundView& view) {
             code->taken != 0 && stack_.pendingArguments(missing) < missing) {
           // Its parts computed as a call's operands are (J (make d) (make d)).
           if (code->data) {
-            focus_ = Term::of(Value::ofNode(buildDataUnder(code, view)));
+            focus_ = Term::of(Value::ofNode(buildDataUnder(code, view, 0)));
             return;
           }
           code = collect(code, view, 0);

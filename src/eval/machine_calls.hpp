@@ -57,7 +57,7 @@ inline const Code* Machine::collect(const Code* code, BoundView& view, int stage
   for (int i = stage; i < code->taken; i++) {
     const Part& op = code->args[i];
     if (op.valueState == 1) {
-      if (!letterMoved(op, view, args[i])) args[i] = viewValue(op, view);
+      if (!letterMoved(op, view, args[i])) args[i] = viewValue(op, view, code->restLetters[i]);
       continue;
     }
     if (op.numbers && treeUnder(op, view, args[i])) continue;

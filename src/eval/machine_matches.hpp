@@ -125,6 +125,18 @@ inline bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
   if (stack_.pendingArguments(missing) == missing) return false;
   Node* g = code->writtenHead;
   int first = 0;
+  if (code->spareLetter >= 0) [[unlikely]] {
+    // `J y (insert(...))` in the body of the match that took `J y rest`
+    // apart: that cell's `J y` waits, shared until the cell dies.
+    if (Node* cell = spareCellFor(code, view, code->spareLetter)) {
+      g = functionOf(cell);
+      acquire(g);
+      ensureAnnotated(g);
+      stack_.pushFunction(Value::ofNode(g));
+      goOnWith(code->args[last], code, view);
+      return true;
+    }
+  }
   if (code->closedHead != nullptr) {
     g = code->closedHead;  // shared, as substitution shares it
     first = code->closedOperands;

@@ -61,8 +61,10 @@ inline Term viewTerm(const Part& op, const BoundView& view) {
   }
 }
 
-// The value of a part known to be one, seen through the view.
-inline Value viewValue(const Part& op, const BoundView& view) {
+// The value of a part known to be one, seen through the view.  `later`:
+// the letters read after it, by the operands of a call still to collect;
+// all of them when that is not known.
+inline Value viewValue(const Part& op, const BoundView& view, uint32_t later = ~uint32_t{0}) {
   if (op.kind == Part::Letter) {
     Value v = view.of(op.letter);
     acquireValue(v);
@@ -72,7 +74,7 @@ inline Value viewValue(const Part& op, const BoundView& view) {
     acquire(op.node);
     return Value::ofNode(op.node);
   }
-  if (op.code->data) return Value::ofNode(buildDataUnder(op.code, view));
+  if (op.code->data) return Value::ofNode(buildDataUnder(op.code, view, later));
   return toValue(viewTerm(op, view));
 }
 

@@ -29,19 +29,25 @@ inline Node* ownedCell(Node* g, Node* x) {
   return n;
 }
 
-// The application of a value g (annotated, not a constant, taking at least
-// two arguments) to a value x, annotated in one store: it is a value taking
-// one argument fewer, closed like its parts.  With the count of the
-// returned pointer.
-inline Node* valueCell(Node* g, Node* x) {
+// The header of a value cell on g (below), with a count of 1.
+inline uint64_t valueCellHeader(const Node* g) {
   // An arity of 2 to 11 is stored only on an annotated node that is no
   // constant (a constant's arity bits are zero): one test checks all three.
   int arity = storedArity(g);
   if (static_cast<unsigned>(arity - 2) > static_cast<unsigned>(kMaxArity - 2)) [[unlikely]]
     checkFailure(kCoreModule, 4665);
-  Node* n = adoptingCell(g, x);
   int left = arity == kMaxArity ? kMaxArity : arity - 1;  // an arity of 11 stays
-  n->header = 1 | (static_cast<uint64_t>(left + kArityBias) << kArityShift);
+  return 1 | (static_cast<uint64_t>(left + kArityBias) << kArityShift);
+}
+
+// The application of a value g (annotated, not a constant, taking at least
+// two arguments) to a value x, annotated in one store: it is a value taking
+// one argument fewer, closed like its parts.  With the count of the
+// returned pointer.
+inline Node* valueCell(Node* g, Node* x) {
+  uint64_t header = valueCellHeader(g);
+  Node* n = adoptingCell(g, x);
+  n->header = header;
   return n;
 }
 

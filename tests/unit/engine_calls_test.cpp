@@ -98,6 +98,22 @@ TEST_F(EngineCallsTest, OneLetterKeptByTheFrameOfACall) {
             "21 after ");
 }
 
+TEST_F(EngineCallsTest, CellsBuiltInTheCellsAMatchTookApart) {
+  const std::string lists = ",upto\\n\\(n < 1) K (J n (upto(n - 1))),rev\\l\\f\\l f (h\\t\\rev(t, J h f)),"
+                            "cat\\f\\b\\f b (h\\t\\J h (cat(t, b)))";
+  // A list held by its call alone, reversed onto another and put in front
+  // of one: each cell taken apart is dead once its parts are bound.
+  EXPECT_EQ(agreed("main,main\\a\\V (rev(upto(3), J 9 K)) (cat(upto(2), J a K))" + lists), "(V (J1 (J2 (J3 J9K))) (J2 (J1 J7K))) after ");
+  // The same list held twice, and by a letter read afterwards: its cells
+  // must stay as they were.
+  EXPECT_EQ(agreed("main,main\\a\\l{upto(3)}V (V (rev(l, K)) (cat(l, l))) l" + lists), "(V (V (J1 (J2 J3K)) (J3 (J2 (J1 (J3 (J2 J1K)))))) (J3 (J2 J1K))) after ");
+  // The tail of a cell built again, read by an operand collected after it;
+  // and a pair's first part kept in front of its second, computed.
+  EXPECT_EQ(agreed("main,main\\a\\step(upto(a)),step\\l\\l K (h\\t\\both(J h K, t)),both\\x\\y\\J x y" + lists),
+            "(J J7K (J6 (J5 (J4 (J3 (J2 J1K)))))) after ");
+  EXPECT_EQ(agreed("main,main\\a\\bump(V (J a K) a),bump\\p\\p (x\\y\\V x (tick(y + 1)))"), "(V J7K 8) after 8;");
+}
+
 TEST_F(EngineCallsTest, LongLoopsOfCallsTakeNoNativeStack) {
   // A million calls in tail position, and a recursion whose frames are on
   // the heap: both run in one step of the machine's loop after another.

@@ -86,6 +86,12 @@ class ProgramGenerator {
     text += ",\nmapf\\f\\l\\l K (h\\t\\J (f h) (mapf f t))";
     text += ",\nupto\\n\\(n<1) K (J n (upto(n-1)))";
     text += ",\nhalves\\l\\l (V K K) (x\\r\\(halves r) (p\\q\\V (J x q) p))";
+    // Lists taken apart while new cells are built of their heads: onto an
+    // accumulator, or in front of a tail computed first; pairs likewise.
+    text += ",\nrevonto\\l\\f\\l f (h\\t\\revonto(t, J h f))";
+    text += ",\ncat\\f\\b\\f b (h\\t\\J h (cat(t, b)))";
+    text += ",\nkeepl\\l\\f\\l f (h\\t\\V (J h f) l)";
+    text += ",\nbump\\p\\p (x\\y\\V x (y + 1))";
     // Each function of a list applied in turn, to what the one before gave.
     // Matches that leave a parameter unused, as a program's helpers do.
     if (lambdas_) {
@@ -588,7 +594,23 @@ class ProgramGenerator {
     if (reals_ && chance(20)) return realExpression(depth, vars);
     switch (pick(21)) {
       case 17:
-        return "len(upto(" + sub() + "%8))";
+        switch (pick(6)) {
+          case 0:
+            return "revonto(upto(" + sub() + "%8), upto(" + sub() + "%4))";
+          case 1:
+            return "cat(upto(" + sub() + "%8), " + sub() + ")";
+          case 2: {
+            std::vector<char> inner = vars;
+            std::string l = fresh(inner);
+            return l + "{upto(" + sub() + "%6)}(V (cat(" + l + ", " + l + ")) (revonto(" + l + ", K)))";
+          }
+          case 3:
+            return "keepl(upto(" + sub() + "%5), " + sub() + ")";
+          case 4:
+            return "bump(V " + sub() + " " + sub() + ")";
+          default:
+            return "len(upto(" + sub() + "%8))";
+        }
       case 18: {
         std::vector<char> inner = vars;
         std::string v = fresh(inner);
