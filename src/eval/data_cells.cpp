@@ -26,14 +26,10 @@ inline Node* flatOperand(const Part& p, const BoundView& view) {
 // for the letters the match bound may borrow from it; the view no longer
 // holds the cell, whose count is the caller's.  Null when the view has no
 // room for that.
-Node* rebuiltInPlace(Node* cell, const Code* code, const BoundView& constView) {
-  auto& view = const_cast<BoundView&>(constView);  // never a const object
-  if (view.count >= BoundView::kMaxBound) return nullptr;
+Node* rebuiltInPlace(Node* cell, const Code* code, const BoundView& view) {
+  if (!spareCellTaken(view, cell, code->spareLetter)) return nullptr;
   Node* y = flatOperand(code->args[1], view);
   auto** slots = reinterpret_cast<Node**>(cell + 1);
-  view.hidden[view.shadowed++] = Value::ofNode(slots[1]);
-  view.count++;
-  view.owned &= ~(uint32_t{1} << code->spareLetter);
   slots[1] = y;
   Node* g = slots[0];
   g->header = valueCellHeader(code->writtenHead);

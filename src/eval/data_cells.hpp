@@ -41,4 +41,18 @@ Node* buildDataUnder(const Code* code, const BoundView& view, uint32_t later);
   return view.of(first.letter).bits == reinterpret_cast<uintptr_t>(argumentOf(g)) ? cell : nullptr;
 }
 
+// The view gives up the spare cell (spareCellFor) of `letter`, whose parts
+// the caller takes over, but keeps its argument held, as the cell held it,
+// for the letters the match bound may borrow from it; the view's count on
+// the cell goes to the caller.  False (nothing done) when the view has no
+// room for that.
+inline bool spareCellTaken(const BoundView& constView, Node* cell, int letter) {
+  auto& view = const_cast<BoundView&>(constView);  // never a const object
+  if (view.count >= BoundView::kMaxBound) return false;
+  view.hidden[view.shadowed++] = Value::ofNode(argumentOf(cell));
+  view.count++;
+  view.owned &= ~(uint32_t{1} << letter);
+  return true;
+}
+
 }  // namespace quorl

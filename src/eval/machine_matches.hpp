@@ -127,10 +127,11 @@ inline bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
   int first = 0;
   if (code->spareLetter >= 0) [[unlikely]] {
     // `J y (insert(...))` in the body of the match that took `J y rest`
-    // apart: that cell's `J y` waits, shared until the cell dies.
-    if (Node* cell = spareCellFor(code, view, code->spareLetter)) {
-      g = functionOf(cell);
-      acquire(g);
+    // apart: that cell's `J y` waits, and the cell goes back to the pool.
+    Node* cell = spareCellFor(code, view, code->spareLetter);
+    if (cell != nullptr && spareCellTaken(view, cell, code->spareLetter)) {
+      g = functionOf(cell);  // the cell's count on it is the frame's
+      releaseCell(cell, kApplicationBytes);
       ensureAnnotated(g);
       stack_.pushFunction(Value::ofNode(g));
       goOnWith(code->args[last], code, view);
