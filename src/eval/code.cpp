@@ -593,6 +593,11 @@ Code* buildSpine(Node* n) {
       code->restLetters[i] = rest;
       Part& op = code->args[i];
       op.lastRead = op.kind == Part::Letter && (rest & bitOf(op.letter)) == 0;
+      op.steps = op.kind == Part::Compiled && op.code->twoLeaves && op.code->args[0].kind == Part::Letter &&
+                 (op.code->args[1].kind == Part::Shared ? op.code->args[1].isWord
+                                                        : op.code->args[1].letter != op.code->args[0].letter) &&
+                 (rest & bitOf(op.code->args[0].letter)) == 0;
+      if (op.steps) op.letter = op.code->args[0].letter;
       rest |= lettersOf(op);
     }
   }

@@ -24,7 +24,7 @@ struct Callee;
 struct Part {
   enum Kind : uint8_t { Letter, Shared, Compiled };
   Kind kind = Shared;
-  uint8_t letter = 0;  // Letter: 0 = 'a'
+  uint8_t letter = 0;  // Letter: 0 = 'a'; `steps`: the letter it steps
   // Whether the part, its letters replaced by values, is a value: 1 yes,
   // 0 no, -1 depends on the values.
   int8_t valueState = 0;
@@ -35,6 +35,11 @@ struct Part {
   // Letter, an operand of a call: no operand after it reads the letter, so
   // a value the view owns goes to the call rather than shared with it.
   bool lastRead = false;
+  // Compiled, an operand of a call: one operation on a letter that no
+  // operand after it reads and an integer written in the body or another
+  // letter (`n - 1`, `j + step`): answered in the first letter's box when
+  // that is a dying parameter's.
+  bool steps = false;
   int64_t word = 0;
   Node* node = nullptr;        // Shared: the part itself (held by the body)
   // Shared: the name of a constant (defined without parameters), whose

@@ -111,6 +111,17 @@ void Machine::returnValue() {
         view.from = nullptr;
         view.values[__builtin_ctz(letter)] = Value{reinterpret_cast<uintptr_t>(f.bindings)};
         view.bindParameters(letter);
+      } else if (f.bindings != nullptr && stage < code->taken && code->restLetters[stage] == 0 &&
+                 f.bindings->count == 1) {
+        // Bindings that only the frame held, for the last operands of its
+        // call, which keep nothing for later: their values are the view's
+        // own, which a tail call then takes without counts.
+        Bindings* b = f.bindings;
+        const Value* values = b->values();
+        for (uint32_t rest = b->letters; rest != 0; rest &= rest - 1) view.values[__builtin_ctz(rest)] = *values++;
+        view.from = nullptr;
+        view.bindParameters(b->letters);
+        freeBindings(b);
       }
       Value given = toValue(focus_);
       if (const Code* body = collect(code, view, stage, &given))

@@ -40,6 +40,25 @@ inline bool letterMoved(const Part& op, BoundView& view, Value& out) {
   return true;
 }
 
+// The answer of `n - 1` or `j + step` (Part::steps) in n's or j's box, when the view owns it,
+// nothing else holds it and it has no term yet: nothing can tell it from a
+// new box, and the view would have dropped it once the call has its
+// operands.  False, with nothing done, otherwise.
+inline bool steppedInPlace(const Part& op, BoundView& view, Value& out) {
+  if (((view.owned >> op.letter) & op.steps) == 0) return false;
+  const Code* c = op.code;
+  uint32_t bit = uint32_t{1} << op.letter;
+  Value v = view.values[op.letter];
+  int64_t y;
+  if (!v.isWord() || v.word()->count != 1 || v.word()->leaf != nullptr || !viewWord(c->args[1], view, y)) return false;
+  WordAnswer answer = answerWords(c->builtin->wordOp, v.word()->value, y);
+  if (answer.kind != WordAnswer::Integer) return false;
+  v.word()->value = answer.value;
+  view.owned &= ~bit;
+  out = v;
+  return true;
+}
+
 // Collects the operands of a call from `stage` on; the values collected so
 // far are Held frames on top, but for the last of them when `given` is
 // not null: the value of the operand just computed, which stays here
@@ -60,7 +79,7 @@ inline const Code* Machine::collect(const Code* code, BoundView& view, int stage
       if (!letterMoved(op, view, args[i])) args[i] = viewValue(op, view, code->restLetters[i]);
       continue;
     }
-    if (op.numbers && treeUnder(op, view, args[i])) continue;
+    if (op.numbers && (steppedInPlace(op, view, args[i]) || treeUnder(op, view, args[i]))) continue;
     if (op.kind == Part::Compiled && op.code->immediate) {
       args[i] = answerHere(op.code, view, code->restLetters[i]);
       continue;

@@ -70,6 +70,16 @@ TEST_F(EngineCallsTest, ParametersHandedOnByTheirLastRead) {
             "(V14 7) after ");
 }
 
+TEST_F(EngineCallsTest, CountersSteppedInTheirOwnBox) {
+  // The box the first operand shares is not stepped for the second.
+  EXPECT_EQ(agreed("main,main\\a\\step(a + 0),step\\x\\two(x, x - 1),two\\a\\b\\V a b"), "(V7 6) after ");
+  // A loop's counter stepped in its box, another letter the step.
+  EXPECT_EQ(agreed("main,main\\a\\sum(0, a + 0, 1),sum\\acc\\i\\d\\(i = 0) acc (sum(acc + i, i - d, d))"),
+            "28 after ");
+  // A counter whose leaf was made (ticked) is not stepped in place.
+  EXPECT_EQ(agreed("main,main\\a\\down(a + 0),down\\i\\(i = 5) i (down(tick(i) - 1))"), "5 after 7;6;");
+}
+
 TEST_F(EngineCallsTest, LoopsCorkTheirParametersBlock) {
   // The byte's low eight bits, the index a letter or written in the body;
   // an index from the end and one past it go the handler's way.
