@@ -240,7 +240,9 @@ struct Code {
   // cell, the spine's cell is built on that cell's function part, or in
   // the cell itself (data_cells.hpp).  Set by the match's compilation;
   // every condition is checked where it is used, so a spine shared by
-  // several bodies may be set by any of them.
+  // several bodies may be set by any of them.  On a lambda of two letters,
+  // one of them that head, pushed to wait for a call's value: its bindings
+  // may be made in that cell (data_cells.hpp).
   mutable int8_t spareLetter = -1;
   uint32_t letters = 0;      // the letters the part mentions
   Node* term = nullptr;      // the part of the body (held)

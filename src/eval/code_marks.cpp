@@ -6,6 +6,8 @@
 // every run of the spine.
 #include "eval/code_marks.hpp"
 
+#include <bit>
+
 #include "builtins/block_values.hpp"
 #include "builtins/table.hpp"
 #include "eval/real_values.hpp"
@@ -132,8 +134,18 @@ constexpr int kMaxSpareDepth = 6;
 // inside, a few levels deep; whether the cell is dead there is for the
 // machine to check.
 void markSpares(const Part& part, int matched, int first, int depth) {
-  if (part.kind != Part::Compiled || part.code->kind != CodeKind::Spine || depth > kMaxSpareDepth) return;
+  if (part.kind != Part::Compiled || depth > kMaxSpareDepth) return;
   const Code* code = part.code;
+  if (code->kind == CodeKind::Lambda) {
+    // A lambda waiting for a call's value with the element and one more
+    // letter (partition's `low\high\...` with x and pivot): its bindings
+    // may take the matched cell's place, which is bindings' size.
+    uint32_t letters = code->letters;
+    if (std::popcount(letters) == 2 && (letters >> first & 1) != 0 && (letters >> matched & 1) == 0)
+      code->spareLetter = static_cast<int8_t>(matched);
+    return;
+  }
+  if (code->kind != CodeKind::Spine) return;
   if (code->head == HeadKind::Combinator && code->argCount == 2 && code->closedHead == nullptr &&
       code->args[0].kind == Part::Letter && code->args[0].letter == first &&
       (code->letters & (uint32_t{1} << matched)) == 0 && (code->data || code->args[1].valueState == 0))

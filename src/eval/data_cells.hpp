@@ -10,7 +10,11 @@
 // reading their letters through the view they are met under.
 #pragma once
 
+#include <cstring>
+#include <new>
+
 #include "eval/machine.hpp"
+#include "term/pool.hpp"
 
 namespace quorl {
 
@@ -53,6 +57,43 @@ inline bool spareCellTaken(const BoundView& constView, Node* cell, int letter) {
   view.count++;
   view.owned &= ~(uint32_t{1} << letter);
   return true;
+}
+
+// The bindings of `lambda` (two letters, Code::spareLetter) made in the
+// cell a match took apart, when the spine `at` that pushes the lambda to
+// wait does not read that cell's letter, the view alone holds the cell and
+// the cell alone holds its function part, whose argument is one of the
+// lambda's values: that part's count on it goes to the bindings, the rest
+// of the cell is dropped, and its argument stays held by the view for the
+// letters the match bound.  With a count for the caller; null otherwise.
+[[gnu::always_inline]] inline Bindings* spareBindings(const Code* lambda, const Code* at, const BoundView& view) {
+  int letter = lambda->spareLetter;
+  if (((view.owned & ~at->letters) >> letter & 1) == 0) return nullptr;
+  Value v = view.values[letter];
+  if (!v.isNode()) return nullptr;
+  Node* cell = v.node();
+  // One test each for a leaf and a count other than 1; a lambda form's
+  // cell is never taken apart here while the watch looks for one dying.
+  if ((cell->header & (kLeafFlag | kCountMask)) != 1) return nullptr;
+  Node* g = functionOf(cell);
+  if ((g->header & (kLeafFlag | kCountMask)) != 1 || lambdaFormWatch.watched != 0) return nullptr;
+  uint32_t letters = lambda->letters;
+  Value a = view.of(__builtin_ctz(letters)), b = view.of(__builtin_ctz(letters & (letters - 1)));
+  uintptr_t part = reinterpret_cast<uintptr_t>(argumentOf(g));
+  if ((a.bits != part && b.bits != part) || !spareCellTaken(view, cell, letter)) return nullptr;
+  // g's count on its argument is the bindings' now; its own cell goes.
+  acquireValue(a.bits == part ? b : a);
+  release(functionOf(g));
+  releaseCell(g, kApplicationBytes);
+  // The cell's bytes are written as bindings' whole: stores the compiler
+  // cannot move ahead of the cell's reads as a Node above.
+  static_assert(sizeof(Bindings) + 2 * sizeof(Value) == kApplicationBytes);
+  Bindings header{1, letters};
+  Value values[2] = {a, b};
+  auto* bytes = reinterpret_cast<char*>(cell);
+  std::memcpy(bytes, &header, sizeof header);
+  std::memcpy(bytes + sizeof header, values, sizeof values);
+  return std::launder(reinterpret_cast<Bindings*>(bytes));
 }
 
 }  // namespace quorl

@@ -348,7 +348,18 @@ void Machine::focusUnder(const Part& part, const BoundView& view) {
 }
 
 void Machine::pushArguments(const Code* code, const BoundView& view, int from) {
-  for (int i = code->argCount - 1; i >= from; i--) stack_.pushArgument(viewTerm(code->args[i], view));
+  for (int i = code->argCount - 1; i >= from; i--) {
+    const Part& op = code->args[i];
+    if (op.kind == Part::Compiled && op.code->spareLetter >= 0 && op.code->kind == CodeKind::Lambda) [[unlikely]] {
+      // A lambda waiting with a list's element (partition's): its bindings
+      // in the cell the match took apart.
+      if (Bindings* b = spareBindings(op.code, code, view)) {
+        stack_.pushArgument(Term::ofCode(op.code, b));
+        continue;
+      }
+    }
+    stack_.pushArgument(viewTerm(op, view));
+  }
 }
 
 }  // namespace quorl

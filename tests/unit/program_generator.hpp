@@ -86,6 +86,7 @@ class ProgramGenerator {
     text += ",\nmapf\\f\\l\\l K (h\\t\\J (f h) (mapf f t))";
     text += ",\nupto\\n\\(n<1) K (J n (upto(n-1)))";
     text += ",\nhalves\\l\\l (V K K) (x\\r\\(halves r) (p\\q\\V (J x q) p))";
+    text += ",\nparts\\v\\l\\l (V K K) (x\\r\\parts(v, r) (p\\q\\(x < v) (V (J x p) q) (V p (J x q))))";
     // Lists taken apart while new cells are built of their heads: onto an
     // accumulator, or in front of a tail computed first; pairs likewise.
     text += ",\nrevonto\\l\\f\\l f (h\\t\\revonto(t, J h f))";
@@ -619,7 +620,19 @@ class ProgramGenerator {
       case 19: {
         std::vector<char> inner = vars;
         std::string p = fresh(inner), q = fresh(inner);
-        return "(halves(upto(" + sub() + "%8)))(" + p + "\\" + q + "\\" + expression(depth - 1, inner) + ")";
+        // A partition's pairs, their lambdas waiting with the elements; the
+        // list held by the partition alone or by a letter too.
+        std::string pairs = "(halves(upto(" + sub() + "%8)))";
+        switch (pick(4)) {
+          case 0: {
+            std::string l = fresh(inner);
+            return l + "{upto(" + sub() + "%8 + 6)}(J (parts(" + sub() + ", " + l + ")) " + l + ")";
+          }
+          case 1:
+            pairs = "(parts(" + sub() + ", upto(" + sub() + "%8 + 6)))";
+            break;
+        }
+        return pairs + "(" + p + "\\" + q + "\\" + expression(depth - 1, inner) + ")";
       }
       case 20: {
         std::vector<char> inner = vars;
