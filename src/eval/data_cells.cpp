@@ -37,28 +37,11 @@ Node* rebuiltInPlace(Node* cell, const Code* code, const BoundView& view) {
   return cell;
 }
 
-}  // namespace
-
-Node* buildDataUnder(const Code* code, const BoundView& view, uint32_t later) {
-  Node* head = code->writtenHead;
-  // A pair or a list cell of two letters or shared parts on a head that is
-  // a value (`J x front`, `V k v`), the commonest by far: its two cells at
-  // once, without the loop.
-  if (code->dataDepth == 1 && code->argCount == 2 && code->closedHead == nullptr && isAnnotated(head) &&
-      !isConstantAnnotated(head)) {
-    int spare = code->spareLetter;
-    if (spare >= 0 && ((later >> spare) & 1) == 0) [[unlikely]] {
-      if (Node* cell = spareCellFor(code, view, spare))
-        if (Node* built = rebuiltInPlace(cell, code, view)) return built;
-    }
-    Node* x = flatOperand(code->args[0], view);
-    Node* y = flatOperand(code->args[1], view);
-    acquire(head);
-    return valueCell(valueCell(head, x), y);
-  }
-  // As buildTerm opens a spine: the part that mentions no letter is shared,
-  // as substitution shares it.
-  Node* n = head;
+// Any other data spine, built as buildTerm opens a spine: the part that
+// mentions no letter is shared, as substitution shares it.  Out of line,
+// so that the common cell above saves no registers for this loop.
+[[gnu::noinline]] Node* buildDataSpine(const Code* code, const BoundView& view) {
+  Node* n = code->writtenHead;
   int first = 0;
   if (code->closedHead != nullptr) {
     n = code->closedHead;
@@ -82,6 +65,31 @@ Node* buildDataUnder(const Code* code, const BoundView& view, uint32_t later) {
     n = value ? valueCell(n, x) : ownedCell(n, x);
   }
   return n;
+}
+
+[[gnu::always_inline]] inline Node* spareOrNull(const Code* code, const BoundView& view, int spare) {
+  if (Node* cell = spareCellFor(code, view, spare)) return rebuiltInPlace(cell, code, view);
+  return nullptr;
+}
+
+}  // namespace
+
+Node* buildDataUnder(const Code* code, const BoundView& view, uint32_t later) {
+  Node* head = code->writtenHead;
+  // A pair or a list cell of two letters or shared parts on a head that is
+  // a value (`J x front`, `V k v`), the commonest by far: its two cells at
+  // once, without the loop.
+  if (code->dataDepth != 1 || code->argCount != 2 || code->closedHead != nullptr || !isAnnotated(head) ||
+      isConstantAnnotated(head)) [[unlikely]]
+    return buildDataSpine(code, view);
+  int spare = code->spareLetter;
+  if (spare >= 0 && ((later >> spare) & 1) == 0) [[unlikely]] {
+    if (Node* built = spareOrNull(code, view, spare)) return built;
+  }
+  Node* x = flatOperand(code->args[0], view);
+  Node* y = flatOperand(code->args[1], view);
+  acquire(head);
+  return valueCell(valueCell(head, x), y);
 }
 
 }  // namespace quorl
