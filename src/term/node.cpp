@@ -195,11 +195,13 @@ void* reuseDyingCell() {
   // when nothing is watched.
   if (lambdaFormWatch.watched != 0) [[unlikely]]
     return reuseWatchedCell(n);
-  // The function part is taken apart next: in a list, the pair cell that
-  // holds the element, so that an element's leaf is freed one step after
-  // its cell, not once the whole spine is gone.
+  // The function part, in a list the pair cell that holds the element, is
+  // taken apart at once when it dies with the cell, as freeNode takes it:
+  // the element's leaf is freed with its cell, not once the whole spine is
+  // gone, and the pair cell goes to the free list without a trip through
+  // the dying list.
   dropPart(argumentOf(n));
-  dropPart(functionOf(n));
+  dropFunctionPart(functionOf(n));
   return cell;
 }
 
