@@ -231,13 +231,6 @@ bool corkHere(const Code* code, BoundView& view, uint32_t later, Value* args, Va
   return false;
 }
 
-// The machine integer of cork's index or byte (Code::corks).
-bool corkWord(const Part& op, const BoundView& view, int64_t& out) {
-  if (op.kind == Part::Letter) return wordOf(view.of(op.letter), out);
-  out = op.word;
-  return true;
-}
-
 // `cork(b, i, x)` (Code::corks) whose block the view owns, nothing after
 // reads and nothing else holds, and whose index and byte are machine
 // integers, the index counted from the start and within the block: the
@@ -250,7 +243,7 @@ bool corkedHere(const Code* code, BoundView& view, uint32_t later, Value& out) {
   if ((view.owned & ~later & bit) == 0) return false;
   Value b = view.values[a[0].letter];
   int64_t i, x;
-  if (!b.isNode() || !corkWord(a[1], view, i) || !corkWord(a[2], view, x)) return false;
+  if (!b.isNode() || !viewWord(a[1], view, i) || !viewWord(a[2], view, x)) return false;
   Node* block = b.node();
   if (!isLeaf(block) || leafChars(block)[0] != '(' || !heldOnce(block) || whyWatching()) return false;
   uint64_t length = extentOf(block);
