@@ -697,6 +697,13 @@ const Callee* calleeOf(Node* definition) {
     used |= static_cast<uint16_t>(1 << i);
   }
   callee->unusedArguments = static_cast<uint16_t>(((1 << callee->arity) - 1) & ~used);
+  // Fewer than four bindings are set as four, the rest to a letter the
+  // body does not read (machine_calls.hpp, bindArguments).
+  callee->bindingCount = static_cast<uint8_t>(k);
+  for (; k < 4; k++) {
+    callee->letterOfBinding[k] = static_cast<uint8_t>(__builtin_ctz(~callee->bodyLetters));
+    callee->argumentOfBinding[k] = 0;
+  }
   callee->spineBody = callee->body.kind == Part::Compiled && callee->body.code->kind == CodeKind::Spine &&
                       !choosesBoundForm(*callee->body.code);
   markPureBody(*callee);

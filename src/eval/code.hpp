@@ -321,6 +321,10 @@ struct Callee {
   uint8_t argumentOfBinding[kMaxArity] = {};
   uint8_t letterOfBinding[kMaxArity] = {};  // the letter of each binding
   uint16_t unusedArguments = 0;
+  // How many bindings there are.  Entries after them up to the fourth give
+  // the first argument to a letter the body does not read, so that binding
+  // two to four parameters copies four values.
+  uint8_t bindingCount = 0;
   // Whether a call given all its arguments computes its body where it
   // stands (pure_shapes.hpp), and the nesting of the body's shapes.
   bool pureBody = false;
