@@ -1,0 +1,142 @@
+// The fixed functions every random program is given after its own: list
+// functions written the way programs write them, and for each kind of
+// program the loops and helpers its expressions call (see
+// program_generator.hpp).  They take no random draws, so a seed makes the
+// same program whichever of them a run includes.
+#pragma once
+
+#include <string>
+
+namespace quorl::testing {
+
+inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool truths, bool numbers) {
+  std::string text;
+  // A constant that needs its own value, for the cycle report, and a few
+  // list functions written the way programs write them.
+  text += ",\nloopy\\I loopy";
+  text += ",\nlen\\l\\l 0 (h\\t\\1+len t)";
+  text += ",\nmapf\\f\\l\\l K (h\\t\\J (f h) (mapf f t))";
+  text += ",\nupto\\n\\(n<1) K (J n (upto(n-1)))";
+  text += ",\nhalves\\l\\l (V K K) (x\\r\\(halves r) (p\\q\\V (J x q) p))";
+  text += ",\nparts\\v\\l\\l (V K K) (x\\r\\parts(v, r) (p\\q\\(x < v) (V (J x p) q) (V p (J x q))))";
+  // Lists taken apart while new cells are built of their heads: onto an
+  // accumulator, or in front of a tail computed first; pairs likewise.
+  text += ",\nrevonto\\l\\f\\l f (h\\t\\revonto(t, J h f))";
+  text += ",\ncat\\f\\b\\f b (h\\t\\J h (cat(t, b)))";
+  text += ",\nkeepl\\l\\f\\l f (h\\t\\V (J h f) l)";
+  text += ",\nbump\\p\\p (x\\y\\V x (y + 1))";
+  // Each function of a list applied in turn, to what the one before gave.
+  // Matches that leave a parameter unused, as a program's helpers do.
+  if (lambdas) {
+    text += ",\neach\\l\\x\\l x (f\\t\\each t (f x))";
+    text += ",\nfirst\\l\\l 0 (h\\t\\h*2)";
+    text += ",\ncount\\l\\l 0 (h\\t\\1+count t)";
+    // A function whose value is a function, given its argument too, as
+    // an operand of another call.
+    text += ",\nscale\\n\\(n<1) I (x\\x*n)";
+    text += ",\naddto\\x\\y\\x + y";
+    // A function given as a value, called with operands as they stand,
+    // and one such call inside arithmetic.
+    text += ",\nhd\\l\\l 0 (h\\t\\h)";
+    text += ",\ncalltwo\\f\\x\\y\\pairup(f x y, f(y, x + 1))";
+    text += ",\npairup\\x\\y\\J x y";
+    text += ",\nordered\\x\\y\\J y (x * 3)";
+    text += ",\nordthree\\x\\y\\z\\J z (J x y)";
+    // The sum around the call reads two letters, which wait for it.
+    text += ",\nsumf\\f\\n\\a\\(n<1) a (sumf(f, n - 1, a - f(n, a) * n))";
+  }
+  if (reals) {
+    // A pair of two values computed in full.
+    text += ",\nrboth\\x\\y\\J x y";
+    // Constants, and a loop whose numbers stay reals from step to step.
+    text += ",\nhalf\\real[0.5]";
+    text += ",\nrnan\\real(0)/real(0)";
+    // Their answers to the last bit: a constant read again at each step
+    // must be the number it was at the first.
+    text += ",\nrloop\\x\\n\\(n<1) (lits x) (y{x*half + real(n)}rloop(y - y*y*real[0.01], n-1))";
+    // Every comparison of two operands and of trees over them, as values
+    // and choosing a branch: equal operands are where they part.
+    text += ",\nrcmp\\x\\y\\J (x<y) (J (x>y) (J (x=y) (J (x#y) (J ((x<y) 1 2) (J ((x>y) 3 4) "
+            "(J ((x*y < y*x) 5 6) (J ((x+y > y+x) 7 8) ((x-y = y-x) 9 0))))))))";
+    // Every operation of two operands and a tree over three, each answer
+    // shown to its last bit (`lits`: a real's exact binary number).
+    text += ",\nrops\\x\\y\\J (lits(x+y)) (J (lits(x-y)) (J (lits(x*y)) (J (lits(x/y)) (J (lits(x%y)) "
+            "(J (lits(x^y)) (lits(real x)))))))";
+    text += ",\nrtree\\x\\y\\z\\lits((x*y + z) / (x - z*y) % (y^x) - real(z))";
+    // A loop whose comparison of reals chooses its branch, as escape-time
+    // loops do.
+    text += ",\nrbranch\\x\\y\\n\\(n<1) (lits(x+y)) ((x*x + y*y < real(4)) (rbranch(x*x - y*y + half, real(2)*x*y + y, n-1)) (J (lits x) y))";
+  }
+  if (blocks) {
+    // Loops over one block or text, as programs write them: filled in,
+    // summed, grown by joins, walked by head and tail.
+    text += ",\nfill\\b\\i\\n\\(n<i) b (fill(cork(b, i, i*3+91), i+1, n))";
+    text += ",\nsumb\\b\\i\\n\\s\\(n<i) s (sumb(b, i+1, n, s + look(b, i)))";
+    text += ",\ngrow\\t\\n\\(n<1) t (grow(t + init(n*5+88), n-1))";
+    text += ",\nheads\\b\\t\\n\\(n<1) t (heads(~b, t + $b, n-1))";
+    text += ",\nwords\\t\\i\\n\\w\\c\\(i = n) c (b{look(t, i) = 98} words(t, i+1, n, !b, c + ((w | b) 0 1)))";
+    text += ",\nfirstb\\b\\i\\n\\(n < i) i ((look(b, i) = 98) i (firstb(b, i+1, n)))";
+    text += ",\nclear\\b\\i\\n\\(n < i) b (clear(cork(b, i, 0), i + 2, n))";
+    text += ",\nboth\\x\\y\\J x y";
+    text += ",\nshfill\\v\\both (fill(v, 0, 2)) (both v (sumb(v, 0, 3, 0)))";
+    text += ",\nshgrow\\v\\both (grow(v, 2)) (both v (rank v))";
+    text += ",\nshcork\\v\\both (cork(v, 1, 90)) (both v (look(v, 1)))";
+    text += ",\nshjoin\\v\\both (v + [z]) (both v (rank v))";
+    text += ",\nshlate\\v\\both v (cork(v, 0, 89))";
+    text += ",\nshclos\\v\\(f\\both (fill(v, 0, 1)) (f 0)) (x\\v)";
+    text += ",\nshlam\\v\\both (x\\v) (both (cork(v, 0, 65)) (v + [z]))";
+    // The byte is read first, then the block is taken by the call after it.
+    text += ",\nshlook\\v\\look(v, 1) + cork(v, 1, 66)";
+    // A small function's byte joined on, and a byte read times one: the
+    // small function is computed before the join or the read, and the
+    // whole runs as calls when its operand is no number.
+    text += ",\nbytef\\x\\(x % 3 = 0) 32 (97 + x % 26)";
+    text += ",\nspell\\t\\n\\x\\(n<1) t (spell(t + init(bytef(x + n)), n-1, x))";
+    text += ",\nlookw\\t\\i\\n\\s\\(n<i) s (lookw(t, i+1, n, s + look(t, i) * bytef(i) + look(t, 0) % (bytef(s) + i)))";
+    text += ",\nshspell\\v\\both (spell(v, 2, 5)) (both v (rank v))";
+    text += ",\nstamp\\b\\i\\n\\(n<i) b (stamp(cork(b, i, bytef(i * n)), i+1, n))";
+  }
+  // Small functions of numbers and truth values, called with the
+  // arguments of a loop, as loops call helpers: each computes its body
+  // where it stands when its numbers and truth values are such, and
+  // runs as a call when they are not (tloop is given values of any kind).
+  if (truths) {
+    text += ",\nsel\\x\\y\\(x < y) (x + 1) (y * 2)";
+    text += ",\nneg\\p\\!p";
+    text += ",\nalt\\p\\q\\x\\y\\(p | q) x (y - x)";
+    text += ",\nconj\\p\\q\\x\\(p & q) x (sel(x, 3) + sel(3, x))";
+    // Trees of several word operations over parameters, in a body, in a
+    // loop's comparison and in its arguments.
+    text += ",\nwtree\\x\\y\\z\\(x * y + z) % (y - z + 7) - x * 3";
+    text += ",\nwloop\\x\\y\\n\\(n < 1) (J x y) "
+            "((x * 3 + y % 7 < y - 40) (wloop(x + y % 5, y * 3 - x, n - 1)) (wloop(x - 9, (y + 1) * 2, n - 1)))";
+    text += ",\ntloop\\n\\a\\b\\(n < 1) (J a b) "
+            "(tloop(n - 1, sel(a, n) % 7 + alt(b, n = 2, a, 5) - conj(neg(b), n = 1, a), neg(b)))";
+    // Placements tested as a board's queens are, against a list of small
+    // columns, so that the sums compared are often equal; the call's truth
+    // value picks one of the two operands it is given.
+    text += ",\nclash\\x\\d\\l\\l K (c\\r\\(c = x | c = x + d | c + d = x | x - c = d * 2) H (clash(x, d + 1, r)))";
+    text += ",\nclashes\\n\\x\\(n < 1) 0 "
+            "((clash(x % 5, 1, J 3 (J 1 (J 4 (J 0 K))))) (clashes(n - 1, x + 1)) (n + clashes(n - 1, x + 2)))";
+    // Calls that keep one letter of their caller's for the operand after
+    // them, a number (fibs) or a value of any kind (keepx).
+    text += ",\nfibs\\n\\(n < 2) n (fibs(n - 1) + fibs(n - 2))";
+    text += ",\nkeepx\\x\\n\\(n < 1) (J x n) (sel(keepx(x, n - 1), x))";
+    // Numbers written as operations of numbers, chosen by a comparison
+    // or a match (a search's `0 - 1` when nothing is found), one of them
+    // a division by zero.
+    text += ",\nclosed\\x\\l\\(x < 3) (2 * 3) (l (0 - 1) (h\\t\\(h = x) (7 % 0) (5 - 8 * 2)))";
+  }
+  // Numbers computed and kept in a list: k times n, n, n squared, ... for
+  // n from the first argument down; read back by sums, by joins onto a
+  // text, by position.
+  if (numbers) {
+    text += ",\nkeep\\n\\k\\(n<1) K (J (k*n) (keep(n-1)(k*n)))";
+    text += ",\nsums\\l\\l 0 (h\\t\\h+(sums t))";
+    text += ",\nshows\\l\\l [] (h\\t\\([]+h)+[,]+(shows t))";
+    text += ",\nnth\\l\\i\\l Z (h\\t\\(i<1) h (nth t (i-1)))";
+  }
+  return text;
+}
+
+}  // namespace quorl::testing
