@@ -32,17 +32,25 @@ Node* buildDataUnder(const Code* code, const BoundView& view, uint32_t later);
 // first letter's value.  Nothing else can see either cell, so the cell
 // built shares that part or takes the whole cell's place unseen.  Null
 // otherwise.
-[[gnu::always_inline]] inline Node* spareCellFor(const Code* code, const BoundView& view, int letter) {
-  uint32_t bit = uint32_t{1} << letter;
-  const Part& first = code->args[0];
-  if ((view.owned & bit) == 0) return nullptr;
+// The application cell `letter` holds when `owned` (the view's own letters,
+// less any still to be read) has it, the view alone holds the cell and the
+// cell alone holds its function part, also an application; null otherwise.
+// One test each for a leaf and a count other than 1.
+[[gnu::always_inline]] inline Node* soleMatchedCell(const BoundView& view, uint32_t owned, int letter) {
+  if ((owned >> letter & 1) == 0) return nullptr;
   Value v = view.values[letter];
   if (!v.isNode()) return nullptr;
   Node* cell = v.node();
-  if (isLeaf(cell) || countOf(cell) != 1) return nullptr;
+  if ((cell->header & (kLeafFlag | kCountMask)) != 1) return nullptr;
+  return (functionOf(cell)->header & (kLeafFlag | kCountMask)) == 1 ? cell : nullptr;
+}
+
+[[gnu::always_inline]] inline Node* spareCellFor(const Code* code, const BoundView& view, int letter) {
+  Node* cell = soleMatchedCell(view, view.owned, letter);
+  if (cell == nullptr) return nullptr;
   Node* g = functionOf(cell);
-  if (isLeaf(g) || countOf(g) != 1 || functionOf(g) != code->writtenHead) return nullptr;
-  return view.of(first.letter).bits == reinterpret_cast<uintptr_t>(argumentOf(g)) ? cell : nullptr;
+  if (functionOf(g) != code->writtenHead) return nullptr;
+  return view.of(code->args[0].letter).bits == reinterpret_cast<uintptr_t>(argumentOf(g)) ? cell : nullptr;
 }
 
 // The view gives up the spare cell (spareCellFor) of `letter`, whose parts
@@ -68,15 +76,11 @@ inline bool spareCellTaken(const BoundView& constView, Node* cell, int letter) {
 // letters the match bound.  With a count for the caller; null otherwise.
 [[gnu::always_inline]] inline Bindings* spareBindings(const Code* lambda, const Code* at, const BoundView& view) {
   int letter = lambda->spareLetter;
-  if (((view.owned & ~at->letters) >> letter & 1) == 0) return nullptr;
-  Value v = view.values[letter];
-  if (!v.isNode()) return nullptr;
-  Node* cell = v.node();
-  // One test each for a leaf and a count other than 1; a lambda form's
-  // cell is never taken apart here while the watch looks for one dying.
-  if ((cell->header & (kLeafFlag | kCountMask)) != 1) return nullptr;
+  Node* cell = soleMatchedCell(view, view.owned & ~at->letters, letter);
+  // A lambda form's cell is never taken apart here while the watch looks
+  // for one dying.
+  if (cell == nullptr || lambdaFormWatch.watched != 0) return nullptr;
   Node* g = functionOf(cell);
-  if ((g->header & (kLeafFlag | kCountMask)) != 1 || lambdaFormWatch.watched != 0) return nullptr;
   uint32_t letters = lambda->letters;
   Value a = view.of(__builtin_ctz(letters)), b = view.of(__builtin_ctz(letters & (letters - 1)));
   uintptr_t part = reinterpret_cast<uintptr_t>(argumentOf(g));
