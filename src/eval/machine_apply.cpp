@@ -131,16 +131,18 @@ inline bool takesValuesOnly(Value g) {
 }  // namespace
 
 void Machine::applyFunction(Value g) {
-  if (!focus_.isCode() && takesValuesOnly(g)) {
-    focus_ = Term::ofNode(valueCell(g.node(), nodeOf(focus_.value())));
+  // A cell in focus: nothing to make of it (a word's leaf) first.
+  if (!focus_.isCode() && focus_.value().isNode() && takesValuesOnly(g)) {
+    focus_ = Term::ofNode(valueCell(g.node(), focus_.value().node()));
     return;
   }
   applyOtherFunction(g);
 }
 
-void Machine::applyOtherFunction(Value g) {
+// Out of line, so that the common case above saves no registers for it.
+[[gnu::noinline]] void Machine::applyOtherFunction(Value g) {
   Value x = toValue(focus_);
-  if (takesValuesOnly(g)) {  // the focus was code
+  if (takesValuesOnly(g)) {  // the focus was code, or no cell
     focus_ = Term::ofNode(valueCell(g.node(), nodeOf(x)));
     return;
   }
