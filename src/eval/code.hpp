@@ -232,6 +232,9 @@ struct Code {
   // is the nesting of such spines, itself included.
   bool data = false;
   uint8_t dataDepth = 0;
+  // Data of two flat parts: the headers of its two cells, once known
+  // (data_cells.cpp; 0 until the first is built).
+  mutable uint64_t dataHeaders[2] = {0, 0};
   // A pair or list cell of a letter and one more operand (`J x front`, or
   // `J y (insert(...))` whose tail is computed) in the body of a match that
   // bound that letter to the head of the cell it took apart: the letter

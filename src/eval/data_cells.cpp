@@ -20,6 +20,24 @@ inline Node* flatOperand(const Part& p, const BoundView& view) {
   return x;
 }
 
+// The headers of the common data cell's two cells (value cells, count 1),
+// which depend on its head alone: worked out for the first cell built and
+// kept in the code for the next.  The first is returned.
+[[gnu::noinline]] uint64_t knownHeaders(const Code* code, const Node* head) {
+  Node inner{valueCellHeader(head)};  // what the cell on the head reads of it
+  code->dataHeaders[1] = valueCellHeader(&inner);
+  code->dataHeaders[0] = inner.header;
+  return inner.header;
+}
+
+// The header of the common data cell's cell on its head (knownHeaders).
+inline uint64_t innerHeader(const Code* code) {
+  uint64_t inner = code->dataHeaders[0];
+  if (inner == 0) [[unlikely]]
+    inner = knownHeaders(code, code->writtenHead);
+  return inner;
+}
+
 // The two cells of `code` (`J x front`) made of the spare cell `cell`
 // (`J x rest`, spareCellFor) and its function part: only the argument
 // changes.  The old argument stays held by the view, as the cell held it,
@@ -32,8 +50,8 @@ Node* rebuiltInPlace(Node* cell, const Code* code, const BoundView& view) {
   auto** slots = reinterpret_cast<Node**>(cell + 1);
   slots[1] = y;
   Node* g = slots[0];
-  g->header = valueCellHeader(code->writtenHead);
-  cell->header = valueCellHeader(g);
+  g->header = innerHeader(code);
+  cell->header = code->dataHeaders[1];
   return cell;
 }
 
@@ -89,7 +107,12 @@ Node* buildDataUnder(const Code* code, const BoundView& view, uint32_t later) {
   Node* x = flatOperand(code->args[0], view);
   Node* y = flatOperand(code->args[1], view);
   acquire(head);
-  return valueCell(valueCell(head, x), y);
+  uint64_t inner = innerHeader(code);
+  Node* g = adoptingCell(head, x);
+  g->header = inner;
+  Node* n = adoptingCell(g, y);
+  n->header = code->dataHeaders[1];
+  return n;
 }
 
 }  // namespace quorl
