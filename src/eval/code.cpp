@@ -422,6 +422,10 @@ Code* buildSpine(Node* n) {
   if (code->head == HeadKind::Combinator && count == 2 &&
       (code->combinator == 'V' || (code->combinator == 'J' && preludeLists())))
     code->pairs = code->args[0].valueState == 1 && code->args[1].valueState == 1;
+  if (code->head == HeadKind::Combinator && count >= 1 && code->args[count - 1].valueState == 0) {
+    code->lastWork = true;
+    for (int i = 0; i < count - 1; i++) code->lastWork = code->lastWork && code->args[i].valueState == 1;
+  }
   if (code->head == HeadKind::Combinator && (code->combinator == '|' || code->combinator == '&') &&
       count >= 2 && answersHere(code->args[0]) && preludeSelectors()) {
     const Part& rest = code->args[1];

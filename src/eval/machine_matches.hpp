@@ -117,10 +117,8 @@ inline bool Machine::pairGiven(const Code*& code, BoundView& view) {
 // otherwise `code` becomes the code to go on with, or null when the focus
 // is set.
 inline bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
+  if (!code->lastWork) return false;
   int last = code->argCount - 1;
-  if (code->args[last].valueState != 0) return false;
-  for (int i = 0; i < last; i++)
-    if (code->args[i].valueState != 1) return false;
   int missing = code->callArity - code->argCount;
   if (stack_.pendingArguments(missing) == missing) return false;
   Node* g = code->writtenHead;
