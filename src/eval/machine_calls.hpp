@@ -59,6 +59,18 @@ inline bool steppedInPlace(const Part& op, BoundView& view, Value& out) {
   return true;
 }
 
+// The value of `letter` (a bit), which a view of no bindings holds, kept
+// by a Call frame itself.  A value the view owns goes to the frame with the
+// view's count: the view goes on reading it while the frame holds it, and
+// no count is taken for the frame and dropped by the view.
+inline uintptr_t keptLetter(uint32_t letter, BoundView& view) {
+  uint32_t owned = view.owned & letter;
+  view.owned &= ~letter;
+  Value v = view.values[__builtin_ctz(letter)];
+  if (owned == 0) acquireValue(v);
+  return v.bits;
+}
+
 // Collects the operands of a call from `stage` on; the values collected so
 // far are Held frames on top, but for the last of them when `given` is
 // not null: the value of the operand just computed, which stays here
@@ -97,9 +109,7 @@ inline const Code* Machine::collect(const Code* code, BoundView& view, int stage
     uint8_t stage = static_cast<uint8_t>(i + 1);
     if (rest != 0) {
       if (view.from == nullptr && (rest & (rest - 1)) == 0) {
-        Value v = view.values[__builtin_ctz(rest)];
-        acquireValue(v);
-        keep = v.bits;
+        keep = keptLetter(rest, view);
         stage |= kOneKept;
       } else {
         keep = reinterpret_cast<uintptr_t>(viewBindings(rest, view));
