@@ -18,6 +18,13 @@
 
 namespace quorl {
 
+// Whether g (null: no cell) is a partial application of values, no lambda,
+// that takes two arguments or more: given one, it is a value, its
+// valueCell, whatever that one is.
+inline bool takesValuesOnly(const Node* g) {
+  return g != nullptr && isAnnotated(g) && !isConstantAnnotated(g) && storedArity(g) >= 2;
+}
+
 // The term of the data spine `code` seen through the view, with a count
 // for the caller: the very cells buildTerm would make under the view's
 // bindings.

@@ -158,6 +158,12 @@ void Machine::returnValue() {
     case FrameKind::Tree:
       treeCallReturned();
       return;
+    case FrameKind::Fill: {
+      Frame f = stack_.pop();
+      argumentSlot(lastCellOf(f)) = nodeOf(toValue(focus_));
+      focus_ = Term::ofNode(firstCellOf(f));
+      return;
+    }
     case FrameKind::Held:
       break;
   }

@@ -15,6 +15,11 @@
 //             computed, to become that lambda's value
 //   Tree      the call inside a tree of number operations being computed,
 //             the tree to be answered on its value
+//   Fill      a data cell built before its last part's value (`J x` and the
+//             tail of `J x (append(rest, back))`): the cell waits for it
+//             with that part's slot empty, and is the value once it is
+//             filled.  A list built over several calls is one chain of such
+//             cells under one frame, each the part the one before waits for
 #pragma once
 
 #include <cstdint>
@@ -46,18 +51,36 @@ inline void releaseTerm(Term t) {
   else releaseValue(t.value());
 }
 
-enum class FrameKind : uint8_t { Argument, Function, Held, Call, Memo, Wing, Lambda, Tree };
+enum class FrameKind : uint8_t { Argument, Function, Held, Call, Memo, Wing, Lambda, Tree, Fill };
 
 struct Frame {
   uintptr_t bits;      // Argument: a term's bits; Function, Held: a value; Call, Wing,
-                       // Lambda: the code; Memo: the constant's name leaf
-  Bindings* bindings;  // Argument: the term's bindings; Call, Wing: what they still need
+                       // Lambda: the code; Memo: the constant's name leaf; Fill: the
+                       // first cell of its chain
+  Bindings* bindings;  // Argument: the term's bindings; Call, Wing: what they still need;
+                       // Fill: the last cell of its chain, whose argument is to come
   FrameKind kind;
   uint8_t stage;       // Call: the operand computed now, + kOneKept when `bindings`
                        // holds instead the value of the one letter the call still needs
 };
 
 constexpr uint8_t kOneKept = 0x80;
+
+// The cells of a Fill frame.
+inline Node* firstCellOf(const Frame& f) { return reinterpret_cast<Node*>(f.bits); }
+inline Node* lastCellOf(const Frame& f) { return reinterpret_cast<Node*>(f.bindings); }
+
+// A Fill frame dropped before its cells were filled (a failure or an
+// interruption ends the run under it): the empty slot gets a part of its
+// own cell, so that freeing the chain, iteratively as any list is freed,
+// meets whole cells only.  Nothing else ever saw them.
+inline void releaseUnfilled(const Frame& f) {
+  Node* last = lastCellOf(f);
+  Node* stand = functionOf(last);
+  acquire(stand);
+  argumentSlot(last) = stand;
+  release(firstCellOf(f));
+}
 
 // The frames, on the heap: a program's depth of pending work is limited by
 // memory alone.  Pushing and popping stay inline; only growing does not.
@@ -119,6 +142,9 @@ class FrameStack {
         release(reinterpret_cast<Node*>(f.bits));
         return;
       case FrameKind::Lambda:
+        return;
+      case FrameKind::Fill:
+        releaseUnfilled(f);
         return;
     }
   }
@@ -364,6 +390,7 @@ class Machine {
   bool matchStep(const Code*& code, BoundView& view);
   bool pairGiven(const Code*& code, BoundView& view);
   bool lastPartComputed(const Code*& code, BoundView& view);
+  void awaitLastPart(Node* cell);
   void enterPairBody(const Code* outer, Bindings* from, Value x, Value y);
   // Shapes answered where they stand (machine_immediate.cpp).
   void selectHere(const Code*& code, BoundView& view);

@@ -3,6 +3,7 @@
 #include "eval/engine.hpp"
 
 #include "eval/closure_terms.hpp"
+#include "eval/data_cells.hpp"
 #include "eval/real_values.hpp"
 #include "eval/machine.hpp"
 #include "eval/machine_calls.hpp"
@@ -119,20 +120,9 @@ void Machine::applyToArgument() {
 // its tail, as a list is built on a recursion's way back): given one more
 // value, it is a value.  That case is kept apart from the others, so that
 // it costs little more than the cell it makes.
-namespace {
-
-// Whether g is a partial application of values, no lambda, that takes two
-// arguments or more: given one, it is a value.
-inline bool takesValuesOnly(Value g) {
-  Node* n = g.node();
-  return g.isNode() && isAnnotated(n) && !isConstantAnnotated(n) && storedArity(n) >= 2;
-}
-
-}  // namespace
-
 void Machine::applyFunction(Value g) {
   // A cell in focus: nothing to make of it (a word's leaf) first.
-  if (!focus_.isCode() && focus_.value().isNode() && takesValuesOnly(g)) {
+  if (!focus_.isCode() && focus_.value().isNode() && takesValuesOnly(g.isNode() ? g.node() : nullptr)) {
     focus_ = Term::ofNode(valueCell(g.node(), focus_.value().node()));
     return;
   }
@@ -142,7 +132,7 @@ void Machine::applyFunction(Value g) {
 // Out of line, so that the common case above saves no registers for it.
 [[gnu::noinline]] void Machine::applyOtherFunction(Value g) {
   Value x = toValue(focus_);
-  if (takesValuesOnly(g)) {  // the focus was code, or no cell
+  if (takesValuesOnly(g.isNode() ? g.node() : nullptr)) {  // the focus was code, or no cell
     focus_ = Term::ofNode(valueCell(g.node(), nodeOf(x)));
     return;
   }

@@ -112,10 +112,11 @@ inline bool Machine::pairGiven(const Code*& code, BoundView& view) {
 
 // A linear combinator given fewer arguments than it takes, the last of them
 // work still to do (J x (f y)): unless enough arguments wait for it, its
-// parts are computed, that is the last one, while the rest, values, wait
-// as a function.  False (nothing done) when that is not the case;
-// otherwise `code` becomes the code to go on with, or null when the focus
-// is set.
+// parts are computed, that is the last one, while the rest, values, wait.
+// Given one more value they are a value, the cell on them: that cell is
+// built now, and waits for its last part (awaitLastPart).  False (nothing
+// done) when that is not the case; otherwise `code` becomes the code to go
+// on with, or null when the focus is set.
 inline bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
   if (!code->lastWork) return false;
   int last = code->argCount - 1;
@@ -125,13 +126,18 @@ inline bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
   int first = 0;
   if (code->spareLetter >= 0) [[unlikely]] {
     // `J y (insert(...))` in the body of the match that took `J y rest`
-    // apart: that cell's `J y` waits, and the cell goes back to the pool.
+    // apart: that very cell, on its `J y`, waits for its new tail.
     Node* cell = spareCellFor(code, view, code->spareLetter);
     if (cell != nullptr && spareCellTaken(view, cell, code->spareLetter)) {
-      g = functionOf(cell);  // the cell's count on it is the frame's
-      releaseCell(cell, kApplicationBytes);
+      g = functionOf(cell);  // the cell's count on it stays
       ensureAnnotated(g);
-      stack_.pushFunction(Value::ofNode(g));
+      if (takesValuesOnly(g)) {
+        cell->header = valueCellHeader(g);
+        awaitLastPart(cell);
+      } else {
+        releaseCell(cell, kApplicationBytes);
+        stack_.pushFunction(Value::ofNode(g));
+      }
       goOnWith(code->args[last], code, view);
       return true;
     }
@@ -143,10 +149,33 @@ inline bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
   acquire(g);
   ensureAnnotated(g);
   for (int i = first; i < last; i++) g = valueCell(g, nodeOf(viewValue(code->args[i], view)));
-  stack_.pushFunction(Value::ofNode(g));
+  if (takesValuesOnly(g)) [[likely]]
+    awaitLastPart(valueCell(g, nullptr));
+  else
+    stack_.pushFunction(Value::ofNode(g));
   const Part& part = code->args[last];
   goOnWith(part, code, view);
   return true;
+}
+
+// `cell` (count 1, for the frame) waits for the value the machine computes
+// next, its argument: under a Fill frame of its own or, when a Fill frame
+// already waits for that value (a list built over several calls, the
+// `J x (append(rest, back))` of append's body again), as the part that
+// frame's last cell waits for, which it then is in that cell's place.  No
+// frame is pushed and none popped for each element: the list is given to
+// what waits for it in one step once its last tail comes.  Nothing can see
+// a cell before it is filled: the chain's cells are reached through the
+// frame alone.
+inline void Machine::awaitLastPart(Node* cell) {
+  argumentSlot(cell) = nullptr;
+  if (!stack_.empty() && stack_.top().kind == FrameKind::Fill) {
+    Frame& top = stack_.top();
+    argumentSlot(lastCellOf(top)) = cell;
+    top.bindings = reinterpret_cast<Bindings*>(cell);
+    return;
+  }
+  stack_.push(FrameKind::Fill, reinterpret_cast<uintptr_t>(cell), reinterpret_cast<Bindings*>(cell));
 }
 
 }  // namespace quorl

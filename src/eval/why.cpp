@@ -134,6 +134,7 @@ const std::string* ownerOfFrame(const Frame& f, std::string& constant, const Nod
       return &constant;
     case FrameKind::Function:
     case FrameKind::Held:
+    case FrameKind::Fill:
       return nullptr;
   }
   return nullptr;

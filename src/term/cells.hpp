@@ -29,6 +29,10 @@ inline Node* ownedCell(Node* g, Node* x) {
   return n;
 }
 
+// The argument slot of an application cell: the engine builds a list cell
+// before its tail is known and fills the slot when the tail's value comes.
+inline Node*& argumentSlot(Node* n) { return reinterpret_cast<Node**>(n + 1)[1]; }
+
 // The header of a value cell on g (below), with a count of 1.
 inline uint64_t valueCellHeader(const Node* g) {
   // An arity of 2 to 11 is stored only on an annotated node that is no

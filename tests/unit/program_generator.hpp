@@ -473,7 +473,7 @@ class ProgramGenerator {
     if (reals_ && chance(20)) return realExpression(depth, vars);
     switch (pick(21)) {
       case 17:
-        switch (pick(6)) {
+        switch (pick(8)) {
           case 0:
             return "revonto(upto(" + sub() + "%8), upto(" + sub() + "%4))";
           case 1:
@@ -487,6 +487,15 @@ class ProgramGenerator {
             return "keepl(upto(" + sub() + "%5), " + sub() + ")";
           case 4:
             return "bump(V " + sub() + " " + sub() + ")";
+          case 5: {
+            std::vector<char> inner = vars;
+            std::string v = fresh(inner);
+            // Sometimes a failure that ends the run while the list waits.
+            std::string end = chance(20) ? std::string("loopy") : expression(depth - 1, inner);
+            return "catend(upto(" + std::to_string(1 + pick(6)) + "), " + v + "\\" + end + ")";
+          }
+          case 6:
+            return "cat(upto(" + sub() + "%6), J " + sub() + " (upto(" + sub() + "%6)))";
           default:
             return "len(upto(" + sub() + "%8))";
         }

@@ -24,6 +24,9 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
   text += ",\nrevonto\\l\\f\\l f (h\\t\\revonto(t, J h f))";
   text += ",\ncat\\f\\b\\f b (h\\t\\J h (cat(t, b)))";
   text += ",\nkeepl\\l\\f\\l f (h\\t\\V (J h f) l)";
+  // A list built over several calls whose last tail is computed under it:
+  // a function of the length given at the end, which may fail.
+  text += ",\ncatend\\f\\e\\f (e 0) (h\\t\\J h (catend(t, n\\e(n + 1))))";
   text += ",\nbump\\p\\p (x\\y\\V x (y + 1))";
   // Each function of a list applied in turn, to what the one before gave.
   // Matches that leave a parameter unused, as a program's helpers do.
