@@ -711,6 +711,7 @@ const Callee* calleeOf(Node* definition) {
   callee->spineBody = callee->body.kind == Part::Compiled && callee->body.code->kind == CodeKind::Spine &&
                       !choosesBoundForm(*callee->body.code);
   markPureBody(*callee);
+  markFirstChoice(*callee);
   acquire(definition);
   c.callees.emplace(definition, callee);
   return callee;

@@ -340,7 +340,26 @@ struct Callee {
   // it is a comparison choosing a form that takes bindings at once.
   bool spineBody = false;
   uint8_t pureDepth = 0;
+  // A body that begins by comparing two parameters, or a parameter and an
+  // integer written in it, to choose between two parts (`(n < 2) n (...)`):
+  // a call given machine integers takes that choice where it is made, its
+  // answer the argument or the value chosen, or the body entered at the
+  // part chosen (machine_calls.hpp, takeFirstChoice).
+  struct FirstChoice {
+    const Code* code = nullptr;  // the body's code, when it is such a choice
+    int8_t compared[2] = {-1, -1};  // the argument compared, or -1: `written`
+    int64_t written[2] = {0, 0};
+    // For the part chosen when the comparison holds and when it does not:
+    // the argument it is, or kChosenNode, kChosenSpine or kChosenBody.
+    int8_t chosen[2] = {0, 0};
+  };
+  static constexpr int8_t kChosenNode = -1, kChosenSpine = -2, kChosenBody = -3;
+  FirstChoice choice;
 };
+
+// Marks the callee's first choice, if its body begins with one
+// (machine_calls.cpp).
+void markFirstChoice(Callee& callee);
 
 // The operand of a term that is part of a body (annotated, closed values
 // only substituted for its letters), compiled on first use and kept.

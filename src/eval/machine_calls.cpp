@@ -26,4 +26,53 @@ void Machine::callBuiltin(const BuiltinEntry& builtin, Node* redex, const Code* 
   focus_ = Term::ofNode(result.detach());
 }
 
+namespace {
+
+// The argument that gives the body's `letter`, or -1.
+int argumentOfLetter(const Callee& callee, int letter) {
+  for (int k = 0; k < callee.bindingCount; k++)
+    if (callee.letterOfBinding[k] == letter) return callee.argumentOfBinding[k];
+  return -1;
+}
+
+}  // namespace
+
+// The body's first step as the machine takes it (Machine::runSpine): a
+// comparison given two more operands, answered on two machine integers
+// as they stand, picks one of them.  Only operands read as they stand (a
+// parameter, an integer written in the body) are taken where the call is
+// made; any other comparison is left to the body.
+void markFirstChoice(Callee& callee) {
+  if (!callee.spineBody) return;
+  const Code* code = callee.body.code;
+  if (code->head != HeadKind::Builtin || code->argCount != 4 || code->callArity != 2 ||
+      (!code->selects && code->tree == nullptr))
+    return;
+  Callee::FirstChoice choice;
+  for (int k = 0; k < 2; k++) {
+    const Part& op = code->args[k];
+    if (op.kind == Part::Letter) {
+      choice.compared[k] = static_cast<int8_t>(argumentOfLetter(callee, op.letter));
+      if (choice.compared[k] < 0) return;
+    } else if (op.kind == Part::Shared && op.isWord) {
+      choice.written[k] = op.word;
+    } else {
+      return;
+    }
+  }
+  for (int k = 0; k < 2; k++) {
+    const Part& part = code->args[2 + k];
+    int8_t chosen = Callee::kChosenBody;
+    if (part.kind == Part::Letter && argumentOfLetter(callee, part.letter) >= 0)
+      chosen = static_cast<int8_t>(argumentOfLetter(callee, part.letter));
+    else if (part.kind == Part::Shared && !part.numbers)
+      chosen = Callee::kChosenNode;
+    else if (part.kind == Part::Compiled && part.code->kind == CodeKind::Spine)
+      chosen = Callee::kChosenSpine;
+    choice.chosen[k] = chosen;
+  }
+  choice.code = code;
+  callee.choice = choice;
+}
+
 }  // namespace quorl

@@ -80,7 +80,9 @@ inline uintptr_t keptLetter(uint32_t letter, BoundView& view) {
 //
 // A global function whose body is a spine is entered in the view itself:
 // the spine is returned, to go on with at once, its parameters bound on top
-// of no bindings (enterHere).  Otherwise the focus is set and null returned.
+// of no bindings (enterHere).  Otherwise, or when the call is answered
+// without its body (a first choice that picks a parameter), the focus is
+// set and null returned.
 inline const Code* Machine::collect(const Code* code, BoundView& view, int stage, const Value* given) {
   Value args[kMaxSpine];  // args[i] for i from `here`; those before are Held frames
   int here = stage;
@@ -185,19 +187,62 @@ inline void bindArguments(const Callee* callee, const Value* args, Value* values
     bindLaterArguments(callee, args, values);
 }
 
+// The part a body's first choice picks (Callee::FirstChoice) for these
+// arguments: 2 or 3, the comparison's third or fourth operand; 0 when
+// an operand compared is no machine integer, and the body takes it.
+inline int firstChoice(const Callee::FirstChoice& choice, const Value* args) {
+  int64_t x = choice.written[0], y = choice.written[1];
+  if (choice.compared[0] >= 0 && !wordOf(args[choice.compared[0]], x)) return 0;
+  if (choice.compared[1] >= 0 && !wordOf(args[choice.compared[1]], y)) return 0;
+  return answerWords(choice.code->builtin->wordOp, x, y).kind == WordAnswer::True ? 2 : 3;
+}
+
+// Drops the arguments of a call whose answer is found without its body,
+// but the one that is the answer (-1: none).
+inline void releaseArgumentsBut(const Callee* callee, const Value* args, int kept) {
+  unsigned all = (1u << callee->arity) - 1;
+  if (kept >= 0) all &= ~(1u << kept);
+  for (; all != 0; all &= all - 1) releaseValue(args[__builtin_ctz(all)]);
+}
+
 // Enters the body of `callee`, a spine, with its arguments (consumed,
 // values) in the view, which was released: the parameters' values are
 // owned by the view, with no bindings under them, and the spine is
 // returned.  Bindings are made only if a frame or a closure needs some of
 // the parameters (viewBindings); a body that reads them all before it
 // calls anything makes none.
+//
+// A body that begins with a choice on its parameters (`(n < 2) n (...)`)
+// has it taken here, on the arguments as they are, as its first step
+// would take it: a parameter or a value chosen is the call's answer at
+// once (the focus is set and null returned), with no bindings, view or
+// step of the loop for it; a spine chosen is where the body is entered.
 inline const Code* Machine::enterHere(const Callee* callee, Value* args, BoundView& view) {
+  const Code* body = callee->body.code;
+  if (const Callee::FirstChoice& choice = callee->choice; choice.code != nullptr) {
+    if (int picked = firstChoice(choice, args)) {
+      int chosen = choice.chosen[picked - 2];
+      if (chosen >= 0) {
+        releaseArgumentsBut(callee, args, chosen);
+        focus_ = Term::of(args[chosen]);
+        return nullptr;
+      }
+      const Part& part = choice.code->args[picked];
+      if (chosen == Callee::kChosenNode) {
+        releaseArgumentsBut(callee, args, -1);
+        acquire(part.node);
+        focus_ = Term::ofNode(part.node);
+        return nullptr;
+      }
+      if (chosen == Callee::kChosenSpine) body = part.code;
+    }
+  }
   for (unsigned unused = callee->unusedArguments; unused != 0; unused &= unused - 1)
     releaseValue(args[__builtin_ctz(unused)]);
   view.reset(nullptr);
   bindArguments(callee, args, view.values);
   view.bindParameters(callee->bodyLetters);
-  return callee->body.code;
+  return body;
 }
 
 // Performs a call whose operands are values (consumed).

@@ -124,6 +124,24 @@ TEST_F(EngineCallsTest, CellsBuiltInTheCellsAMatchTookApart) {
   EXPECT_EQ(agreed("main,main\\a\\bump(V (J a K) a),bump\\p\\p (x\\y\\V x (tick(y + 1)))"), "(V J7K 8) after 8;");
 }
 
+TEST_F(EngineCallsTest, BodiesThatBeginWithAChoiceOnTheirParameters) {
+  // The parameter chosen is the very value given, and a value written in
+  // the body is the very node written there.
+  EXPECT_EQ(agreed("main,main\\a\\l{J a K}V (same(keepif(l, 0), l) 1 0) (keepif(l, 1)),keepif\\x\\n\\(n < 1) x K"),
+            "V1K after ");
+  // Numbers that are no machine integers (a real, a wide integer, a text)
+  // are compared by the body itself.
+  EXPECT_EQ(agreed("main,main\\a\\J (sign(real a)) (J (sign(0 - 10 ^ 30)) (J (sign(10 ^ 30)) (sign [7]))),sign\\x\\(x < 0) x 2"),
+            "(J real[7.000000e+00] (J01000000000000000000000000000000 (J2 2))) after ");
+  // Two parameters of one letter, an argument the body never reads, a
+  // constant chosen: every argument is computed, in order, and dropped.
+  EXPECT_EQ(agreed("main,main\\a\\V (dup(tick 1, tick 8)) (V (cap(1, tick 4)) (cap(tick a, 2))),"
+                   "dup\\x\\x\\(x < 5) x 9,cap\\n\\m\\(n < 3) ten 3,ten\\5 + 5"),
+            "(V1 (V10 3)) after 1;8;4;7;");
+  // A function chosen and given more arguments than the call takes.
+  EXPECT_EQ(agreed("main,main\\a\\ap(y\\tick(y + a), 2) 5,ap\\f\\n\\(n < 1) f (ap(f, n - 1))"), "12 after 12;");
+}
+
 TEST_F(EngineCallsTest, LongLoopsOfCallsTakeNoNativeStack) {
   // A million calls in tail position, and a recursion whose frames are on
   // the heap: both run in one step of the machine's loop after another.
