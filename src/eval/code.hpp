@@ -347,6 +347,9 @@ struct Callee {
   // part chosen (machine_calls.hpp, takeFirstChoice).
   struct FirstChoice {
     const Code* code = nullptr;  // the body's code, when it is such a choice
+    // The comparison: x == y when `equal`, else x < y, the truth negated
+    // when `negate` (`>`, `#`).
+    bool equal = false, negate = false;
     int8_t compared[2] = {-1, -1};  // the argument compared, or -1: `written`
     int64_t written[2] = {0, 0};
     // For the part chosen when the comparison holds and when it does not:

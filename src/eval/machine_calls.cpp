@@ -49,6 +49,10 @@ void markFirstChoice(Callee& callee) {
       (!code->selects && code->tree == nullptr))
     return;
   Callee::FirstChoice choice;
+  WordOp op = code->builtin->wordOp;
+  if (op != WordOp::Less && op != WordOp::Gteq && op != WordOp::Same && op != WordOp::Diff) return;
+  choice.equal = op == WordOp::Same || op == WordOp::Diff;
+  choice.negate = op == WordOp::Gteq || op == WordOp::Diff;
   for (int k = 0; k < 2; k++) {
     const Part& op = code->args[k];
     if (op.kind == Part::Letter) {

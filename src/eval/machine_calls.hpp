@@ -194,7 +194,8 @@ inline int firstChoice(const Callee::FirstChoice& choice, const Value* args) {
   int64_t x = choice.written[0], y = choice.written[1];
   if (choice.compared[0] >= 0 && !wordOf(args[choice.compared[0]], x)) return 0;
   if (choice.compared[1] >= 0 && !wordOf(args[choice.compared[1]], y)) return 0;
-  return answerWords(choice.code->builtin->wordOp, x, y).kind == WordAnswer::True ? 2 : 3;
+  bool truth = (choice.equal ? x == y : x < y) != choice.negate;
+  return truth ? 2 : 3;
 }
 
 // Drops the arguments of a call whose answer is found without its body,
