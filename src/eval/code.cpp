@@ -422,9 +422,13 @@ Code* buildSpine(Node* n) {
   if (code->head == HeadKind::Combinator && count == 2 &&
       (code->combinator == 'V' || (code->combinator == 'J' && preludeLists())))
     code->pairs = code->args[0].valueState == 1 && code->args[1].valueState == 1;
-  if (code->head == HeadKind::Combinator && count >= 1 && code->args[count - 1].valueState == 0) {
-    code->lastWork = true;
-    for (int i = 0; i < count - 1; i++) code->lastWork = code->lastWork && code->args[i].valueState == 1;
+  if (code->head == HeadKind::Combinator) {
+    int work = -1, values = 0;
+    for (int i = 0; i < count; i++) {
+      if (code->args[i].valueState == 0) work = i;
+      else values += code->args[i].valueState == 1;
+    }
+    if (work >= 0 && values == count - 1) code->workPart = static_cast<int8_t>(work);
   }
   if (code->head == HeadKind::Combinator && (code->combinator == '|' || code->combinator == '&') &&
       count >= 2 && answersHere(code->args[0]) && preludeSelectors()) {

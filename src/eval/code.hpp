@@ -203,10 +203,10 @@ struct Code {
   // to a lambda of two parameters applied to it (after the empty case,
   // for J).
   bool pairs = false;
-  // Combinator: every operand a value but the last, which has work still
-  // to do (J x (f y)): computed while the rest waits as a function
-  // (machine_matches.hpp).
-  bool lastWork = false;
+  // Combinator: the one operand that has work still to do, every other a
+  // value (J x (f y), V (f y) r), or -1: computed while the rest waits in
+  // its cell (machine_matches.hpp).
+  int8_t workPart = -1;
   // Combinator: the Prelude's `|` or `&` whose first operand is a value as
   // it stands or an immediate call and whose second is one too or such a
   // link itself (`a | b | c`, which groups to the right): the truth values

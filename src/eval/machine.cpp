@@ -160,7 +160,7 @@ void Machine::returnValue() {
       return;
     case FrameKind::Fill: {
       Frame f = stack_.pop();
-      argumentSlot(lastCellOf(f)) = nodeOf(toValue(focus_));
+      *emptySlotOf(f) = nodeOf(toValue(focus_));
       focus_ = Term::ofNode(firstCellOf(f));
       return;
     }
@@ -277,7 +277,7 @@ void Machine::runSpine(const Code* code, BoundView& view) {
           if (code == nullptr) return;  // the focus is set
           continue;
         }
-        if (lastPartComputed(code, view)) {
+        if (onePartComputed(code, view)) {
           if (code == nullptr) return;  // the focus is set
           continue;
         }

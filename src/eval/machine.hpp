@@ -15,11 +15,12 @@
 //             computed, to become that lambda's value
 //   Tree      the call inside a tree of number operations being computed,
 //             the tree to be answered on its value
-//   Fill      a data cell built before its last part's value (`J x` and the
-//             tail of `J x (append(rest, back))`): the cell waits for it
-//             with that part's slot empty, and is the value once it is
-//             filled.  A list built over several calls is one chain of such
-//             cells under one frame, each the part the one before waits for
+//   Fill      data cells built before the value of one of their parts (the
+//             tail of `J x (append(rest, back))`, the subtree of
+//             `V (insert(l, k, v)) r`): they wait for it with that part's
+//             slot empty, and are the value once it is filled.  A list or a
+//             tree built over several calls is one chain of such cells under
+//             one frame, each in the slot the one before waits to fill
 #pragma once
 
 #include <cstdint>
@@ -56,9 +57,9 @@ enum class FrameKind : uint8_t { Argument, Function, Held, Call, Memo, Wing, Lam
 struct Frame {
   uintptr_t bits;      // Argument: a term's bits; Function, Held: a value; Call, Wing,
                        // Lambda: the code; Memo: the constant's name leaf; Fill: the
-                       // first cell of its chain
+                       // outer cell of its chain
   Bindings* bindings;  // Argument: the term's bindings; Call, Wing: what they still need;
-                       // Fill: the last cell of its chain, whose argument is to come
+                       // Fill: the empty slot, the argument of the chain's last cell
   FrameKind kind;
   uint8_t stage;       // Call: the operand computed now, + kOneKept when `bindings`
                        // holds instead the value of the one letter the call still needs
@@ -66,19 +67,20 @@ struct Frame {
 
 constexpr uint8_t kOneKept = 0x80;
 
-// The cells of a Fill frame.
+// The outer cell of a Fill frame, and the slot it waits to fill.
 inline Node* firstCellOf(const Frame& f) { return reinterpret_cast<Node*>(f.bits); }
-inline Node* lastCellOf(const Frame& f) { return reinterpret_cast<Node*>(f.bindings); }
+inline Node** emptySlotOf(const Frame& f) { return reinterpret_cast<Node**>(f.bindings); }
 
 // A Fill frame dropped before its cells were filled (a failure or an
-// interruption ends the run under it): the empty slot gets a part of its
-// own cell, so that freeing the chain, iteratively as any list is freed,
-// meets whole cells only.  Nothing else ever saw them.
+// interruption ends the run under it): the empty slot, an argument slot,
+// gets the function part beside it, so that freeing the chain,
+// iteratively as any list is freed, meets whole cells only.  Nothing else
+// ever saw them.
 inline void releaseUnfilled(const Frame& f) {
-  Node* last = lastCellOf(f);
-  Node* stand = functionOf(last);
+  Node** slot = emptySlotOf(f);
+  Node* stand = slot[-1];
   acquire(stand);
-  argumentSlot(last) = stand;
+  *slot = stand;
   release(firstCellOf(f));
 }
 
@@ -389,8 +391,9 @@ class Machine {
   // Matches and pairs (machine_matches.cpp).
   bool matchStep(const Code*& code, BoundView& view);
   bool pairGiven(const Code*& code, BoundView& view);
-  bool lastPartComputed(const Code*& code, BoundView& view);
-  void awaitLastPart(Node* cell);
+  bool onePartComputed(const Code*& code, BoundView& view);
+  bool innerPartComputed(const Code*& code, BoundView& view);
+  void awaitPart(Node* cell, Node** slot);
   void enterPairBody(const Code* outer, Bindings* from, Value x, Value y);
   // Shapes answered where they stand (machine_immediate.cpp).
   void selectHere(const Code*& code, BoundView& view);

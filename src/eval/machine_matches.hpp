@@ -110,18 +110,21 @@ inline bool Machine::pairGiven(const Code*& code, BoundView& view) {
   return true;
 }
 
-// A linear combinator given fewer arguments than it takes, the last of them
-// work still to do (J x (f y)): unless enough arguments wait for it, its
-// parts are computed, that is the last one, while the rest, values, wait.
-// Given one more value they are a value, the cell on them: that cell is
-// built now, and waits for its last part (awaitLastPart).  False (nothing
-// done) when that is not the case; otherwise `code` becomes the code to go
-// on with, or null when the focus is set.
-inline bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
-  if (!code->lastWork) return false;
+// A linear combinator given fewer arguments than it takes, one of them
+// work still to do and the others values (J x (f y), V (f y) r): unless
+// enough arguments wait for it, its parts are computed, that is that one,
+// while the rest, values, wait.  Given its value they are a value, the
+// cells on them: those are built now, its slot empty, and wait for it
+// (awaitPart).  False (nothing done) when that is not the case; otherwise
+// `code` becomes the code to go on with, or null when the focus is set.
+inline bool Machine::onePartComputed(const Code*& code, BoundView& view) {
+  int work = code->workPart;
+  if (work < 0) return false;
   int last = code->argCount - 1;
   int missing = code->callArity - code->argCount;
   if (stack_.pendingArguments(missing) == missing) return false;
+  if (work != last) [[unlikely]]
+    return innerPartComputed(code, view);
   Node* g = code->writtenHead;
   int first = 0;
   if (code->spareLetter >= 0) [[unlikely]] {
@@ -133,7 +136,7 @@ inline bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
       ensureAnnotated(g);
       if (takesValuesOnly(g)) {
         cell->header = valueCellHeader(g);
-        awaitLastPart(cell);
+        awaitPart(cell, &argumentSlot(cell));
       } else {
         releaseCell(cell, kApplicationBytes);
         stack_.pushFunction(Value::ofNode(g));
@@ -149,33 +152,35 @@ inline bool Machine::lastPartComputed(const Code*& code, BoundView& view) {
   acquire(g);
   ensureAnnotated(g);
   for (int i = first; i < last; i++) g = valueCell(g, nodeOf(viewValue(code->args[i], view)));
-  if (takesValuesOnly(g)) [[likely]]
-    awaitLastPart(valueCell(g, nullptr));
-  else
+  if (takesValuesOnly(g)) [[likely]] {
+    Node* cell = valueCell(g, nullptr);
+    awaitPart(cell, &argumentSlot(cell));
+  } else {
     stack_.pushFunction(Value::ofNode(g));
+  }
   const Part& part = code->args[last];
   goOnWith(part, code, view);
   return true;
 }
 
-// `cell` (count 1, for the frame) waits for the value the machine computes
-// next, its argument: under a Fill frame of its own or, when a Fill frame
-// already waits for that value (a list built over several calls, the
-// `J x (append(rest, back))` of append's body again), as the part that
-// frame's last cell waits for, which it then is in that cell's place.  No
-// frame is pushed and none popped for each element: the list is given to
-// what waits for it in one step once its last tail comes.  Nothing can see
-// a cell before it is filled: the chain's cells are reached through the
-// frame alone.
-inline void Machine::awaitLastPart(Node* cell) {
-  argumentSlot(cell) = nullptr;
+// `cell` (count 1, for the frame), whose `slot` is empty, waits for the
+// value the machine computes next to fill it: under a Fill frame of its
+// own or, when a Fill frame already waits for that value (a list built
+// over several calls, the `J x (append(rest, back))` of append's body
+// again), in the slot that frame waits to fill, the frame then waiting to
+// fill `slot`.  No frame is pushed and none popped for each cell: the list
+// is given to what waits for it in one step once its last tail comes.
+// Nothing can see a cell before it is filled: the chain's cells are
+// reached through the frame alone.
+inline void Machine::awaitPart(Node* cell, Node** slot) {
+  *slot = nullptr;
   if (!stack_.empty() && stack_.top().kind == FrameKind::Fill) {
     Frame& top = stack_.top();
-    argumentSlot(lastCellOf(top)) = cell;
-    top.bindings = reinterpret_cast<Bindings*>(cell);
+    *emptySlotOf(top) = cell;
+    top.bindings = reinterpret_cast<Bindings*>(slot);
     return;
   }
-  stack_.push(FrameKind::Fill, reinterpret_cast<uintptr_t>(cell), reinterpret_cast<Bindings*>(cell));
+  stack_.push(FrameKind::Fill, reinterpret_cast<uintptr_t>(cell), reinterpret_cast<Bindings*>(slot));
 }
 
 }  // namespace quorl

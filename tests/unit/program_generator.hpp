@@ -473,7 +473,7 @@ class ProgramGenerator {
     if (reals_ && chance(20)) return realExpression(depth, vars);
     switch (pick(21)) {
       case 17:
-        switch (pick(8)) {
+        switch (pick(9)) {
           case 0:
             return "revonto(upto(" + sub() + "%8), upto(" + sub() + "%4))";
           case 1:
@@ -496,6 +496,12 @@ class ProgramGenerator {
           }
           case 6:
             return "cat(upto(" + sub() + "%6), J " + sub() + " (upto(" + sub() + "%6)))";
+          case 7: {
+            std::vector<char> inner = vars;
+            std::string v = fresh(inner);
+            std::string end = chance(20) ? std::string("loopy") : expression(depth - 1, inner);
+            return "nest(" + std::to_string(1 + pick(6)) + ", " + v + "\\" + end + ")";
+          }
           default:
             return "len(upto(" + sub() + "%8))";
         }

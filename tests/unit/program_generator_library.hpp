@@ -27,6 +27,9 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
   // A list built over several calls whose last tail is computed under it:
   // a function of the length given at the end, which may fail.
   text += ",\ncatend\\f\\e\\f (e 0) (h\\t\\J h (catend(t, n\\e(n + 1))))";
+  // Pairs whose first part is the next call's value, in lists and not: a
+  // tree built over several calls.
+  text += ",\nnest\\n\\e\\(n<1) (e n) ((n % 2 = 0) (V (nest(n - 1, e)) n) (J n (V (nest(n - 1, e)) K)))";
   text += ",\nbump\\p\\p (x\\y\\V x (y + 1))";
   // Each function of a list applied in turn, to what the one before gave.
   // Matches that leave a parameter unused, as a program's helpers do.
