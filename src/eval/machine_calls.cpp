@@ -43,7 +43,7 @@ int argumentOfLetter(const Callee& callee, int letter) {
 // parameter, an integer written in the body) are taken where the call is
 // made; any other comparison is left to the body.
 void markFirstChoice(Callee& callee) {
-  if (!callee.spineBody) return;
+  if (callee.body.kind != Part::Compiled || callee.body.code->kind != CodeKind::Spine) return;
   const Code* code = callee.body.code;
   if (code->head != HeadKind::Builtin || code->argCount != 4 || code->callArity != 2 ||
       (!code->selects && code->tree == nullptr))

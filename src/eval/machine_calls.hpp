@@ -287,6 +287,24 @@ inline void Machine::perform(const Code* code, Value* args, Bindings* spare) {
   enter(calleeAt(code), args, spare);
 }
 
+// A body entered with bindings of its own (`b`, held by the focus) that
+// begins with a choice on its parameters goes on with the part chosen when
+// that is code: a spine under the same bindings, a wing or a lambda under
+// those of its letters, as the body's first step gives them
+// (Machine::focusUnder).  The arguments are borrowed from the bindings.
+inline void Machine::focusFirstChoice(const Callee::FirstChoice& choice, const Value* args, Bindings* b) {
+  int picked = firstChoice(choice, args);
+  if (picked == 0) return;
+  const Part& part = choice.code->args[picked];
+  if (part.kind != Part::Compiled) return;
+  if (part.code->kind == CodeKind::Spine) {
+    focus_ = Term::ofCode(part.code, b);
+    return;
+  }
+  focus_ = Term::ofCode(part.code, bindingsFor(part.code->letters, b));
+  releaseBindings(b);
+}
+
 // Enters a global function's body with its arguments (consumed, values).
 // `spare`: bindings nothing else holds any more (consumed), or null.
 inline void Machine::enter(const Callee* callee, Value* args, Bindings* spare) {
@@ -314,6 +332,8 @@ inline void Machine::enter(const Callee* callee, Value* args, Bindings* spare) {
       int n = __builtin_popcount(callee->bodyLetters);
       for (int k = 0; k < n; k++) out[k] = args[callee->argumentOfBinding[k]];
       focus_ = Term::ofCode(body.code, b);
+      if (callee->choice.code != nullptr) [[unlikely]]
+        focusFirstChoice(callee->choice, args, b);
       return;
     }
   }
