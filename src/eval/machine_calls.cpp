@@ -54,12 +54,12 @@ void markFirstChoice(Callee& callee) {
   choice.equal = op == WordOp::Same || op == WordOp::Diff;
   choice.negate = op == WordOp::Gteq || op == WordOp::Diff;
   for (int k = 0; k < 2; k++) {
-    const Part& op = code->args[k];
-    if (op.kind == Part::Letter) {
-      choice.compared[k] = static_cast<int8_t>(argumentOfLetter(callee, op.letter));
+    const Part& operand = code->args[k];
+    if (operand.kind == Part::Letter) {
+      choice.compared[k] = static_cast<int8_t>(argumentOfLetter(callee, operand.letter));
       if (choice.compared[k] < 0) return;
-    } else if (op.kind == Part::Shared && op.isWord) {
-      choice.written[k] = op.word;
+    } else if (operand.kind == Part::Shared && operand.isWord) {
+      choice.written[k] = operand.word;
     } else {
       return;
     }
