@@ -594,6 +594,7 @@ void clearCache(CodeCache& c) {
   }
   for (auto& [definition, callee] : c.callees) {
     release(definition);
+    delete callee->wordBody;
     delete callee;
   }
   for (Node* part : c.searched) release(part);

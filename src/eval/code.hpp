@@ -19,6 +19,7 @@ namespace quorl {
 
 struct Code;
 struct Callee;
+struct WordBody;
 
 // One part of a body.
 struct Part {
@@ -335,6 +336,9 @@ struct Callee {
   // Whether a call given all its arguments computes its body where it
   // stands (pure_shapes.hpp), and the nesting of the body's shapes.
   bool pureBody = false;
+  // A pure body compiled to steps on machine integers (pure_words.hpp),
+  // owned; null when it is not all numbers.
+  const WordBody* wordBody = nullptr;
   // The body is a spine: a call goes on with it in the caller's step, its
   // parameters bound on a view of no bindings (machine_calls.hpp), unless
   // it is a comparison choosing a form that takes bindings at once.

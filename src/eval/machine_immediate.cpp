@@ -97,8 +97,19 @@ bool joinsByte(const Code* code, const Part& op) {
 // init is answered on that operand in args[1], and false.
 template <bool kFed>
 [[gnu::noinline]] bool byteJoined(const Code* init, BoundView& view, uint32_t later, Value* args, Value& out, PureFeed* feed) {
-  Value x = operandAt<kFed>(init->args[0], view, later, feed);
   int64_t word;
+  if constexpr (kFed) {
+    // A small function's byte computed as a word alone (`text + init(letter s)`):
+    // no value made for it when the block grows in place.
+    const Part& op = init->args[0];
+    if (op.kind == Part::Compiled && !op.code->immediate && op.code->pure && feed->takeWord(&op, word)) {
+      if (joinedByteInPlace(args[0], word, out)) return true;
+      Value x = newWord(word);
+      args[1] = answerCall(init, &x);
+      return false;
+    }
+  }
+  Value x = operandAt<kFed>(init->args[0], view, later, feed);
   if (wordOf(x, word) && joinedByteInPlace(args[0], word, out)) {
     releaseValue(x);
     return true;

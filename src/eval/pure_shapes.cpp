@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "eval/machine_view.hpp"
+#include "eval/pure_words.hpp"
 #include "eval/real_values.hpp"
 
 namespace quorl {
@@ -104,10 +105,13 @@ int chosenByLinks(const Code* code, const BoundView& view) {
   }
 }
 
+bool callWord(const Code* code, const BoundView& view, int64_t& out, const WordBody::Step*& answer);
+
 // The machine integer a pure operand comes to without a box: a number as
 // it stands, a plain tree, or what a choice by a comparison or by truth
-// values picks, itself such; false for any other operand or value (which
-// pureValue then takes, from the start).  Recursive as the shapes nest,
+// values picks, itself such, or a call whose body has steps on words
+// (pure_words.hpp); false for any other operand or value (which pureValue
+// then takes, from the start).  Recursive as the shapes nest,
 // at most kMaxPureDepth.
 bool pureWord(const Part& op, const BoundView& view, int64_t& out) {
   if (op.kind != Part::Compiled) return viewWord(op, view, out);
@@ -128,9 +132,97 @@ bool pureWord(const Part& op, const BoundView& view, int64_t& out) {
       int truth = truthOf(view.of(code->headPart.letter));
       return truth >= 0 && pureWord(code->args[truth == 1 ? 0 : 1], view, out);
     }
+    case HeadKind::Strict: {
+      const WordBody::Step* answer;
+      return callWord(code, view, out, answer);
+    }
     default:
       return false;
   }
+}
+
+// The call `code` of a pure global function whose body has steps on
+// machine integers (pure_words.hpp), answered on its arguments' words: no
+// bindings, no box.  `answer`: the step that gave it.  False when an
+// argument is no word or the steps give up.
+bool callWord(const Code* code, const BoundView& view, int64_t& out, const WordBody::Step*& answer) {
+  const Callee* callee = code->callee;
+  const WordBody* body;
+  if (callee == nullptr || (body = callee->wordBody) == nullptr || callee->definition != code->definition->get())
+    return false;
+  for (int i = 0; i < body->inlinedCount; i++) {
+    const Code* inlined = body->inlined[i];
+    if (inlined->callee->definition != inlined->definition->get()) return false;
+  }
+  // The arguments' words go straight to the registers the steps read.
+  int64_t registers[WordBody::kMaxRegisters];
+  uint32_t unused = callee->unusedArguments;
+  for (int i = 0; i < code->argCount; i++) {
+    const Part& op = code->args[i];
+    if (op.kind == Part::Letter) {
+      // A letter the body does not read is not looked at, as a call binds it.
+      if (!((unused >> i) & 1) && !wordOf(view.of(op.letter), registers[i])) return false;
+    } else if (!pureWord(op, view, registers[i])) {
+      return false;
+    }
+  }
+  answer = runWordBody(*body, registers, out);
+  return answer != nullptr;
+}
+
+// What a pure call answered on words came to.
+enum class OnWords { None, Word, Value };
+
+// The pure call `code` answered on words: a word its steps computed, with
+// no value made for it (Word), or the very value the body wrote or the
+// argument it answers, with a count for the caller (Value); None when the
+// steps do not answer, or the answer is an argument computed by the caller
+// or one that a call laid out in the body gave as it was (pureCall then
+// takes it).
+OnWords callOnWords(const Code* code, const BoundView& view, int64_t& word, Value& out) {
+  const WordBody::Step* answer;
+  if (!callWord(code, view, word, answer)) return OnWords::None;
+  const Part* origin;
+  switch (answer->origin) {
+    case WordBody::kComputed:
+      return OnWords::Word;
+    case WordBody::kWritten:
+      origin = code->callee->wordBody->written[answer->written];
+      break;
+    case WordBody::kUnknown:
+      return OnWords::None;
+    default:
+      origin = &code->args[answer->origin];
+      if (origin->kind == Part::Compiled) return OnWords::None;
+  }
+  if (origin->kind == Part::Letter) {
+    out = view.of(origin->letter);
+    acquireValue(out);
+  } else {
+    acquire(origin->node);
+    out = Value::ofNode(origin->node);
+  }
+  return OnWords::Value;
+}
+
+bool pureCall(const Code* code, const BoundView& view, Value& out);
+
+// The pure call `code` answered on words, or with its parameters bound.
+OnWords callAnswer(const Code* code, const BoundView& view, int64_t& word, Value& out) {
+  const Callee* callee = code->callee;
+  if (callee == nullptr || callee->definition != code->definition->get()) return OnWords::None;
+  if (callee->wordBody != nullptr) {
+    OnWords answered = callOnWords(code, view, word, out);
+    if (answered != OnWords::None) return answered;
+  }
+  return pureCall(code, view, out) ? OnWords::Value : OnWords::None;
+}
+
+bool callValue(const Code* code, const BoundView& view, Value& out) {
+  int64_t word;
+  OnWords answered = callAnswer(code, view, word, out);
+  if (answered == OnWords::Word) out = newWord(word);
+  return answered != OnWords::None;
 }
 
 bool pureCall(const Code* code, const BoundView& view, Value& out) {
@@ -186,6 +278,7 @@ void markPureBody(Callee& callee) {
   if (depth < 0) return;
   callee.pureBody = true;
   callee.pureDepth = static_cast<uint8_t>(depth);
+  callee.wordBody = compileWordBody(callee);
 }
 
 void markFed(Code& code) {
@@ -223,8 +316,17 @@ bool feedPure(const Code* code, const BoundView& view, PureFeed& feed) {
   feed.parts = code->fedParts;
   feed.count = code->fedCount;
   for (int i = 0; i < feed.count; i++) {
-    if (!pureValue(*feed.parts[i], view, feed.values[i])) return false;  // the feed drops the rest
-    feed.left |= uint32_t{1} << i;
+    const Part& op = *feed.parts[i];
+    uint32_t bit = uint32_t{1} << i;
+    if (op.code->head == HeadKind::Strict) {
+      // A call's word is kept as it is, for a consumer that wants no more.
+      OnWords answered = callAnswer(op.code, view, feed.words[i], feed.values[i]);
+      if (answered == OnWords::None) return false;  // the feed drops the rest
+      if (answered == OnWords::Word) feed.unboxed |= bit;
+    } else if (!pureValue(op, view, feed.values[i])) {
+      return false;
+    }
+    feed.left |= bit;
   }
   return true;
 }
@@ -275,7 +377,7 @@ bool pureValue(const Part& op, const BoundView& view, Value& out) {
       return truth >= 0 && pureValue(code->args[truth == 1 ? 0 : 1], view, out);
     }
     case HeadKind::Strict:
-      return pureCall(code, view, out);
+      return callValue(code, view, out);
     default:
       return false;
   }

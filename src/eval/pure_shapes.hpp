@@ -66,24 +66,43 @@ void markFed(Code& code);
 // answer reaches them; those not taken are released with the feed.  An
 // operand of the call or of its fed operands is among them exactly when it
 // is pure and not immediate.
+// A call answered on machine integers (pure_words.hpp) is kept as its
+// word, its value made only when it is taken as one.
 struct PureFeed {
   const Part* const* parts = nullptr;
   int count = 0;
-  uint32_t left = 0;  // the values not taken yet
+  uint32_t left = 0;     // the values not taken yet
+  uint32_t unboxed = 0;  // those that are words in `words`, with no value
   Value values[kMaxFed];
+  int64_t words[kMaxFed];
 
   PureFeed() = default;
   PureFeed(const PureFeed&) = delete;
   PureFeed& operator=(const PureFeed&) = delete;
   ~PureFeed() {
-    for (; left != 0; left &= left - 1) releaseValue(values[__builtin_ctz(left)]);
+    for (uint32_t held = left & ~unboxed; held != 0; held &= held - 1) releaseValue(values[__builtin_ctz(held)]);
   }
   // The value of the pure operand `op` (with its count).
   Value take(const Part* op) {
+    int i = indexOf(op);
+    left &= ~(uint32_t{1} << i);
+    return (unboxed >> i) & 1 ? newWord(words[i]) : values[i];
+  }
+  // The word of the pure operand `op` when it is kept as one, taken; false,
+  // with nothing taken, otherwise.
+  bool takeWord(const Part* op, int64_t& out) {
+    int i = indexOf(op);
+    if (((unboxed >> i) & 1) == 0) return false;
+    left &= ~(uint32_t{1} << i);
+    out = words[i];
+    return true;
+  }
+
+ private:
+  int indexOf(const Part* op) const {
     int i = 0;
     while (parts[i] != op) i++;
-    left &= ~(uint32_t{1} << i);
-    return values[i];
+    return i;
   }
 };
 

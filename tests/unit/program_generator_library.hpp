@@ -124,6 +124,20 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
     text += ",\nclash\\x\\d\\l\\l K (c\\r\\(c = x | c = x + d | c + d = x | x - c = d * 2) H (clash(x, d + 1, r)))";
     text += ",\nclashes\\n\\x\\(n < 1) 0 "
             "((clash(x % 5, 1, J 3 (J 1 (J 4 (J 0 K))))) (clashes(n - 1, x + 1)) (n + clashes(n - 1, x + 2)))";
+    // Small functions of numbers calling one another, computed on the
+    // words where they stand: an answer that is a parameter, a number
+    // written in the body, an operation's, a call's answering its own
+    // parameter; each operation and comparison, a division by zero and
+    // answers beyond the word on the way.  They are called as a loop's
+    // argument, inside a sum, and for a byte joined to a text.
+    text += ",\nwpick\\x\\y\\(x < y) x ((y = 3) 7 (x % 5 - y / 2))";
+    text += ",\nwdiv\\x\\(x % 4 = 1) 9 ((x % 5 = 0) (x * 3037000500 * 3037000500) (100 / (x % 9 - 8) + x * 3))";
+    text += ",\nwid\\x\\y\\wpick(y, x)";
+    text += ",\nwsum\\x\\y\\(x > y) (wpick(x, y) + wdiv(y)) ((x # y - 2) (y - x / 3) (wid(y, 0 - x)))";
+    text += ",\nwcall\\n\\a\\(n < 1) (J a (J (wpick(a, 2)) (wid(a, 1)))) "
+            "(wcall(n - 1, wsum(a % 5, n) + wdiv(a + n) % 11))";
+    text += ",\nwtext\\t\\n\\a\\(n < 1) (rank t + wid(3, a)) "
+            "(wtext(t + init(wsum(n, a % 4) % 256) + init(wpick(n, a)), n - 1, wpick(n, a)))";
     // Calls that keep one letter of their caller's for the operand after
     // them, a number (fibs) or a value of any kind (keepx).
     text += ",\nfibs\\n\\(n < 2) n (fibs(n - 1) + fibs(n - 2))";
