@@ -205,15 +205,57 @@ OnWords callOnWords(const Code* code, const BoundView& view, int64_t& word, Valu
   return OnWords::Value;
 }
 
+// The caller's operand that the callee's parameter `letter` is bound to,
+// when it is a letter or a value as it stands; null otherwise.
+const Part* operandAsItStands(const Code* code, const Callee* callee, int letter) {
+  for (int k = 0; k < callee->bindingCount; k++) {
+    if (callee->letterOfBinding[k] != letter) continue;
+    const Part& op = code->args[callee->argumentOfBinding[k]];
+    return readAsItStands(op) ? &op : nullptr;
+  }
+  return nullptr;
+}
+
+// A call of a function whose body picks one of two values on the truth of
+// a parameter (`!\p\p H K`, the Prelude's `&` and `|` called by name),
+// given letters and values as they stand: the value picked is the one the
+// body would give, read from the caller's operands with no bindings made.
+// False when an operand is computed or the truth value is none.
+bool pickedAsItStands(const Code* code, const Callee* callee, const BoundView& view, Value& out) {
+  const Part& body = callee->body;
+  if (body.kind != Part::Compiled || body.code->head != HeadKind::Letter || !body.code->picks ||
+      body.code->argCount != 2)
+    return false;
+  const Code* pick = body.code;
+  const Part* chooser = operandAsItStands(code, callee, pick->headPart.letter);
+  if (chooser == nullptr) return false;
+  int truth = truthAsItStands(*chooser, view);
+  if (truth < 0) return false;
+  const Part* chosen = &pick->args[truth == 1 ? 0 : 1];
+  if (chosen->kind == Part::Letter) chosen = operandAsItStands(code, callee, chosen->letter);
+  if (chosen == nullptr || !readAsItStands(*chosen)) return false;
+  if (chosen->kind == Part::Letter) {
+    out = view.of(chosen->letter);
+    acquireValue(out);
+  } else {
+    acquire(chosen->node);
+    out = Value::ofNode(chosen->node);
+  }
+  return true;
+}
+
 bool pureCall(const Code* code, const BoundView& view, Value& out);
 
-// The pure call `code` answered on words, or with its parameters bound.
+// The pure call `code` answered on words, as a pick, or with its
+// parameters bound.
 OnWords callAnswer(const Code* code, const BoundView& view, int64_t& word, Value& out) {
   const Callee* callee = code->callee;
   if (callee == nullptr || callee->definition != code->definition->get()) return OnWords::None;
   if (callee->wordBody != nullptr) {
     OnWords answered = callOnWords(code, view, word, out);
     if (answered != OnWords::None) return answered;
+  } else if (pickedAsItStands(code, callee, view, out)) {
+    return OnWords::Value;
   }
   return pureCall(code, view, out) ? OnWords::Value : OnWords::None;
 }

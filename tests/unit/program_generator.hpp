@@ -465,6 +465,8 @@ class ProgramGenerator {
     if (truths_ && chance(5)) return "clashes(" + std::to_string(pick(8)) + ", " + atom(vars) + ")";
     if (truths_ && chance(5)) return "fibs(" + atom(vars) + " % 9)";
     if (truths_ && chance(5)) return "wcall(" + std::to_string(pick(4)) + ", " + atom(vars) + ")";
+    if (truths_ && chance(5))
+      return "tpicks(" + std::to_string(pick(4)) + ", " + atom(vars) + ", " + atom(vars) + ")";
     if (truths_ && chance(5)) return "wtext(init[], " + std::to_string(pick(4)) + ", " + atom(vars) + ")";
     if (truths_ && chance(5)) return "keepx(" + atom(vars) + ", " + std::to_string(pick(4)) + ")";
     if (truths_ && chance(5))

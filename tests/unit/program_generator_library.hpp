@@ -138,6 +138,13 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
             "(wcall(n - 1, wsum(a % 5, n) + wdiv(a + n) % 11))";
     text += ",\nwtext\\t\\n\\a\\(n < 1) (rank t + wid(3, a)) "
             "(wtext(t + init(wsum(n, a % 4) % 256) + init(wpick(n, a)), n - 1, wpick(n, a)))";
+    // Functions that pick one of two values on a truth value, called with
+    // letters and values as they stand, in a loop's arguments: the value
+    // picked is the operand itself, a letter's or one written in the body.
+    text += ",\ntpick\\p\\x\\y\\p y x";
+    text += ",\ntwrit\\p\\x\\p x [ab]";
+    text += ",\ntpicks\\n\\p\\x\\(n < 1) (J p (J x K)) "
+            "(tpicks(n - 1, tpick(p, x, p), twrit(p, x)))";
     // Calls that keep one letter of their caller's for the operand after
     // them, a number (fibs) or a value of any kind (keepx).
     text += ",\nfibs\\n\\(n < 2) n (fibs(n - 1) + fibs(n - 2))";
