@@ -170,6 +170,18 @@ bool callWord(const Code* code, const BoundView& view, int64_t& out, const WordB
   return answer != nullptr;
 }
 
+// The value of a letter or of a value written in the body, with a count
+// for the caller.
+inline Value valueAsItStands(const Part& op, const BoundView& view) {
+  if (op.kind == Part::Letter) {
+    Value v = view.of(op.letter);
+    acquireValue(v);
+    return v;
+  }
+  acquire(op.node);
+  return Value::ofNode(op.node);
+}
+
 // What a pure call answered on words came to.
 enum class OnWords { None, Word, Value };
 
@@ -195,13 +207,7 @@ OnWords callOnWords(const Code* code, const BoundView& view, int64_t& word, Valu
       origin = &code->args[answer->origin];
       if (origin->kind == Part::Compiled) return OnWords::None;
   }
-  if (origin->kind == Part::Letter) {
-    out = view.of(origin->letter);
-    acquireValue(out);
-  } else {
-    acquire(origin->node);
-    out = Value::ofNode(origin->node);
-  }
+  out = valueAsItStands(*origin, view);
   return OnWords::Value;
 }
 
@@ -234,13 +240,7 @@ bool pickedAsItStands(const Code* code, const Callee* callee, const BoundView& v
   const Part* chosen = &pick->args[truth == 1 ? 0 : 1];
   if (chosen->kind == Part::Letter) chosen = operandAsItStands(code, callee, chosen->letter);
   if (chosen == nullptr || !readAsItStands(*chosen)) return false;
-  if (chosen->kind == Part::Letter) {
-    out = view.of(chosen->letter);
-    acquireValue(out);
-  } else {
-    acquire(chosen->node);
-    out = Value::ofNode(chosen->node);
-  }
+  out = valueAsItStands(*chosen, view);
   return true;
 }
 
