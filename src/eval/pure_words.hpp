@@ -33,12 +33,17 @@ struct WordBody {
   // parameter's (the argument's index), or one of an inlined call's
   // answers not computed by it, which the call itself then gives.
   static constexpr int8_t kComputed = -1, kWritten = -2, kUnknown = -3;
-  // An operation on two registers into a third; a comparison of two that
-  // goes on at `dst` when it is false; a move, a jump to `dst`, an answer.
+  // An operation on two registers into a third, or on a register and a
+  // constant (the K kinds: `b` indexes `constants`); a comparison of the
+  // same that goes on at `dst` when it is false; a constant loaded into a
+  // register, a move, a jump to `dst`, an answer in a register or a
+  // constant.
   enum Kind : uint8_t {
     Add, Subtract, Multiply, Divide, Remainder,
+    AddK, SubtractK, MultiplyK, DivideK, RemainderK,
     IfLess, IfAtLeast, IfSame, IfDifferent,
-    Move, Jump, Answer,
+    IfLessK, IfAtLeastK, IfSameK, IfDifferentK,
+    Load, Move, Jump, Answer, AnswerK,
   };
   struct Step {
     Kind kind;
@@ -47,7 +52,7 @@ struct WordBody {
     uint8_t written;    // Answer, kWritten: the index of the value in `written`
   };
   uint8_t arity = 0, constantCount = 0, stepCount = 0, inlinedCount = 0, writtenCount = 0;
-  int64_t constants[kMaxConstants];  // in the registers after the arguments
+  int64_t constants[kMaxConstants];
   // The calls laid out in place, whose callee is checked as a call would.
   const Code* inlined[kMaxInlined];
   const Part* written[kMaxWritten];  // the values written in the body that it answers

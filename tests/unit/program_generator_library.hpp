@@ -130,7 +130,7 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
     // parameter; each operation and comparison, a division by zero and
     // answers beyond the word on the way.  They are called as a loop's
     // argument, inside a sum, and for a byte joined to a text.
-    text += ",\nwpick\\x\\y\\(x < y) x ((y = 3) 7 (x % 5 - y / 2))";
+    text += ",\nwpick\\x\\y\\(x < y) x ((y = 3) 7 (9 - x % 5 - y / 2))";
     text += ",\nwdiv\\x\\(x % 4 = 1) 9 ((x % 5 = 0) (x * 3037000500 * 3037000500) (100 / (x % 9 - 8) + x * 3))";
     text += ",\nwid\\x\\y\\wpick(y, x)";
     text += ",\nwsum\\x\\y\\(x > y) (wpick(x, y) + wdiv(y)) ((x # y - 2) (y - x / 3) (wid(y, 0 - x)))";
