@@ -357,15 +357,31 @@ struct Callee {
     int8_t compared[2] = {-1, -1};  // the argument compared, or -1: `written`
     int64_t written[2] = {0, 0};
     // For the part chosen when the comparison holds and when it does not:
-    // the argument it is, or kChosenNode, kChosenSpine or kChosenBody.
+    // the argument it is, or kChosenNode, kChosenSpine, kChosenMatch or
+    // kChosenBody.
     int8_t chosen[2] = {0, 0};
   };
-  static constexpr int8_t kChosenNode = -1, kChosenSpine = -2, kChosenBody = -3;
+  // kChosenMatch: a spine that begins with a match (FirstMatch).
+  static constexpr int8_t kChosenNode = -1, kChosenSpine = -2, kChosenBody = -3, kChosenMatch = -4;
   FirstChoice choice;
+  // A body, or a spine its first choice picks, that begins with a list or
+  // pair match on a parameter (`front back (x\rest\...)`): a call takes the
+  // match on the argument as it is.  The empty case given a list K is the
+  // call's answer at once when it is a parameter or a value written in the
+  // body; a pair's parts are bound on top of the parameters, and the body
+  // goes on in the lambda's (machine_calls.hpp, matchOnEntry).
+  struct FirstMatch {
+    const Code* code = nullptr;  // the match's spine, when there is one
+    int8_t matched = 0;          // the argument matched
+    int8_t empty = kChosenBody;  // the empty case: as FirstChoice::chosen
+  };
+  // The body's, then those of the parts its first choice picks when the
+  // comparison holds and when it does not.
+  FirstMatch match[3];
 };
 
-// Marks the callee's first choice, if its body begins with one
-// (machine_calls.cpp).
+// Marks the callee's first choice, if its body begins with one, and its
+// first matches (machine_calls.cpp).
 void markFirstChoice(Callee& callee);
 
 // The operand of a term that is part of a body (annotated, closed values

@@ -410,6 +410,8 @@ class Machine {
   // Calls (machine_calls.cpp).
   const Code* collect(const Code* code, BoundView& view, int stage, const Value* given = nullptr);
   const Code* enterHere(const Callee* callee, Value* args, BoundView& view);
+  void bindEntered(const Callee* callee, Value* args, BoundView& view);
+  const Code* matchOnEntry(const Callee* callee, const Callee::FirstMatch& match, Value* args, BoundView& view);
   void focusFirstChoice(const Callee::FirstChoice& choice, const Value* args, Bindings* b);
   void perform(const Code* code, Value* args, Bindings* spare = nullptr);
   void callBuiltin(const BuiltinEntry& builtin, Node* redex, const Code* at = nullptr);

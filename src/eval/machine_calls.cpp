@@ -35,14 +35,25 @@ int argumentOfLetter(const Callee& callee, int letter) {
   return -1;
 }
 
-}  // namespace
+// How a call takes `part` when it is picked where the call is made
+// (Callee::FirstChoice::chosen): a parameter or a value written in the body
+// (no tree of numbers, which is answered as the body would) is the call's
+// answer; a spine is where the body is entered; any other part is left to
+// the body.
+int8_t chosenOf(const Callee& callee, const Part& part) {
+  if (part.kind == Part::Letter && argumentOfLetter(callee, part.letter) >= 0)
+    return static_cast<int8_t>(argumentOfLetter(callee, part.letter));
+  if (part.kind == Part::Shared && !part.numbers) return Callee::kChosenNode;
+  if (part.kind == Part::Compiled && part.code->kind == CodeKind::Spine) return Callee::kChosenSpine;
+  return Callee::kChosenBody;
+}
 
 // The body's first step as the machine takes it (Machine::runSpine): a
 // comparison given two more operands, answered on two machine integers
 // as they stand, picks one of them.  Only operands read as they stand (a
 // parameter, an integer written in the body) are taken where the call is
 // made; any other comparison is left to the body.
-void markFirstChoice(Callee& callee) {
+void markChoice(Callee& callee) {
   if (callee.body.kind != Part::Compiled || callee.body.code->kind != CodeKind::Spine) return;
   const Code* code = callee.body.code;
   if (code->head != HeadKind::Builtin || code->argCount != 4 || code->callArity != 2 ||
@@ -64,19 +75,39 @@ void markFirstChoice(Callee& callee) {
       return;
     }
   }
-  for (int k = 0; k < 2; k++) {
-    const Part& part = code->args[2 + k];
-    int8_t chosen = Callee::kChosenBody;
-    if (part.kind == Part::Letter && argumentOfLetter(callee, part.letter) >= 0)
-      chosen = static_cast<int8_t>(argumentOfLetter(callee, part.letter));
-    else if (part.kind == Part::Shared && !part.numbers)
-      chosen = Callee::kChosenNode;
-    else if (part.kind == Part::Compiled && part.code->kind == CodeKind::Spine)
-      chosen = Callee::kChosenSpine;
-    choice.chosen[k] = chosen;
-  }
+  for (int k = 0; k < 2; k++) choice.chosen[k] = chosenOf(callee, code->args[2 + k]);
   choice.code = code;
   callee.choice = choice;
+}
+
+// The match that `part` begins with, when it is a list or pair match on a
+// parameter whose lambda of two letters the match binds at once
+// (Machine::matchStep); its empty case is taken where the call is made as
+// a part a first choice picks is.
+Callee::FirstMatch matchOf(const Callee& callee, const Part& part) {
+  Callee::FirstMatch match;
+  if (part.kind != Part::Compiled || part.code->kind != CodeKind::Spine) return match;
+  const Code* code = part.code;
+  if (code->head != HeadKind::Letter || !code->matches || code->matchLambda->inner == nullptr) return match;
+  int matched = argumentOfLetter(callee, code->headPart.letter);
+  if (matched < 0) return match;
+  match.matched = static_cast<int8_t>(matched);
+  if (code->argCount == 2) match.empty = chosenOf(callee, code->args[0]);
+  match.code = code;
+  return match;
+}
+
+}  // namespace
+
+void markFirstChoice(Callee& callee) {
+  markChoice(callee);
+  callee.match[0] = matchOf(callee, callee.body);
+  Callee::FirstChoice& choice = callee.choice;
+  for (int k = 0; k < 2; k++) {
+    if (choice.code == nullptr || choice.chosen[k] != Callee::kChosenSpine) continue;
+    callee.match[1 + k] = matchOf(callee, choice.code->args[2 + k]);
+    if (callee.match[1 + k].code != nullptr) choice.chosen[k] = Callee::kChosenMatch;
+  }
 }
 
 }  // namespace quorl

@@ -13,6 +13,7 @@
 
 #include "eval/immediate.hpp"
 #include "eval/interrupt.hpp"
+#include "eval/machine_matches.hpp"
 #include "eval/machine_view.hpp"
 #include "eval/pure_shapes.hpp"
 #include "eval/why.hpp"
@@ -206,6 +207,19 @@ inline void releaseArgumentsBut(const Callee* callee, const Value* args, int kep
   for (; all != 0; all &= all - 1) releaseValue(args[__builtin_ctz(all)]);
 }
 
+// The answer of a call whose body's first step picks `part`, an argument
+// (`chosen`) or a value written in the body (Callee::kChosenNode): the
+// other arguments are dropped.
+inline Term answerPicked(const Callee* callee, const Value* args, int chosen, const Part& part) {
+  if (chosen >= 0) {
+    releaseArgumentsBut(callee, args, chosen);
+    return Term::of(args[chosen]);
+  }
+  releaseArgumentsBut(callee, args, -1);
+  acquire(part.node);
+  return Term::ofNode(part.node);
+}
+
 // Enters the body of `callee`, a spine, with its arguments (consumed,
 // values) in the view, which was released: the parameters' values are
 // owned by the view, with no bindings under them, and the spine is
@@ -218,6 +232,9 @@ inline void releaseArgumentsBut(const Callee* callee, const Value* args, int kep
 // would take it: a parameter or a value chosen is the call's answer at
 // once (the focus is set and null returned), with no bindings, view or
 // step of the loop for it; a spine chosen is where the body is entered.
+//
+// A body, or the spine chosen so, that begins with a list or pair match on
+// a parameter (Callee::FirstMatch) has that match taken here too.
 inline const Code* Machine::enterHere(const Callee* callee, Value* args, BoundView& view) {
   const Code* body = callee->body.code;
   if (const Callee::FirstChoice& choice = callee->choice; choice.code != nullptr) {
@@ -236,14 +253,63 @@ inline const Code* Machine::enterHere(const Callee* callee, Value* args, BoundVi
         return nullptr;
       }
       if (chosen == Callee::kChosenSpine) body = part.code;
+      else if (chosen == Callee::kChosenMatch) return matchOnEntry(callee, callee->match[picked - 1], args, view);
     }
+  } else if (callee->match[0].code != nullptr) {
+    return matchOnEntry(callee, callee->match[0], args, view);
   }
+  bindEntered(callee, args, view);
+  return body;
+}
+
+// The parameters of a body entered in the view: its arguments (consumed)
+// bound on a view of no bindings, which owns them.
+inline void Machine::bindEntered(const Callee* callee, Value* args, BoundView& view) {
   for (unsigned unused = callee->unusedArguments; unused != 0; unused &= unused - 1)
     releaseValue(args[__builtin_ctz(unused)]);
   view.reset(nullptr);
   bindArguments(callee, args, view.values);
   view.bindParameters(callee->bodyLetters);
-  return body;
+}
+
+// The match a called body begins with, taken on its argument as it is, as
+// the body's first step would take it (Machine::matchStep): a list K gives
+// the empty case, at once the call's answer when that is a parameter or a
+// value written in the body (the focus is set and null returned); a pair
+// binds its parts on top of the parameters, borrowed from the argument the
+// view owns, and the lambda's body is where the call goes on.  Anything
+// else enters the match's spine, whose step then takes it.
+inline const Code* Machine::matchOnEntry(const Callee* callee, const Callee::FirstMatch& match, Value* args,
+                                         BoundView& view) {
+  const Code* code = match.code;
+  Value v = args[match.matched];
+  if (v.isNode()) {
+    Node* l = v.node();
+    bool pair = code->argCount == 1;
+    if (!isLeaf(l)) {
+      Node* g = functionOf(l);
+      if (isApplication(g) && isLetterLeaf(functionOf(g), pair ? 'V' : 'J')) {
+        Value x = Value::ofNode(argumentOf(g)), y = Value::ofNode(argumentOf(l));
+        __builtin_prefetch(x.node());
+        __builtin_prefetch(y.node());
+        bindEntered(callee, args, view);
+        const Code* outer = code->matchLambda;
+        view.bindPair(outer->letter, x, outer->inner->letter, y, false);
+        goOnWith(outer->inner->body, code, view);
+        return code;
+      }
+    } else if (!pair && match.empty != Callee::kChosenBody && isLetterLeaf(l, 'K')) {
+      const Part& empty = code->args[0];
+      if (match.empty >= Callee::kChosenNode) {
+        focus_ = answerPicked(callee, args, match.empty, empty);
+        return nullptr;
+      }
+      bindEntered(callee, args, view);
+      return empty.code;
+    }
+  }
+  bindEntered(callee, args, view);
+  return code;
 }
 
 // Performs a call whose operands are values (consumed).

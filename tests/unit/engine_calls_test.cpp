@@ -142,6 +142,32 @@ TEST_F(EngineCallsTest, BodiesThatBeginWithAChoiceOnTheirParameters) {
   EXPECT_EQ(agreed("main,main\\a\\ap(y\\tick(y + a), 2) 5,ap\\f\\n\\(n < 1) f (ap(f, n - 1))"), "12 after 12;");
 }
 
+TEST_F(EngineCallsTest, BodiesThatBeginWithAMatchOnTheirParameters) {
+  const std::string lists = ",upto\\n\\(n<1) K (J n (upto(n-1)))";
+  // The empty case is the very value given for its parameter, or the very
+  // node written in the body; a tree of numbers written there is answered,
+  // and a spine there is computed under the call's parameters.
+  EXPECT_EQ(agreed("main,main\\a\\l{upto(2)}J (same(cat(K, l), l) 1 0) (J (same(ends(K), ends(K)) 1 0) "
+                   "(J (neg(K)) (J (late(K, a)) (cat(upto(3), l))))),"
+                   "cat\\f\\b\\f b (h\\t\\J h (cat(t, b))),ends\\l\\l (V K K) (h\\t\\h),"
+                   "neg\\l\\l (0 - 1) (h\\t\\h),late\\l\\n\\l (tick(n + 1)) (h\\t\\late(t, n))" + lists),
+            "(J1 (J1 (J01 (J8 (J3 (J2 (J1 (J2 J1K)))))))) after 8;");
+  // The lambda's letter is the parameter's own, or the list matched is read
+  // again in the case of a pair; a pair match given a pair, a list match
+  // given a pair and a pair match given a list go the way the body would.
+  EXPECT_EQ(agreed("main,main\\a\\J (walk(upto(3), 0)) (J (keepl(upto(2), K)) (J (swap(V a 1)) "
+                   "(J (swap(J a 1)) (walk(V 1 2, 0))))),"
+                   "walk\\l\\n\\l n (x\\l\\walk(l, n + x)),keepl\\l\\f\\l f (h\\t\\V (J h f) l),"
+                   "swap\\p\\p (x\\y\\V y x)" + lists),
+            "(J6 (J (V J2K (J2 J1K)) (J (V1 7) (J (V7 1) (K (\\x (\\l (walk l +0x)))))))) after ");
+  // The match after a first choice, a text and a failure written as its
+  // empty case, and an argument that is no list (a number).
+  EXPECT_EQ(agreed("main,main\\a\\J (pick(1, upto(4))) (J (pick(0, K)) (J (pick(2, 5)) (nth(K, 0)))),"
+                   "pick\\n\\l\\(n < 1) l (l [none] (h\\t\\(n < 2) h (pick(n - 1, t)))),"
+                   "nth\\l\\i\\l Z (h\\t\\(i < 1) h (nth(t, i - 1)))" + lists),
+            "(J4 (JK JKZ)) after ");
+}
+
 TEST_F(EngineCallsTest, LongLoopsOfCallsTakeNoNativeStack) {
   // A million calls in tail position, and a recursion whose frames are on
   // the heap: both run in one step of the machine's loop after another.

@@ -477,7 +477,7 @@ class ProgramGenerator {
     if (reals_ && chance(20)) return realExpression(depth, vars);
     switch (pick(21)) {
       case 17:
-        switch (pick(9)) {
+        switch (pick(11)) {
           case 0:
             return "revonto(upto(" + sub() + "%8), upto(" + sub() + "%4))";
           case 1:
@@ -505,6 +505,14 @@ class ProgramGenerator {
             std::string v = fresh(inner);
             std::string end = chance(20) ? std::string("loopy") : expression(depth - 1, inner);
             return "nest(" + std::to_string(1 + pick(6)) + ", " + v + "\\" + end + ")";
+          }
+          case 8:
+          case 9: {
+            // Matches taken where the call is made, sometimes given what
+            // is no list.
+            std::string list = chance(20) ? atom(vars) : "upto(" + sub() + "%6)";
+            if (pick(2) == 0) return "takeor(" + sub() + "%5, " + list + ", " + sub() + ")";
+            return "lastn(" + list + ", " + sub() + ")";
           }
           default:
             return "len(upto(" + sub() + "%8))";

@@ -24,6 +24,10 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
   text += ",\nrevonto\\l\\f\\l f (h\\t\\revonto(t, J h f))";
   text += ",\ncat\\f\\b\\f b (h\\t\\J h (cat(t, b)))";
   text += ",\nkeepl\\l\\f\\l f (h\\t\\V (J h f) l)";
+  // A match after a first choice, its empty case a parameter; a match
+  // whose empty case is computed from a parameter.  Given lists or not.
+  text += ",\ntakeor\\n\\l\\d\\(n < 1) K (l d (h\\t\\J h (takeor(n - 1, t, d))))";
+  text += ",\nlastn\\l\\n\\l (n + 1) (h\\t\\lastn(t, h))";
   // A list built over several calls whose last tail is computed under it:
   // a function of the length given at the end, which may fail.
   text += ",\ncatend\\f\\e\\f (e 0) (h\\t\\J h (catend(t, n\\e(n + 1))))";
