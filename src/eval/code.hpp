@@ -84,13 +84,23 @@ struct NumberTree {
   // operation's operands (the right one unused for `real`).
   uint8_t leftRegister[kMaxOperations], rightRegister[kMaxOperations];
   // When every operation is arithmetic on doubles (plus, dash, mult, over,
-  // cent, powa), or a comparison less or gteq of them at the root: each
-  // operation's opcode, for leaves that are all reals (doubleOpcode).
-  // `doublesMissed`: the last try on doubles met a leaf that was none, so
-  // the quick way is tried first until it meets only doubles again.
-  bool onDoubles = false;
+  // cent, powa), or a comparison less or gteq of them at the root: the
+  // operations as steps on doubles, and the leaves read from letters
+  // (number_tree_doubles.cpp).  `doublesMissed`: the last try on doubles
+  // met a leaf that was none, so the quick way is tried first until it
+  // meets only doubles again.
+  bool onDoubles = false, doublesTruth = false;  // doublesTruth: the root is a comparison
   mutable bool doublesMissed = false;
-  uint8_t doubleSteps[kMaxOperations];
+  struct DoubleStep {
+    uint8_t code, a, b, save;
+  };
+  struct LetterLoad {
+    uint8_t leaf, letter;
+  };
+  DoubleStep doubleSteps[kMaxOperations + 1];
+  uint8_t letterLoadCount = 0;
+  LetterLoad letterLoads[kMaxLeaves];
+  uint32_t readLeaves = 0;  // the leaves that are neither letters nor the computed operand
   // No operation is `real` and only the root may be a comparison: the
   // tree may be answered on machine integers alone (word_trees.hpp).
   bool onWords = false;

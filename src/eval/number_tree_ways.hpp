@@ -1,9 +1,14 @@
 // What the ways of answering a tree of number operations share
-// (number_trees.cpp: the ways on doubles and quick; number_tree_general.cpp:
-// the general way, which takes every number the engine computes with).
+// (number_tree_doubles.cpp: the way on doubles; number_trees.cpp: the quick
+// way; number_tree_general.cpp: the general way, which takes every number
+// the engine computes with).
 #pragma once
 
+#include <bit>
+
+#include "eval/machine.hpp"
 #include "eval/number_trees.hpp"
+#include "eval/real_values.hpp"
 
 namespace quorl {
 
@@ -38,6 +43,68 @@ struct Quick {
   };
   Kind kind;
 };
+
+// What one way of answering a tree came to: the answer; a leaf it does not
+// take, for a more general way; or a leaf that is no number at all (or a
+// constant not computed yet), which leaves the tree to the machine.
+enum class Outcome { Answered, Again, Hopeless };
+
+inline Outcome notTaken(Value v) { return mayBeNumber(v) ? Outcome::Again : Outcome::Hopeless; }
+
+// Leaf `i` of the tree for the quick ways: its eight bytes in `bits`, and
+// whether they are a double (else a machine integer).  A constant's number,
+// once the constant is computed, and a number written in the body are
+// remembered as the tree's own: neither changes while the tree lives.
+inline Outcome quickLeaf(const NumberTree& tree, int i, const TreeLetters& view, int64_t& bits, bool& real) {
+  Value v;
+  uint8_t read = tree.leafReads[i];
+  if (read == NumberTree::ReadLetter) {
+    v = view.of(tree.leafLetter[i]);
+  } else if (read == NumberTree::ReadWord || read == NumberTree::ReadReal) {
+    bits = tree.leafNumbers[i];
+    real = read == NumberTree::ReadReal;
+    return Outcome::Answered;
+  } else if (read == NumberTree::ReadComputed) {
+    v = view.computed;
+  } else if (!leafValue(*tree.leaves[i], view, v)) {
+    return Outcome::Hopeless;
+  }
+  if (v.isReal()) {
+    bits = std::bit_cast<int64_t>(v.real()->value);
+    real = true;
+    return Outcome::Answered;
+  }
+  if (v.isWord()) {
+    bits = v.word()->value;
+    real = false;
+    return Outcome::Answered;
+  }
+  if (!v.isNode()) return notTaken(v);
+  double d;
+  if (realLeafValue(v.node(), d)) {
+    bits = std::bit_cast<int64_t>(d);
+    real = true;
+  } else if (leafWordOf(v.node(), bits)) {
+    real = false;
+  } else {
+    return notTaken(v);
+  }
+  if (read == NumberTree::ReadConstant || read == NumberTree::ReadOther) {
+    tree.leafReads[i] = real ? NumberTree::ReadReal : NumberTree::ReadWord;
+    tree.leafNumbers[i] = bits;
+    tree.knownLeaves |= uint32_t{1} << i;
+    if (real) tree.knownReals |= uint32_t{1} << i;
+  }
+  return Outcome::Answered;
+}
+
+// A tree whose leaves are all reals (NumberTree::onDoubles), on doubles:
+// the answer, a double or (for a comparison at its root) a truth value in
+// `truth` (number_tree_doubles.cpp).
+Outcome evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view, double& out, bool& truth);
+// Lays out a tree's steps on doubles, once its leaves and operations are
+// known.
+void planDoubles(NumberTree& tree);
 
 // The general way's answer of the tree, as a value with one count for the
 // caller; false, with nothing held, when the machine must compute it.

@@ -123,7 +123,6 @@ NumberTree* emitTree(const Code& code, bool calls) {
     bool rootComparison = i == last && (o.op == WordOp::Less || o.op == WordOp::Gteq);
     if (!arithmetic && !rootComparison) tree->onDoubles = false;
     if (o.op == NumberTree::kConversion || (!arithmetic && i != last)) tree->onWords = false;
-    tree->doubleSteps[i] = static_cast<uint8_t>(doubleOpcode(o.op));
   }
   // The registers: a computed operand is the answer of the last operation
   // not taken yet, the right one on top.
@@ -140,6 +139,7 @@ NumberTree* emitTree(const Code& code, bool calls) {
   }
   for (int i = 0; i < tree->leafCount; i++)
     if (tree->leafReads[i] == NumberTree::ReadLetter) tree->leafLetters |= uint32_t{1} << tree->leafLetter[i];
+  if (tree->onDoubles) planDoubles(*tree);
   return tree;
 }
 
@@ -148,111 +148,6 @@ NumberTree* emitTree(const Code& code, bool calls) {
 const NumberTree* buildNumberTree(const Code& code) { return emitTree(code, false); }
 
 const NumberTree* buildCallTree(const Code& code) { return emitTree(code, true); }
-
-// --- on doubles ---------------------------------------------------------------------
-
-namespace {
-
-// What one way of answering a tree came to: the answer; a leaf it does not
-// take, for a more general way; or a leaf that is no number at all (or a
-// constant not computed yet), which leaves the tree to the machine.
-enum class Outcome { Answered, Again, Hopeless };
-
-inline Outcome notTaken(Value v) { return mayBeNumber(v) ? Outcome::Again : Outcome::Hopeless; }
-
-// Leaf `i` of the tree for the quick ways: its eight bytes in `bits`, and
-// whether they are a double (else a machine integer).  A constant's number,
-// once the constant is computed, and a number written in the body are
-// remembered as the tree's own: neither changes while the tree lives.
-inline Outcome quickLeaf(const NumberTree& tree, int i, const TreeLetters& view, int64_t& bits, bool& real) {
-  Value v;
-  uint8_t read = tree.leafReads[i];
-  if (read == NumberTree::ReadLetter) {
-    v = view.of(tree.leafLetter[i]);
-  } else if (read == NumberTree::ReadWord || read == NumberTree::ReadReal) {
-    bits = tree.leafNumbers[i];
-    real = read == NumberTree::ReadReal;
-    return Outcome::Answered;
-  } else if (read == NumberTree::ReadComputed) {
-    v = view.computed;
-  } else if (!leafValue(*tree.leaves[i], view, v)) {
-    return Outcome::Hopeless;
-  }
-  if (v.isReal()) {
-    bits = std::bit_cast<int64_t>(v.real()->value);
-    real = true;
-    return Outcome::Answered;
-  }
-  if (v.isWord()) {
-    bits = v.word()->value;
-    real = false;
-    return Outcome::Answered;
-  }
-  if (!v.isNode()) return notTaken(v);
-  double d;
-  if (realLeafValue(v.node(), d)) {
-    bits = std::bit_cast<int64_t>(d);
-    real = true;
-  } else if (leafWordOf(v.node(), bits)) {
-    real = false;
-  } else {
-    return notTaken(v);
-  }
-  if (read == NumberTree::ReadConstant || read == NumberTree::ReadOther) {
-    tree.leafReads[i] = real ? NumberTree::ReadReal : NumberTree::ReadWord;
-    tree.leafNumbers[i] = bits;
-    tree.knownLeaves |= uint32_t{1} << i;
-    if (real) tree.knownReals |= uint32_t{1} << i;
-  }
-  return Outcome::Answered;
-}
-
-// A tree whose leaves are all reals, on doubles: the answer, a double or
-// (for a comparison) a truth value in `truth`.
-Outcome evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view, double& out, bool& truth) {
-  double r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
-  int base = tree.leafCount;
-  for (int i = 0; i < base; i++) {
-    // Letters holding reals first, the case this way is for.
-    uint8_t read = tree.leafReads[i];
-    Value v{0};
-    if (read == NumberTree::ReadLetter) v = view.of(tree.leafLetter[i]);
-    else if (read == NumberTree::ReadComputed) v = view.computed;
-    if (v.isReal()) {
-      r[i] = v.real()->value;
-      continue;
-    }
-    int64_t bits;
-    bool real;
-    Outcome answered = quickLeaf(tree, i, view, bits, real);
-    if (answered != Outcome::Answered) return answered;
-    if (!real) return Outcome::Again;
-    r[i] = std::bit_cast<double>(bits);
-  }
-  int count = tree.operationCount;
-  for (int i = 0; i < count; i++) {
-    double a = r[tree.leftRegister[i]], b = r[tree.rightRegister[i]];
-    double& answer = r[base + i];
-    switch (tree.doubleSteps[i]) {
-      case 0: answer = a + b; break;
-      case 1: answer = a - b; break;
-      case 2: answer = a * b; break;
-      case 3: answer = a / b; break;
-      case 4: answer = realRemainder(a, b); break;
-      case 5: truth = a < b; return Outcome::Answered;  // the root
-      case 6: truth = a >= b; return Outcome::Answered;
-      case 7: answer = realPower(a, b); break;
-      // A tree is answered on doubles only when each of its operations has
-      // one of the opcodes above (emitTree); saying so spares the switch its
-      // bounds check, two instructions an operation.
-      default: __builtin_unreachable();
-    }
-  }
-  out = r[base + count - 1];
-  return Outcome::Answered;
-}
-
-}  // namespace
 
 // --- the quick way ----------------------------------------------------------------
 
@@ -458,6 +353,19 @@ int answerOneStep(const NumberTree& tree, const TreeLetters& view, Value& out) {
 }  // namespace
 
 bool answerTree(const NumberTree& tree, const TreeLetters& view, Value& out) {
+  // A tree on doubles whose leaves were all reals the last time is tried so
+  // first: a loop over reals answers it at every step.
+  if (tree.onDoubles && !tree.doublesMissed) {
+    double d;
+    bool truth;
+    Outcome doubles = evaluateOnDoubles(tree, view, d, truth);
+    if (doubles == Outcome::Answered) [[likely]] {
+      out = tree.doublesTruth ? Value::ofNode(sharedLeaf(truth ? 'K' : 'H').detach()) : newReal(d);
+      return true;
+    }
+    if (doubles == Outcome::Hopeless) return false;
+    tree.doublesMissed = true;
+  }
   if (tree.operationCount == 1 && tree.leafCount == 2) {
     int answered = answerOneStep(tree, view, out);
     if (answered != 0) return answered > 0;
@@ -468,19 +376,6 @@ bool answerTree(const NumberTree& tree, const TreeLetters& view, Value& out) {
       case WordTree::Word: out = newWord(word); return true;
       case WordTree::Truth: out = Value::ofNode(sharedLeaf(word != 0 ? 'K' : 'H').detach()); return true;
       default: break;
-    }
-  }
-  if (tree.onDoubles && !tree.doublesMissed) {
-    double d;
-    bool truth;
-    Outcome doubles = evaluateOnDoubles(tree, view, d, truth);
-    if (doubles == Outcome::Hopeless) return false;
-    tree.doublesMissed = doubles == Outcome::Again;
-    if (doubles == Outcome::Answered) {
-      WordOp root = tree.operations[tree.operationCount - 1].op;
-      if (root == WordOp::Less || root == WordOp::Gteq) out = Value::ofNode(sharedLeaf(truth ? 'K' : 'H').detach());
-      else out = newReal(d);
-      return true;
     }
   }
   Quick q;
@@ -499,16 +394,16 @@ bool answerTree(const NumberTree& tree, const TreeLetters& view, Value& out) {
 
 bool treeComparison(const Code* code, const TreeLetters& view, bool& truth) {
   const NumberTree& tree = *code->tree;
-  int64_t word;
-  if (onWordsFirst(tree) && treeOnWords(tree, view, word) == WordTree::Truth) {
-    truth = word != 0;
-    return true;
-  }
   if (tree.onDoubles && !tree.doublesMissed) {
     double unused;
     Outcome doubles = evaluateOnDoubles(tree, view, unused, truth);
     if (doubles != Outcome::Again) return doubles == Outcome::Answered;
     tree.doublesMissed = true;
+  }
+  int64_t word;
+  if (onWordsFirst(tree) && treeOnWords(tree, view, word) == WordTree::Truth) {
+    truth = word != 0;
+    return true;
   }
   Quick q;
   switch (evaluateQuickly(tree, view, q)) {

@@ -705,6 +705,9 @@ class ProgramGenerator {
         if (chance(30)) return "rcmp(" + x() + ", " + x() + ")";
         if (chance(30)) return "rops(" + x() + ", " + x() + ")";
         if (chance(30)) return "rtree(" + x() + ", " + x() + ", " + x() + ")";
+        if (chance(30)) return "rdeep(" + x() + ", " + x() + ", " + x() + ")";
+        if (chance(30)) return "rdot(J " + x() + " (J " + x() + " K), J " + x() + " (J " + x() + " K), " + x() + ")";
+        if (chance(30)) return "rcall(" + std::string(chance(50) ? "rtwo" : "(p\\q\\q - p*p)") + ", 3, " + x() + ")";
         std::vector<char> inner = vars;
         std::string v = fresh(inner);
         return v + "{" + (chance(30) ? std::string("rnan") : x()) + "}rcmp(" + v + ", " + v + ")";

@@ -76,6 +76,13 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
     // A loop whose comparison of reals chooses its branch, as escape-time
     // loops do.
     text += ",\nrbranch\\x\\y\\n\\(n<1) (lits(x+y)) ((x*x + y*y < real(4)) (rbranch(x*x - y*y + half, real(2)*x*y + y, n-1)) (J (lits x) y))";
+    // Trees whose answers wait while others are computed, some two deep,
+    // and sums over a list's elements and over a call's value, loops that
+    // add at each step.
+    text += ",\nrdeep\\x\\y\\z\\lits((x*y - z*x) * (y*z + x*x) / ((x - y) * (z - y)) - (x - (y - z)) * z)";
+    text += ",\nrdot\\u\\v\\a\\u (lits a) (x\\us\\v (lits a) (y\\vs\\rdot(us, vs, a + x*y)))";
+    text += ",\nrtwo\\p\\q\\p*q - q";
+    text += ",\nrcall\\f\\n\\a\\(n<1) (lits a) (rcall(f, n-1, a + f(a, half) * a))";
   }
   if (blocks) {
     // Loops over one block or text, as programs write them: filled in,
