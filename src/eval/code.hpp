@@ -99,11 +99,22 @@ struct NumberTree {
   };
   DoubleStep doubleSteps[kMaxOperations + 1];
   uint8_t letterLoadCount = 0;
-  LetterLoad letterLoads[kMaxLeaves];
+  LetterLoad letterLoads[kMaxLeaves];  // every leaf that is a letter
   uint32_t readLeaves = 0;  // the leaves that are neither letters nor the computed operand
   // No operation is `real` and only the root may be a comparison: the
   // tree may be answered on machine integers alone (word_trees.hpp).
-  bool onWords = false;
+  // `onWordSteps`: such a tree whose leaves are letters and integers
+  // written in the body, its operations laid out as steps on words, the
+  // last giving the root its operands (word_trees.cpp); `wordRegisters`:
+  // the integers the steps read from registers rather than from the step.
+  bool onWords = false, onWordSteps = false;
+  struct WordStep {
+    uint8_t code, a, b, save;
+    WordOp op;
+    int64_t k;
+  };
+  WordStep wordSteps[kMaxOperations];
+  uint32_t wordRegisters = 0;
   // The quick way's operations typed for one pattern of leaves, each a
   // machine integer or a double (bit i set: leaf i is a double), made on
   // first need and made again when the leaves' pattern changes

@@ -31,16 +31,6 @@ constexpr uint8_t kDone = 8 * kForms;
 }  // namespace
 
 void planDoubles(NumberTree& tree) {
-  tree.letterLoadCount = 0;
-  tree.readLeaves = 0;
-  for (int i = 0; i < tree.leafCount; i++) {
-    uint8_t read = tree.leafReads[i];
-    if (read == NumberTree::ReadLetter) {
-      tree.letterLoads[tree.letterLoadCount++] = {static_cast<uint8_t>(i), tree.leafLetter[i]};
-    } else if (read != NumberTree::ReadComputed) {
-      tree.readLeaves |= uint32_t{1} << i;
-    }
-  }
   // The answers not taken yet form a stack whose top is the running
   // double; the one at place p from the bottom, once another is computed
   // above it, is set aside in register leafCount + p.
@@ -92,17 +82,7 @@ inline bool loadLeaves(const NumberTree& tree, const TreeLetters& view, double* 
     r[i] = std::bit_cast<double>(tree.leafNumbers[i]);
   }
   if (tree.computedLeaf >= 0 && !realOf(view.computed, r[tree.computedLeaf])) return false;
-  const NumberTree::LetterLoad* load = tree.letterLoads;
-  const NumberTree::LetterLoad* end = load + tree.letterLoadCount;
-  // A called body's letters are all bound on top: read where they stand.
-  if ((tree.leafLetters & ~view.bound) == 0) {
-    for (; load != end; load++)
-      if (!realOf(view.boundValues[load->letter], r[load->leaf])) return false;
-    return true;
-  }
-  for (; load != end; load++)
-    if (!realOf(view.of(load->letter), r[load->leaf])) return false;
-  return true;
+  return loadLetters(tree, view, view.boundValues, r, [](Value v, double& out) { return realOf(v, out); });
 }
 
 // The leaves' doubles read one by one as the quick ways read them.

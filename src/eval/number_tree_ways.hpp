@@ -98,6 +98,24 @@ inline Outcome quickLeaf(const NumberTree& tree, int i, const TreeLetters& view,
   return Outcome::Answered;
 }
 
+// The letters' leaves of `tree` into the registers `r`, each value taken
+// by `take(value, register)`: false at the first it does not take.
+// `bound`: the values of the letters bound on top of the view, read where
+// they stand when the tree reads no other (a called body's letters).
+template <class View, class Number, class Take>
+inline bool loadLetters(const NumberTree& tree, const View& view, const Value* bound, Number* r, Take take) {
+  const NumberTree::LetterLoad* load = tree.letterLoads;
+  const NumberTree::LetterLoad* end = load + tree.letterLoadCount;
+  if ((tree.leafLetters & ~view.bound) == 0) {
+    for (; load != end; load++)
+      if (!take(bound[load->letter], r[load->leaf])) return false;
+    return true;
+  }
+  for (; load != end; load++)
+    if (!take(view.of(load->letter), r[load->leaf])) return false;
+  return true;
+}
+
 // A tree whose leaves are all reals (NumberTree::onDoubles), on doubles:
 // the answer, a double or (for a comparison at its root) a truth value in
 // `truth` (number_tree_doubles.cpp).

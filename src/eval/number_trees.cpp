@@ -137,9 +137,17 @@ NumberTree* emitTree(const Code& code, bool calls) {
     tree->leftRegister[i] = o.left == NumberTree::kComputed ? pending[--top] : static_cast<uint8_t>(o.left);
     pending[top++] = static_cast<uint8_t>(tree->leafCount + i);
   }
-  for (int i = 0; i < tree->leafCount; i++)
-    if (tree->leafReads[i] == NumberTree::ReadLetter) tree->leafLetters |= uint32_t{1} << tree->leafLetter[i];
+  for (int i = 0; i < tree->leafCount; i++) {
+    uint8_t read = tree->leafReads[i];
+    if (read == NumberTree::ReadLetter) {
+      tree->leafLetters |= uint32_t{1} << tree->leafLetter[i];
+      tree->letterLoads[tree->letterLoadCount++] = {static_cast<uint8_t>(i), tree->leafLetter[i]};
+    } else if (read != NumberTree::ReadComputed) {
+      tree->readLeaves |= uint32_t{1} << i;
+    }
+  }
   if (tree->onDoubles) planDoubles(*tree);
+  if (tree->onWords) planWords(*tree);
   return tree;
 }
 

@@ -1,10 +1,14 @@
-// Trees of number operations on machine integers (word_trees.hpp).
+// Trees of number operations on machine integers (word_trees.hpp).  A
+// plain tree of three operations or more is read by its steps
+// (number_tree_words.cpp), any other straight from the code, part by part.
 #include "eval/word_trees.hpp"
 
 #include "eval/machine_view.hpp"
 #include "numbers/word_arith.hpp"
 
 namespace quorl {
+
+// --- straight from the code ----------------------------------------------------------
 
 namespace {
 
@@ -23,22 +27,49 @@ bool treeWord(const Code* c, const BoundView& view, int64_t& out) {
   return answer.kind == WordAnswer::Integer;
 }
 
-}  // namespace
-
-bool plainWord(const Part& op, const BoundView& view, int64_t& out) { return treeWord(op.code, view, out); }
-
-bool plainAnswer(const Code* code, const BoundView& view, Value& out) {
+// The readers of a tree with no steps, each on its own so that the
+// compiler takes the first level of a nested tree inline as it would with
+// no steps to look for.
+[[gnu::noinline]] bool answerFromCode(const Code* code, const BoundView& view, Value& out) {
   int64_t x, y;
   return operandWord(code->args[0], view, x) && operandWord(code->args[1], view, y) &&
          answerWordValues(code->builtin->wordOp, x, y, out);
 }
 
-bool plainTruth(const Code* code, const BoundView& view, bool& truth) {
+[[gnu::noinline]] bool truthFromCode(const Code* code, const BoundView& view, bool& truth) {
   int64_t x, y;
   if (!operandWord(code->args[0], view, x) || !operandWord(code->args[1], view, y)) return false;
   truth = answerWords(code->builtin->wordOp, x, y).kind == WordAnswer::True;
   return true;
 }
+
+}  // namespace
+
+bool plainWord(const Part& op, const BoundView& view, int64_t& out) {
+  const Code* code = op.code;
+  int64_t x, y;
+  if (!code->tree->onWordSteps) return treeWord(code, view, out);
+  if (!wordRootOperands(*code->tree, view, x, y)) return false;
+  WordAnswer answer = answerWords(code->builtin->wordOp, x, y);
+  out = answer.value;
+  return answer.kind == WordAnswer::Integer;
+}
+
+bool plainAnswer(const Code* code, const BoundView& view, Value& out) {
+  int64_t x, y;
+  if (!code->tree->onWordSteps) return answerFromCode(code, view, out);
+  return wordRootOperands(*code->tree, view, x, y) && answerWordValues(code->builtin->wordOp, x, y, out);
+}
+
+bool plainTruth(const Code* code, const BoundView& view, bool& truth) {
+  int64_t x, y;
+  if (!code->tree->onWordSteps) return truthFromCode(code, view, truth);
+  if (!wordRootOperands(*code->tree, view, x, y)) return false;
+  truth = answerWords(code->builtin->wordOp, x, y).kind == WordAnswer::True;
+  return true;
+}
+
+// --- through a register file --------------------------------------------------------
 
 WordTree treeOnWords(const NumberTree& tree, const TreeLetters& letters, int64_t& out) {
   int64_t r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];

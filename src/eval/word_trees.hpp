@@ -18,10 +18,11 @@ namespace quorl {
 struct BoundView;
 
 // Plain trees (Code::plainWords; tried first when Code::plainFirst)
-// answered on the words as they stand, read and computed straight from the
-// code: each leaf a letter's word or an integer written in the body.  Trees whose numbers are all words so
-// are most of a loop's (`(s * 7919 + 13) % 1000003`, `s % 6 = 0`); read
-// so, they need neither the copy of the letters nor the register file.
+// answered on the words as they stand, each leaf a letter's word or an
+// integer written in the body: by their steps (NumberTree::onWordSteps),
+// or read and computed straight from the code.  Trees whose numbers are
+// all words so are most of a loop's (`(s * 7919 + 13) % 1000003`, `s % 6 =
+// 0`); read so, they need no copy of the letters.
 // Each is false when a leaf is no word or an operation below the root has
 // no word for its answer (a failure, an answer beyond the word), which the
 // ways below then take from the leaves again: nothing was changed.  Out of
@@ -34,6 +35,14 @@ struct BoundView;
 [[gnu::noinline]] bool plainAnswer(const Code* code, const BoundView& view, Value& out);
 // The truth of the plain comparison `code`.
 [[gnu::noinline]] bool plainTruth(const Code* code, const BoundView& view, bool& truth);
+
+// Lays out the steps on words of a tree that may be answered on words
+// (NumberTree::onWordSteps), once its leaves and operations are known.
+void planWords(NumberTree& tree);
+// The operands of the root of a tree with steps, computed on the words:
+// false when a leaf is no word, or an operation below the root has no word
+// for its answer (number_tree_words.cpp).
+bool wordRootOperands(const NumberTree& tree, const BoundView& view, int64_t& x, int64_t& y);
 
 // What answering a tree on words came to.
 enum class WordTree : int8_t { Left = -1, Word = 0, Truth = 1 };

@@ -460,6 +460,9 @@ class ProgramGenerator {
       return "wloop(" + atom(vars) + ", " + atom(vars) + ", " + std::to_string(pick(5)) + ")";
     if (truths_ && chance(5))
       return "wtree(" + atom(vars) + ", " + atom(vars) + ", " + atom(vars) + ")";
+    if (truths_ && chance(5))
+      return "wmix(" + atom(vars) + ", " + atom(vars) + ", " + std::to_string(pick(4)) + ")";
+    if (truths_ && chance(4)) return "wedge(" + atom(vars) + ", " + atom(vars) + ")";
     if (truths_ && chance(8))
       return "tloop(" + std::to_string(pick(4)) + ", " + atom(vars) + ", " + truth(depth - 1, vars) + ")";
     if (truths_ && chance(5)) return "clashes(" + std::to_string(pick(8)) + ", " + atom(vars) + ")";

@@ -127,6 +127,13 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
     text += ",\nwtree\\x\\y\\z\\(x * y + z) % (y - z + 7) - x * 3";
     text += ",\nwloop\\x\\y\\n\\(n < 1) (J x y) "
             "((x * 3 + y % 7 < y - 40) (wloop(x + y % 5, y * 3 - x, n - 1)) (wloop(x - 9, (y + 1) * 2, n - 1)))";
+    // Trees of words with an integer written on either side of an
+    // operation, answers set aside while others are computed, answers
+    // beyond the word below the root, divisions by zero at the root and
+    // below it.
+    text += ",\nwmix\\x\\y\\n\\(n < 1) (J x (J y ((x * 7 - 3) / (y % 3)))) "
+            "(wmix((x * 7919 + 13) % 1000003 - (5 - y) * (y + 2), 9 - (x - y) * (y % 11 - x / 7), n - 1))";
+    text += ",\nwedge\\x\\y\\J (x * 3037000500 * 3037000500 + y) (J (100 / (x - y) % 7) (2 - (y * 4 - x)))";
     text += ",\ntloop\\n\\a\\b\\(n < 1) (J a b) "
             "(tloop(n - 1, sel(a, n) % 7 + alt(b, n = 2, a, 5) - conj(neg(b), n = 1, a), neg(b)))";
     // Placements tested as a board's queens are, against a list of small
