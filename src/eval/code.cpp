@@ -16,6 +16,7 @@
 #include "eval/code_marks.hpp"
 #include "eval/combinators.hpp"
 #include "eval/pure_shapes.hpp"
+#include "eval/pure_words.hpp"
 #include "eval/real_values.hpp"
 #include "eval/substitute.hpp"
 #include "numbers/operands.hpp"
