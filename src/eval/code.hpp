@@ -122,7 +122,7 @@ struct NumberTree {
   // quick way cannot answer the tree on such leaves.
   mutable uint32_t typedPattern = UINT32_MAX;
   mutable int8_t typedAnswer = -1;
-  mutable uint8_t typedCodes[kMaxOperations], typedFlags[kMaxOperations];
+  mutable uint8_t typedCodes[kMaxOperations + 1], typedFlags[kMaxOperations];  // typedCodes: and one to end
   // A tree with a computed operand (Code::callTree): the leaf that is the
   // call, computed before anything else of the tree; the operand indexes
   // that lead to it from the tree's spine down; and the letters of the

@@ -170,6 +170,7 @@ enum Typed : uint8_t {
   Mixed,         // arithmetic of a double and an integer (flags: which are integers)
   TruthKnown,    // a comparison of a double and an integer (flags: its truth)
   ToReal, Same,  // `real` of an integer, of a computed double
+  Done,          // after the last operation
 };
 
 // Types the tree's operations for leaves of `pattern`; false when the
@@ -229,6 +230,7 @@ bool typeTree(const NumberTree& tree, uint32_t pattern) {
     tree.typedFlags[i] = flags;
     kind[base + i] = answer;
   }
+  tree.typedCodes[count] = Done;
   tree.typedAnswer = static_cast<int8_t>(kind[base + count - 1]);
   return true;
 }
@@ -272,53 +274,109 @@ Outcome evaluateQuickly(const NumberTree& tree, const TreeLetters& view, Quick& 
     if (!typeTree(tree, pattern)) tree.typedAnswer = -1;
   }
   if (tree.typedAnswer < 0) return Outcome::Again;
+  // Each operation jumps to the next from its own place (labels as values,
+  // as on doubles), so that the jumps are foretold from where they stand.
+  static void* const labels[] = {&&wordPlus, &&wordDash,   &&wordMult, &&wordOther, &&wordTruth,
+                                 &&realPlus, &&realDash,   &&realMult, &&realOver,  &&realOther,
+                                 &&realLess, &&realGteq,   &&mixed,    &&truthKnown, &&toReal,
+                                 &&same,     &&done};
+  static_assert(sizeof labels / sizeof labels[0] == Done + 1);
   int count = tree.operationCount;
-  for (int i = 0; i < count; i++) {
-    const Slot& a = r[tree.leftRegister[i]];
-    const Slot& b = r[tree.rightRegister[i]];
-    Slot& answer = r[base + i];
-    switch (tree.typedCodes[i]) {
-      case WordPlus:
-        if (__builtin_add_overflow(a.word, b.word, &answer.word)) return Outcome::Again;
-        break;
-      case WordDash:
-        if (__builtin_sub_overflow(a.word, b.word, &answer.word)) return Outcome::Again;
-        break;
-      case WordMult:
-        if (__builtin_mul_overflow(a.word, b.word, &answer.word)) return Outcome::Again;
-        break;
-      case WordOther: {
-        WordAnswer w = answerWords(tree.operations[i].op, a.word, b.word);
-        if (w.kind != WordAnswer::Integer) return Outcome::Again;
-        answer.word = w.value;
-        break;
-      }
-      case WordTruth: {
-        WordAnswer w = answerWords(tree.operations[i].op, a.word, b.word);
-        if (w.kind != WordAnswer::True && w.kind != WordAnswer::False) return Outcome::Again;
-        answer.word = w.kind == WordAnswer::True;
-        break;
-      }
-      case RealPlus: answer.real = a.real + b.real; break;
-      case RealDash: answer.real = a.real - b.real; break;
-      case RealMult: answer.real = a.real * b.real; break;
-      case RealOver: answer.real = a.real / b.real; break;
-      case RealOther: answer.real = realArithmetic(tree.operations[i].op, a.real, b.real); break;
-      case RealLess: answer.word = a.real < b.real; break;
-      case RealGteq: answer.word = a.real >= b.real; break;
-      case Mixed: {
-        uint8_t words = tree.typedFlags[i];
-        double x = words & 1 ? static_cast<double>(a.word) : a.real;
-        double y = words & 2 ? static_cast<double>(b.word) : b.real;
-        answer.real = realArithmetic(tree.operations[i].op, x, y);
-        break;
-      }
-      case TruthKnown: answer.word = tree.typedFlags[i]; break;
-      case ToReal: answer.real = static_cast<double>(a.word); break;
-      case Same: answer = a; break;
-      default: __builtin_unreachable();  // typeTree gives each operation one of the codes above
-    }
-  }
+  int i = 0;
+#define QUORL_OPERANDS                      \
+  const Slot& a = r[tree.leftRegister[i]];  \
+  const Slot& b = r[tree.rightRegister[i]]; \
+  Slot& answer = r[base + i];               \
+  (void)b
+#define QUORL_NEXT goto* labels[tree.typedCodes[++i]]
+  goto* labels[tree.typedCodes[0]];
+wordPlus : {
+  QUORL_OPERANDS;
+  if (__builtin_add_overflow(a.word, b.word, &answer.word)) return Outcome::Again;
+  QUORL_NEXT;
+}
+wordDash : {
+  QUORL_OPERANDS;
+  if (__builtin_sub_overflow(a.word, b.word, &answer.word)) return Outcome::Again;
+  QUORL_NEXT;
+}
+wordMult : {
+  QUORL_OPERANDS;
+  if (__builtin_mul_overflow(a.word, b.word, &answer.word)) return Outcome::Again;
+  QUORL_NEXT;
+}
+wordOther : {
+  QUORL_OPERANDS;
+  WordAnswer w = answerWords(tree.operations[i].op, a.word, b.word);
+  if (w.kind != WordAnswer::Integer) return Outcome::Again;
+  answer.word = w.value;
+  QUORL_NEXT;
+}
+wordTruth : {
+  QUORL_OPERANDS;
+  WordAnswer w = answerWords(tree.operations[i].op, a.word, b.word);
+  if (w.kind != WordAnswer::True && w.kind != WordAnswer::False) return Outcome::Again;
+  answer.word = w.kind == WordAnswer::True;
+  QUORL_NEXT;
+}
+realPlus : {
+  QUORL_OPERANDS;
+  answer.real = a.real + b.real;
+  QUORL_NEXT;
+}
+realDash : {
+  QUORL_OPERANDS;
+  answer.real = a.real - b.real;
+  QUORL_NEXT;
+}
+realMult : {
+  QUORL_OPERANDS;
+  answer.real = a.real * b.real;
+  QUORL_NEXT;
+}
+realOver : {
+  QUORL_OPERANDS;
+  answer.real = a.real / b.real;
+  QUORL_NEXT;
+}
+realOther : {
+  QUORL_OPERANDS;
+  answer.real = realArithmetic(tree.operations[i].op, a.real, b.real);
+  QUORL_NEXT;
+}
+realLess : {
+  QUORL_OPERANDS;
+  answer.word = a.real < b.real;
+  QUORL_NEXT;
+}
+realGteq : {
+  QUORL_OPERANDS;
+  answer.word = a.real >= b.real;
+  QUORL_NEXT;
+}
+mixed : {
+  QUORL_OPERANDS;
+  uint8_t words = tree.typedFlags[i];
+  double x = words & 1 ? static_cast<double>(a.word) : a.real;
+  double y = words & 2 ? static_cast<double>(b.word) : b.real;
+  answer.real = realArithmetic(tree.operations[i].op, x, y);
+  QUORL_NEXT;
+}
+truthKnown : {
+  r[base + i].word = tree.typedFlags[i];
+  QUORL_NEXT;
+}
+toReal : {
+  r[base + i].real = static_cast<double>(r[tree.leftRegister[i]].word);
+  QUORL_NEXT;
+}
+same : {
+  r[base + i] = r[tree.leftRegister[i]];
+  QUORL_NEXT;
+}
+#undef QUORL_OPERANDS
+#undef QUORL_NEXT
+done:
   const Slot& last = r[base + count - 1];
   out.kind = static_cast<Quick::Kind>(tree.typedAnswer);
   if (out.kind == Quick::Truth) out.truth = last.word != 0;
