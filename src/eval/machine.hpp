@@ -111,9 +111,7 @@ class FrameStack {
   // The number of Argument frames on top, up to `limit`.
   int pendingArguments(int limit) const {
     int n = 0;
-    size_t available = size();
-    while (n < limit && static_cast<size_t>(n) < available && top_[-1 - n].kind == FrameKind::Argument)
-      n++;
+    while (n < limit && top_ - n != base_ && top_[-1 - n].kind == FrameKind::Argument) n++;
     return n;
   }
   // Drops every frame: the evaluation ends with the current term.
