@@ -109,6 +109,7 @@ Part partOf(Node* part, int depth = 0) {
   } else {
     op.kind = Part::Compiled;
     op.code = cache().codes.at(part);
+    op.spine = op.code->kind == CodeKind::Spine;
     op.valueState = op.code->valueState;
     op.numbers = op.code->tree != nullptr && op.code->argCount == op.code->callArity;
   }

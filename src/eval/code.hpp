@@ -41,6 +41,9 @@ struct Part {
   // letter (`n - 1`, `j + step`): answered in the first letter's box when
   // that is a dying parameter's.
   bool steps = false;
+  // Compiled: its code is a spine, which the machine goes on with where
+  // it stands (kept here so that the test reads no code).
+  bool spine = false;
   int64_t word = 0;
   Node* node = nullptr;        // Shared: the part itself (held by the body)
   // Shared: the name of a constant (defined without parameters), whose

@@ -263,6 +263,7 @@ inline Part compiledPart(const Code* code) {
   Part p;
   p.kind = Part::Compiled;
   p.code = code;
+  p.spine = code->kind == CodeKind::Spine;
   p.valueState = code->valueState;
   p.numbers = code->tree != nullptr && code->argCount == code->callArity;
   return p;

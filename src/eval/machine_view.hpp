@@ -12,7 +12,7 @@
 
 namespace quorl {
 
-inline bool isSpine(const Part& p) { return p.kind == Part::Compiled && p.code->kind == CodeKind::Spine; }
+inline bool isSpine(const Part& p) { return p.spine; }
 
 // The machine goes on with `part`: its code when it is a spine (`code`),
 // otherwise the part becomes the focus (`code` null).
