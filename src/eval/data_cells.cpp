@@ -22,20 +22,13 @@ inline Node* flatOperand(const Part& p, const BoundView& view) {
 
 // The headers of the common data cell's two cells (value cells, count 1),
 // which depend on its head alone: worked out for the first cell built and
-// kept in the code for the next.  The first is returned.
+// kept in the code for the next, where they also say that its shape is the
+// common one.  The first is returned.
 [[gnu::noinline]] uint64_t knownHeaders(const Code* code, const Node* head) {
   Node inner{valueCellHeader(head)};  // what the cell on the head reads of it
   code->dataHeaders[1] = valueCellHeader(&inner);
   code->dataHeaders[0] = inner.header;
   return inner.header;
-}
-
-// The header of the common data cell's cell on its head (knownHeaders).
-inline uint64_t innerHeader(const Code* code) {
-  uint64_t inner = code->dataHeaders[0];
-  if (inner == 0) [[unlikely]]
-    inner = knownHeaders(code, code->writtenHead);
-  return inner;
 }
 
 // The two cells of `code` (`J x front`) made of the spare cell `cell`
@@ -50,7 +43,7 @@ Node* rebuiltInPlace(Node* cell, const Code* code, const BoundView& view) {
   auto** slots = reinterpret_cast<Node**>(cell + 1);
   slots[1] = y;
   Node* g = slots[0];
-  g->header = innerHeader(code);
+  g->header = code->dataHeaders[0];
   cell->header = code->dataHeaders[1];
   return cell;
 }
@@ -96,10 +89,14 @@ Node* buildDataUnder(const Code* code, const BoundView& view, uint32_t later) {
   Node* head = code->writtenHead;
   // A pair or a list cell of two letters or shared parts on a head that is
   // a value (`J x front`, `V k v`), the commonest by far: its two cells at
-  // once, without the loop.
-  if (code->dataDepth != 1 || code->argCount != 2 || code->closedHead != nullptr || !isAnnotated(head) ||
-      isConstantAnnotated(head)) [[unlikely]]
-    return buildDataSpine(code, view);
+  // once, without the loop.  Its headers, once known, say that it is one.
+  uint64_t inner = code->dataHeaders[0];
+  if (inner == 0) [[unlikely]] {
+    if (code->dataDepth != 1 || code->argCount != 2 || code->closedHead != nullptr || !isAnnotated(head) ||
+        isConstantAnnotated(head))
+      return buildDataSpine(code, view);
+    inner = knownHeaders(code, head);
+  }
   int spare = code->spareLetter;
   if (spare >= 0 && ((later >> spare) & 1) == 0) [[unlikely]] {
     if (Node* built = spareOrNull(code, view, spare)) return built;
@@ -107,7 +104,6 @@ Node* buildDataUnder(const Code* code, const BoundView& view, uint32_t later) {
   Node* x = flatOperand(code->args[0], view);
   Node* y = flatOperand(code->args[1], view);
   acquire(head);
-  uint64_t inner = innerHeader(code);
   Node* g = adoptingCell(head, x);
   g->header = inner;
   Node* n = adoptingCell(g, y);
