@@ -134,6 +134,9 @@ struct NumberTree {
   // then look at its letters before computing the call).
   int8_t computedLeaf = kNone;
   mutable bool missed = false;
+  // The call's function was found once with a body that is no tree of
+  // number operations (machine_number_calls.cpp): it is not looked at again.
+  mutable bool calledOpaque = false;
   uint8_t pathLength = 0;
   uint8_t path[kMaxOperations];
   uint32_t leafLetters = 0;

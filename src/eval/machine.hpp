@@ -405,6 +405,7 @@ class Machine {
   void operandsHere(const Code* code, BoundView& view, int count, uint32_t later, Value* out);
   // Trees of number operations around a call (machine_number_calls.cpp).
   void treeCallStarts(const Code*& code, BoundView& view);
+  bool calledTreeHere(const Code*& code, const BoundView& view);
   void treeCallReturned();
   // Calls (machine_calls.cpp).
   const Code* collect(const Code* code, BoundView& view, int stage, const Value* given = nullptr);

@@ -711,6 +711,12 @@ class ProgramGenerator {
         if (chance(30)) return "rdeep(" + x() + ", " + x() + ", " + x() + ")";
         if (chance(30)) return "rdot(J " + x() + " (J " + x() + " K), J " + x() + " (J " + x() + " K), " + x() + ")";
         if (chance(30)) return "rcall(" + std::string(chance(50) ? "rtwo" : "(p\\q\\q - p*p)") + ", 3, " + x() + ")";
+        if (chance(30)) {
+          static const char* kCalled[] = {"rentry", "rtrans", "rquot", "(p\\q\\real(p) - q*p)"};
+          return "rsumi(" + std::string(kCalled[pick(4)]) + ", " + std::to_string(pick(4)) + ", " + x() + ", " + x() +
+                 ")";
+        }
+        if (chance(30)) return "rsumd(" + std::to_string(pick(4)) + ", " + x() + ", " + x() + ")";
         std::vector<char> inner = vars;
         std::string v = fresh(inner);
         return v + "{" + (chance(30) ? std::string("rnan") : x()) + "}rcmp(" + v + ", " + v + ")";

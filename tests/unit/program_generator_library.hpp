@@ -83,6 +83,15 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
     text += ",\nrdot\\u\\v\\a\\u (lits a) (x\\us\\v (lits a) (y\\vs\\rdot(us, vs, a + x*y)))";
     text += ",\nrtwo\\p\\q\\p*q - q";
     text += ",\nrcall\\f\\n\\a\\(n<1) (lits a) (rcall(f, n-1, a + f(a, half) * a))";
+    // Functions whose bodies are trees of integer and real operations,
+    // given as values to a loop that adds their answers at each step or
+    // called in its sum by name, one through a function that only calls
+    // it: integer divisions by zero, answers beyond the word, texts.
+    text += ",\nrentry\\i\\j\\real(1) / real((i + j) * (i + j + 1) / 2 + i + 1)";
+    text += ",\nrtrans\\i\\j\\rentry(j, i)";
+    text += ",\nrquot\\i\\j\\real(i) / real(j) + i / (j - 1) + i * 3037000500 * j";
+    text += ",\nrsumi\\f\\n\\k\\a\\(n<1) (lits a) (rsumi(f, n-1, k, a + f(n, k) * a))";
+    text += ",\nrsumd\\n\\k\\a\\(n<1) (lits a) (rsumd(n-1, k, a - rquot(k, n) * a))";
   }
   if (blocks) {
     // Loops over one block or text, as programs write them: filled in,
