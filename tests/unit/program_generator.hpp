@@ -705,18 +705,22 @@ class ProgramGenerator {
         return chance(50) ? "lits((" + x() + op() + x() + ")" + op() + x() + ")"
                           : "((" + x() + op() + x() + ")" + op() + x() + ") V";
       default: {
+        if (chance(25)) {
+          // Sums around calls of functions whose bodies are trees.
+          static const char* kCalled[] = {"rentry", "rtrans", "rquot", "(p\\q\\real(p) - q*p)"};
+          // Most often numbers, so that the sums run a few steps.
+          std::string k = chance(70) ? (chance(50) ? std::to_string(pick(7) - 3) : realAtom()) : x();
+          std::string a = chance(70) ? realAtom() : x(), n = std::to_string(2 + pick(3));
+          int called = pick(5);
+          if (called == 4) return "rsumd(" + n + ", " + k + ", " + a + ")";
+          return "rsumi(" + std::string(kCalled[called]) + ", " + n + ", " + k + ", " + a + ")";
+        }
         if (chance(30)) return "rcmp(" + x() + ", " + x() + ")";
         if (chance(30)) return "rops(" + x() + ", " + x() + ")";
         if (chance(30)) return "rtree(" + x() + ", " + x() + ", " + x() + ")";
         if (chance(30)) return "rdeep(" + x() + ", " + x() + ", " + x() + ")";
         if (chance(30)) return "rdot(J " + x() + " (J " + x() + " K), J " + x() + " (J " + x() + " K), " + x() + ")";
         if (chance(30)) return "rcall(" + std::string(chance(50) ? "rtwo" : "(p\\q\\q - p*p)") + ", 3, " + x() + ")";
-        if (chance(30)) {
-          static const char* kCalled[] = {"rentry", "rtrans", "rquot", "(p\\q\\real(p) - q*p)"};
-          return "rsumi(" + std::string(kCalled[pick(4)]) + ", " + std::to_string(pick(4)) + ", " + x() + ", " + x() +
-                 ")";
-        }
-        if (chance(30)) return "rsumd(" + std::to_string(pick(4)) + ", " + x() + ", " + x() + ")";
         std::vector<char> inner = vars;
         std::string v = fresh(inner);
         return v + "{" + (chance(30) ? std::string("rnan") : x()) + "}rcmp(" + v + ", " + v + ")";
