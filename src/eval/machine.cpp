@@ -255,7 +255,9 @@ void Machine::runSpine(const Code* code, BoundView& view) {
         }
         [[fallthrough]];
       case HeadKind::Strict:
-        pushArguments(code, view, code->taken);
+        // A call given more operands than it takes leaves the rest waiting.
+        if (code->argCount != code->taken) [[unlikely]]
+          pushArguments(code, view, code->taken);
         code = collect(code, view, 0);
         if (code == nullptr) return;  // the focus is set
         continue;  // a called body, entered in the view
