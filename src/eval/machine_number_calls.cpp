@@ -22,6 +22,7 @@
 // it begun.
 #include "eval/machine_calls.hpp"
 #include "eval/machine_view.hpp"
+#include "eval/number_tree_ways.hpp"
 
 namespace quorl {
 
@@ -41,87 +42,243 @@ const Part& computedOperand(const Code* code) {
 // How many calls of bodies that only call another are followed to a tree.
 constexpr int kMaxCalledDepth = 4;
 
-// Whether the value `f` is the name of the global function compiled as
-// `callee`, which a call then enters as it is.
-bool namesCallee(Value f, const Callee* callee) {
-  if (!f.isNode()) return false;
+// The definition slot of the global function whose name is the value `f`
+// and which is compiled as `callee`, which a call then enters as it is;
+// null when `f` is anything else.
+NodeRef* slotNamed(Value f, const Callee* callee) {
+  if (!f.isNode()) return nullptr;
   Node* name = f.node();
-  if (!isLeaf(name)) return false;
+  if (!isLeaf(name)) return nullptr;
   ensureAnnotated(name);
-  if (isConstantAnnotated(name) || storedArity(name) != callee->arity) return false;
+  if (isConstantAnnotated(name) || storedArity(name) != callee->arity) return nullptr;
   unsigned char first = static_cast<unsigned char>(leafChars(name)[0]);
-  if (first < 'a' || first > 'z') return false;
+  if (first < 'a' || first > 'z') return nullptr;
   const NameResolution& r = resolveName(name);
-  return r.builtin == nullptr && r.combinator == 0 && r.definition != nullptr && !isLinearHeadLeaf(name) &&
-         r.definition->get() == callee->definition;
+  bool named = r.builtin == nullptr && r.combinator == 0 && r.definition != nullptr && !isLinearHeadLeaf(name) &&
+               r.definition->get() == callee->definition;
+  return named ? r.definition : nullptr;
 }
 
-// The letters a called body reads, by letter: those of its parameters.
+// The letters a called body reads, by letter: those of its parameters,
+// and where each came from in the call the machine met (a letter of its
+// view or a value written in a body).
 struct CalledLetters {
   uint32_t bound = 0;
   Value values[26];
+  const Part* sources[26];
   Value of(int letter) const { return values[letter]; }
 };
 
+// Where an operand's value comes from: itself as the machine met it, or
+// what the letter it reads was given.
+inline const Part* sourceOf(const Part& op, const BoundView&) { return &op; }
+inline const Part* sourceOf(const Part& op, const CalledLetters& given) {
+  return op.kind == Part::Letter ? given.sources[op.letter] : &op;
+}
+
 // The global function that the spine `call` calls with exactly its
 // arguments, each a letter (read by `of`) or a value written in the body,
-// and those arguments by parameter letter into `out`; null otherwise, or
-// when the function was never called yet the ordinary way (which compiles
-// it).  `opaque` is set when an operand is none of those.
+// and those arguments by parameter letter into `out`, with the slot of its
+// definition in `slot`; null otherwise, or when the function was never
+// called yet the ordinary way (which compiles it).  `opaque` is set when an
+// operand is none of those.
 template <class View>
-const Callee* simpleCall(const Code* call, const View& view, CalledLetters& out, bool& opaque) {
+const Callee* simpleCall(const Code* call, const View& view, CalledLetters& out, NodeRef*& slot, bool& opaque) {
   const Callee* callee;
   if (call->head == HeadKind::Strict) {
     if (call->callee == nullptr) return nullptr;
     callee = calleeAt(call);
+    slot = call->definition;
   } else if (call->head == HeadKind::Letter) {
     callee = call->callee;
-    if (callee == nullptr || !namesCallee(view.of(call->headPart.letter), callee)) return nullptr;
+    if (callee == nullptr || (slot = slotNamed(view.of(call->headPart.letter), callee)) == nullptr) return nullptr;
   } else {
     return nullptr;
   }
   if (callee->arity != call->argCount || callee->body.kind != Part::Compiled) return nullptr;
   Value args[kMaxArity];
+  const Part* sources[kMaxArity];
   for (int i = 0; i < call->argCount; i++) {
     const Part& op = call->args[i];
     if (op.kind == Part::Letter) args[i] = view.of(op.letter);
     else if (op.kind == Part::Shared && op.valueState == 1) args[i] = Value::ofNode(op.node);
     else return (opaque = true, nullptr);
+    sources[i] = sourceOf(op, view);
   }
   out.bound = callee->bodyLetters;
   int k = 0;
-  for (uint32_t rest = callee->bodyLetters; rest != 0; rest &= rest - 1)
-    out.values[__builtin_ctz(rest)] = args[callee->argumentOfBinding[k++]];
+  for (uint32_t rest = callee->bodyLetters; rest != 0; rest &= rest - 1) {
+    int letter = __builtin_ctz(rest);
+    out.values[letter] = args[callee->argumentOfBinding[k]];
+    out.sources[letter] = sources[callee->argumentOfBinding[k++]];
+  }
   return callee;
 }
 
-// The value of the call `call` seen through the view, when it reaches a
-// body that is a tree of number operations answered on its arguments, with
-// one count; false, with nothing held or done, otherwise.  `opaque` is set
-// when the function was found and its body is no such tree.
-bool calledTreeAnswer(const Code* call, const BoundView& view, Value& out, bool& opaque) {
+}  // namespace
+
+// A call tree's call followed once to a body that is a tree: the function
+// the head letter held (null for a global function's name), the
+// definitions met on the way, and where the body's letters come from.
+// Finding the function by its name and following the calls again costs
+// more than the body's tree; while the names resolve as they did and the
+// definitions met are the same, the plan gives the body's letters at once.
+struct CalledPlan {
+  Node* name = nullptr;  // held
+  uint64_t generation = 0;
+  const NumberTree* body = nullptr;
+  uint32_t bound = 0;
+  uint8_t levels = 0, count = 0;
+  NodeRef* slots[kMaxCalledDepth];
+  Node* definitions[kMaxCalledDepth];
+  uint8_t letters[kMaxArity];
+  const Part* sources[kMaxArity];
+};
+
+// Two ways, for a loop given two functions in turn (`row` given `entry`
+// and `transposed`).
+struct CalledPlans {
+  CalledPlan ways[2];
+  uint8_t next = 0;
+};
+
+NumberTree::~NumberTree() {
+  if (calledPlans == nullptr) return;
+  for (CalledPlan& way : calledPlans->ways)
+    if (way.name != nullptr) release(way.name);
+  delete calledPlans;
+}
+
+namespace {
+
+// The plan of `tree` for the call `call` as the view holds its head, if one
+// is still right.
+const CalledPlan* planFor(const NumberTree& tree, const Code* call, const BoundView& view) {
+  const CalledPlans* plans = tree.calledPlans;
+  if (plans == nullptr) return nullptr;
+  uintptr_t name = call->head == HeadKind::Letter ? view.of(call->headPart.letter).bits : 0;
+  for (const CalledPlan& way : plans->ways) {
+    if (way.body == nullptr || reinterpret_cast<uintptr_t>(way.name) != name) continue;
+    if (way.generation != definitionGeneration()) return nullptr;
+    for (int level = 0; level < way.levels; level++)
+      if (way.slots[level]->get() != way.definitions[level]) return nullptr;
+    return &way;
+  }
+  return nullptr;
+}
+
+// Remembers how `call` reached `body`, through `levels` functions.
+void remember(const NumberTree& tree, const Code* call, const BoundView& view, const NumberTree* body,
+              const CalledLetters& given, NodeRef* const* slots, int levels) {
+  if (tree.calledPlans == nullptr) tree.calledPlans = new CalledPlans();
+  CalledPlans& plans = *tree.calledPlans;
+  Node* name = call->head == HeadKind::Letter ? view.of(call->headPart.letter).node() : nullptr;
+  // A way for the same function is made again; otherwise the older goes.
+  int index = plans.ways[1].name == name ? 1 : plans.ways[0].name == name ? 0 : plans.next;
+  plans.next = static_cast<uint8_t>(index ^ 1);
+  CalledPlan& way = plans.ways[index];
+  if (name != nullptr) acquire(name);
+  if (way.name != nullptr) release(way.name);
+  way.name = name;
+  way.generation = definitionGeneration();
+  way.body = body;
+  way.bound = given.bound;
+  way.levels = static_cast<uint8_t>(levels);
+  for (int level = 0; level < levels; level++) {
+    way.slots[level] = slots[level];
+    way.definitions[level] = slots[level]->get();
+  }
+  way.count = 0;
+  for (uint32_t rest = given.bound; rest != 0; rest &= rest - 1) {
+    int letter = __builtin_ctz(rest);
+    way.letters[way.count] = static_cast<uint8_t>(letter);
+    way.sources[way.count++] = given.sources[letter];
+  }
+}
+
+// What a called body's tree came to: nothing (the machine computes the
+// call), a quick answer (Called::quick), or a value with one count.
+enum class Called { None, Quick, Value };
+
+// The answer of a called body's tree, by the ways that only read its
+// leaves when they answer it.
+Called answerBody(const NumberTree& body, const TreeLetters& letters, Quick& quick, Value& out) {
+  switch (answerTreeQuickly(body, letters, quick)) {
+    case Outcome::Answered: return Called::Quick;
+    case Outcome::Hopeless: return Called::None;
+    case Outcome::Again: break;
+  }
+  return answerTreeGenerally(body, letters, out) ? Called::Value : Called::None;
+}
+
+// The body's tree of a plan answered on the letters the plan gives it.
+Called answerPlanned(const CalledPlan& plan, const BoundView& view, Quick& quick, Value& out) {
+  TreeLetters letters;
+  letters.from = nullptr;
+  letters.bound = plan.bound;
+  letters.boundValues = letters.values;
+  for (int k = 0; k < plan.count; k++) {
+    const Part& source = *plan.sources[k];
+    letters.values[plan.letters[k]] = source.kind == Part::Letter ? view.of(source.letter) : Value::ofNode(source.node);
+  }
+  return answerBody(*plan.body, letters, quick, out);
+}
+
+// The answer of the call `call` seen through the view, when it reaches a
+// body that is a tree of number operations answered on its arguments;
+// None, with nothing held or done, otherwise.  `opaque` is set when the
+// function was found and its body is no such tree.  The way it was reached
+// is remembered in `tree`, the call tree.
+Called calledTreeAnswer(const NumberTree& tree, const Code* call, const BoundView& view, Quick& quick, Value& out,
+                        bool& opaque) {
+  if (const CalledPlan* plan = planFor(tree, call, view)) return answerPlanned(*plan, view, quick, out);
   CalledLetters letters[2];
-  const Callee* callee = simpleCall(call, view, letters[0], opaque);
+  NodeRef* slots[kMaxCalledDepth];
+  const Callee* callee = simpleCall(call, view, letters[0], slots[0], opaque);
   for (int depth = 0; callee != nullptr; depth++) {
     const Code* body = callee->body.code;
     opaque = body->kind != CodeKind::Spine || (body->letters & ~callee->bodyLetters) != 0;
-    if (opaque) return false;
+    if (opaque) return Called::None;
     const CalledLetters& given = letters[depth & 1];
     if (body->tree != nullptr && body->argCount == body->callArity) {
-      TreeLetters tree;
-      tree.from = nullptr;
-      tree.bound = given.bound;
-      tree.boundValues = given.values;
-      return answerTree(body, tree, out);
+      remember(tree, call, view, body->tree, given, slots, depth + 1);
+      TreeLetters letters;
+      letters.from = nullptr;
+      letters.bound = given.bound;
+      letters.boundValues = given.values;
+      return answerBody(*body->tree, letters, quick, out);
     }
     opaque = depth + 1 == kMaxCalledDepth || (body->head != HeadKind::Strict && body->head != HeadKind::Letter);
-    if (opaque) return false;
+    if (opaque) return Called::None;
     // A match or a choice on a parameter never calls a function here.
     opaque = body->head == HeadKind::Letter && (body->matches || body->picks);
-    if (opaque) return false;
-    callee = simpleCall(body, given, letters[(depth + 1) & 1], opaque);
+    if (opaque) return Called::None;
+    callee = simpleCall(body, given, letters[(depth + 1) & 1], slots[depth + 1], opaque);
   }
-  return false;
+  return Called::None;
+}
+
+// The call tree answered on the called body's quick answer, a machine
+// integer or a double held here: the ways that only read their leaves
+// read it where it stands, and no box is made for it.  Again when the
+// general way must answer, which may keep the value it is given.
+Outcome answerAroundQuick(const NumberTree& tree, TreeLetters& letters, const Quick& called, Value& out) {
+  if (called.kind == Quick::Truth) return Outcome::Again;
+  union {
+    Word word;
+    Real real;
+  } held;
+  if (called.kind == Quick::Word) {
+    held.word = {1, called.word, nullptr};
+    letters.computed = Value::ofWord(&held.word);
+  } else {
+    held.real = {1, called.real, nullptr};
+    letters.computed = Value::ofReal(&held.real);
+  }
+  Quick answer;
+  Outcome answered = answerTreeQuickly(tree, letters, answer);
+  if (answered == Outcome::Answered) out = quickValue(answer);
+  return answered;
 }
 
 }  // namespace
@@ -148,16 +305,28 @@ void Machine::treeCallStarts(const Code*& code, BoundView& view) {
 // (the call is then computed again: a tree has no effect).
 bool Machine::calledTreeHere(const Code*& code, const BoundView& view) {
   const NumberTree& tree = *code->callTree;
+  Quick quick;
   Value called;
   bool opaque = false;
-  if (!calledTreeAnswer(computedOperand(code).code, view, called, opaque)) {
+  Called kind = calledTreeAnswer(tree, computedOperand(code).code, view, quick, called, opaque);
+  if (kind == Called::None) {
     if (opaque) tree.calledOpaque = true;
     return false;
   }
   TreeLetters letters;
   treeLetters(code, view, letters);
-  letters.computed = called;
   Value answer;
+  if (kind == Called::Quick) {
+    switch (answerAroundQuick(tree, letters, quick, answer)) {
+      case Outcome::Answered:
+        focus_ = Term::of(answer);
+        code = nullptr;
+        return true;
+      case Outcome::Hopeless: return false;
+      case Outcome::Again: called = quickValue(quick); break;
+    }
+  }
+  letters.computed = called;
   bool answered = answerTree(tree, letters, answer);
   releaseValue(called);
   if (!answered) return false;

@@ -124,6 +124,13 @@ Outcome evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view, doubl
 // known.
 void planDoubles(NumberTree& tree);
 
+// The answer of a tree by the ways that only read its leaves (on doubles,
+// on words, the quick way): Again when the general way must answer it
+// (number_trees.cpp).
+Outcome answerTreeQuickly(const NumberTree& tree, const TreeLetters& view, Quick& out);
+// A quick answer as a value, with one count for the caller.
+Value quickValue(const Quick& q);
+
 // The general way's answer of the tree, as a value with one count for the
 // caller; false, with nothing held, when the machine must compute it.
 bool answerTreeGenerally(const NumberTree& tree, const TreeLetters& view, Value& out);

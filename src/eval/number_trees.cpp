@@ -416,46 +416,77 @@ int answerOneStep(const NumberTree& tree, const TreeLetters& view, Value& out) {
   return answerWordValues(tree.operations[0].op, x, y, out) ? 1 : 0;
 }
 
+// The tree on words when it may be, then the quick way.
+Outcome answerOnWordsOrQuickly(const NumberTree& tree, const TreeLetters& view, Quick& out) {
+  int64_t word;
+  if (onWordsFirst(tree)) {
+    switch (treeOnWords(tree, view, word)) {
+      case WordTree::Word: out.kind = Quick::Word; out.word = word; return Outcome::Answered;
+      case WordTree::Truth: out.kind = Quick::Truth; out.truth = word != 0; return Outcome::Answered;
+      default: break;
+    }
+  }
+  return evaluateQuickly(tree, view, out);
+}
+
+}  // namespace
+
+Value quickValue(const Quick& q) {
+  switch (q.kind) {
+    case Quick::Word: return newWord(q.word);
+    case Quick::Real: return newReal(q.real);
+    default: return Value::ofNode(sharedLeaf(q.truth ? 'K' : 'H').detach());
+  }
+}
+
+namespace {
+
+// A tree on doubles whose leaves were all reals the last time is tried so
+// first: a loop over reals answers it at every step.  Again when it is not
+// tried or meets a leaf that is no real.
+inline Outcome onDoublesFirst(const NumberTree& tree, const TreeLetters& view, double& d, bool& truth) {
+  if (!tree.onDoubles || tree.doublesMissed) return Outcome::Again;
+  Outcome doubles = evaluateOnDoubles(tree, view, d, truth);
+  if (doubles == Outcome::Again) tree.doublesMissed = true;
+  return doubles;
+}
+
 }  // namespace
 
 bool answerTree(const NumberTree& tree, const TreeLetters& view, Value& out) {
-  // A tree on doubles whose leaves were all reals the last time is tried so
-  // first: a loop over reals answers it at every step.
-  if (tree.onDoubles && !tree.doublesMissed) {
-    double d;
-    bool truth;
-    Outcome doubles = evaluateOnDoubles(tree, view, d, truth);
-    if (doubles == Outcome::Answered) [[likely]] {
-      out = tree.doublesTruth ? Value::ofNode(sharedLeaf(truth ? 'K' : 'H').detach()) : newReal(d);
-      return true;
-    }
-    if (doubles == Outcome::Hopeless) return false;
-    tree.doublesMissed = true;
+  double d;
+  bool truth;
+  Outcome doubles = onDoublesFirst(tree, view, d, truth);
+  if (doubles == Outcome::Answered) [[likely]] {
+    out = tree.doublesTruth ? Value::ofNode(sharedLeaf(truth ? 'K' : 'H').detach()) : newReal(d);
+    return true;
   }
+  if (doubles == Outcome::Hopeless) return false;
   if (tree.operationCount == 1 && tree.leafCount == 2) {
     int answered = answerOneStep(tree, view, out);
     if (answered != 0) return answered > 0;
   }
-  int64_t word;
-  if (onWordsFirst(tree)) {
-    switch (treeOnWords(tree, view, word)) {
-      case WordTree::Word: out = newWord(word); return true;
-      case WordTree::Truth: out = Value::ofNode(sharedLeaf(word != 0 ? 'K' : 'H').detach()); return true;
-      default: break;
-    }
-  }
   Quick q;
-  switch (evaluateQuickly(tree, view, q)) {
+  switch (answerOnWordsOrQuickly(tree, view, q)) {
     case Outcome::Hopeless: return false;
     case Outcome::Again: break;
-    case Outcome::Answered:
-      switch (q.kind) {
-        case Quick::Word: out = newWord(q.word); return true;
-        case Quick::Real: out = newReal(q.real); return true;
-        default: out = Value::ofNode(sharedLeaf(q.truth ? 'K' : 'H').detach()); return true;
-      }
+    case Outcome::Answered: out = quickValue(q); return true;
   }
   return answerTreeGenerally(tree, view, out);
+}
+
+Outcome answerTreeQuickly(const NumberTree& tree, const TreeLetters& view, Quick& out) {
+  double d;
+  bool truth;
+  Outcome doubles = onDoublesFirst(tree, view, d, truth);
+  if (doubles == Outcome::Answered) [[likely]] {
+    out.kind = tree.doublesTruth ? Quick::Truth : Quick::Real;
+    if (tree.doublesTruth) out.truth = truth;
+    else out.real = d;
+    return Outcome::Answered;
+  }
+  if (doubles == Outcome::Hopeless) return doubles;
+  return answerOnWordsOrQuickly(tree, view, out);
 }
 
 bool treeComparison(const Code* code, const TreeLetters& view, bool& truth) {
