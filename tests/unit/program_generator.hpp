@@ -705,14 +705,20 @@ class ProgramGenerator {
         return chance(50) ? "lits((" + x() + op() + x() + ")" + op() + x() + ")"
                           : "((" + x() + op() + x() + ")" + op() + x() + ") V";
       default: {
-        if (chance(25)) {
-          // Sums around calls of functions whose bodies are trees.
-          static const char* kCalled[] = {"rentry", "rtrans", "rquot", "(p\\q\\real(p) - q*p)"};
+        if (chance(40)) {
+          // Sums around calls of functions whose bodies are trees: from the
+          // third step on, a call is answered the way the second found.
+          static const char* kCalled[] = {"rentry", "rtrans", "rquot", "(p\\q\\real(p) - q*p)", "rfix"};
           // Most often numbers, so that the sums run a few steps.
           std::string k = chance(70) ? (chance(50) ? std::to_string(pick(7) - 3) : realAtom()) : x();
-          std::string a = chance(70) ? realAtom() : x(), n = std::to_string(2 + pick(3));
-          int called = pick(5);
-          if (called == 4) return "rsumd(" + n + ", " + k + ", " + a + ")";
+          std::string a = chance(70) ? realAtom() : x(), n = std::to_string(3 + pick(3));
+          int called = pick(7);
+          if (called == 5) return "rsumd(" + n + ", " + k + ", " + a + ")";
+          if (called == 6) {
+            std::string three;
+            for (int i = 0; i < 3; i++) three += std::string(kCalled[pick(5)]) + ", ";
+            return "rsumt(" + three + n + ", " + k + ", " + a + ")";
+          }
           return "rsumi(" + std::string(kCalled[called]) + ", " + n + ", " + k + ", " + a + ")";
         }
         if (chance(30)) return "rcmp(" + x() + ", " + x() + ")";

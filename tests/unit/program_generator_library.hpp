@@ -92,6 +92,10 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
     text += ",\nrquot\\i\\j\\real(i) / real(j) + i / (j - 1) + i * 3037000500 * j";
     text += ",\nrsumi\\f\\n\\k\\a\\(n<1) (lits a) (rsumi(f, n-1, k, a + f(n, k) * a))";
     text += ",\nrsumd\\n\\k\\a\\(n<1) (lits a) (rsumd(n-1, k, a - rquot(k, n) * a))";
+    // One sum given three functions in turn, one of which calls another
+    // with a number written in its body.
+    text += ",\nrfix\\i\\j\\rentry(j, 2)";
+    text += ",\nrsumt\\f\\g\\h\\n\\k\\a\\(n<1) (lits a) (rsumt(g, h, f, n-1, k, a + f(n, k) * a))";
   }
   if (blocks) {
     // Loops over one block or text, as programs write them: filled in,
