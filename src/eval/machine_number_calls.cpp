@@ -28,15 +28,11 @@ namespace quorl {
 
 namespace {
 
-// The computed operand of the call tree of `code`.
+// The computed operand of the call tree of `code`: the leaf the tree was
+// given it as, the operand itself in its spine.
 const Part& computedOperand(const Code* code) {
   const NumberTree& tree = *code->callTree;
-  const Part* part = nullptr;
-  for (int level = 0; level < tree.pathLength; level++) {
-    part = &code->args[tree.path[level]];
-    code = part->code;
-  }
-  return *part;
+  return *tree.leaves[tree.computedLeaf];
 }
 
 // How many calls of bodies that only call another are followed to a tree.
