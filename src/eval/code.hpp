@@ -137,12 +137,12 @@ struct NumberTree {
   // The call's function was found once with a body that is no tree of
   // number operations (machine_number_calls.cpp): it is not looked at again.
   mutable bool calledOpaque = false;
-  // The ways the call was followed to such a body (machine_number_calls.cpp),
-  // made on first need.
-  mutable struct CalledPlans* calledPlans = nullptr;
   uint8_t pathLength = 0;
   uint8_t path[kMaxOperations];
   uint32_t leafLetters = 0;
+  // The ways the call was followed to such a body (machine_number_calls.cpp),
+  // made on first need.
+  mutable struct CalledPlans* calledPlans = nullptr;
 
   NumberTree() = default;
   NumberTree(const NumberTree&) = delete;
