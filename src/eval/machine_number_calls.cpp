@@ -19,7 +19,11 @@
 // body's tree is answered here on the arguments' values and the tree around
 // it on that answer, with no frame, no bindings and no turn of the loop:
 // both are pure, so whatever is not answered so runs as before, nothing of
-// it begun.
+// it begun.  The way to the body's tree (the function the head letter
+// held, the definitions met) is remembered in the sum's tree, so that
+// later calls neither look the function up by its name nor follow the
+// forwarding calls again while the names resolve as they did; the body's
+// answer reaches the sum unboxed when the sum's tree only reads its leaves.
 #include "eval/machine_calls.hpp"
 #include "eval/machine_view.hpp"
 #include "eval/number_tree_ways.hpp"
