@@ -457,6 +457,7 @@ Code* buildSpine(Node* n) {
     }
   }
   code->firstHere = code->pure || code->fedCount != 0;
+  code->saturated = code->head == HeadKind::Strict && code->argCount >= code->callArity;
   markData(*code);
   // A combinator short of arguments (J (make d) (make d)) has its parts
   // computed as a call's are, when no arguments wait for it; not when the

@@ -253,6 +253,9 @@ struct Code {
   bool chooses = false;
   // Spine: an operand is a spine itself.
   bool nested = false;
+  // Strict: a call given all the arguments its function takes, which then
+  // enters the body or is performed (decided once, for the site's test).
+  bool saturated = false;
   // Spine: a shape whose value is computed where it stands, without
   // frames, when the numbers and truth values it reads are such
   // (pure_shapes.hpp); `pureDepth` is its nesting, itself included.

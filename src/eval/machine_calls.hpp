@@ -137,7 +137,7 @@ inline const Code* Machine::collect(const Code* code, BoundView& view, int stage
     i = -1;
   }
   // Nothing but the call holds what it is given now.
-  if (code->head == HeadKind::Strict && code->argCount >= code->callArity) {
+  if (code->saturated) {
     const Callee* callee = calleeAt(code);
     // An interruption asked for is looked at by the machine's loop, which
     // a body entered here does not go back to; and a spine run inside
