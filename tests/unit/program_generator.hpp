@@ -78,7 +78,12 @@ class ProgramGenerator {
               "), rboth(rcmp(" + x() + ", " + x() + "), " + expression(4, vars) + ")))";
     } else {
       // Lambda shapes want letters to close over: main's argument then is one.
-      text += lambdas_ || truths_ ? expression(4, {'a'}) : expression(4, {});
+      std::vector<char> vars;
+      if (lambdas_ || truths_) vars.push_back('a');
+      std::string value = expression(4, vars);
+      // Its list calls beside it, where no failure before them hides
+      // what they give.
+      text += chance(25) ? "J (" + callShape(3, vars) + ") (" + value + ")" : value;
     }
     for (const std::string& d : definitions) text += ",\n" + d;
     text += fixedFunctions(lambdas_, reals_, blocks_, truths_, numbers_);
@@ -449,6 +454,47 @@ class ProgramGenerator {
     }
   }
 
+  // Calls of list functions as permutations make them (flipn, ins, rot),
+  // one list given twice, a function given as a value called at one site
+  // with a global function and with a lambda, and calls given fewer or
+  // more operands than their functions take.
+  std::string callShape(int depth, const std::vector<char>& vars) {
+    auto sub = [&]() { return "(" + expression(depth - 1, vars) + ")"; };
+    // A count or a size below n, written or computed (then it may be no
+    // number, or negative).
+    auto num = [&](int n) { return chance(70) ? std::to_string(pick(n)) : sub() + "%" + std::to_string(n); };
+    std::vector<char> inner = vars;
+    switch (pick(3)) {
+      case 0:
+        // Flips of a rotated list, onto a list or none; or a rotation of
+        // what is no list.
+        if (chance(15)) return "rot(" + sub() + "%4, " + atom(vars) + ")";
+        return "flipn(" + num(6) + ", rot(" + num(5) + ", upto(" + num(7) + ")), " +
+               (chance(50) ? std::string("K") : "J " + sub() + " K") + ")";
+      case 1: {
+        std::string l = fresh(inner);
+        std::string x = fresh(inner), y = fresh(inner);
+        std::string f = chance(50) ? std::string("cat") : "(" + x + "\\" + y + "\\cat(" + y + ", " + x + "))";
+        return l + "{upto(" + num(5) + ")}(J (dup " + l + ") (J (ins(" + num(4) + ", " + l + ", " + l +
+               ")) (app2(" + f + ", " + l + ", rot(" + num(3) + ", " + l + ")))))";
+      }
+      default: {
+        std::string p = fresh(inner);
+        switch (pick(3)) {
+          case 0:
+            return p + "{flipn(" + num(4) + ")}(J (" + p + " (upto(3)) K) (" + p + " (upto(" + num(5) +
+                   ")) (J 9 K)))";
+          case 1:
+            return "app2(ins(" + num(3) + "), upto(" + num(4) + "), " + sub() + ")";
+          default: {
+            std::string t = fresh(inner);
+            return "dup(upto(" + num(4) + ")) " + sub() + " (" + p + "\\" + t + "\\J " + t + " " + p + ")";
+          }
+        }
+      }
+    }
+  }
+
   std::string expression(int depth, std::vector<char> vars) {
     if (depth <= 0 || chance(15)) return atom(vars);
     if (lambdas_ && chance(25)) return lambdaShape(depth, vars);
@@ -480,7 +526,7 @@ class ProgramGenerator {
     if (reals_ && chance(20)) return realExpression(depth, vars);
     switch (pick(21)) {
       case 17:
-        switch (pick(11)) {
+        switch (pick(14)) {
           case 0:
             return "revonto(upto(" + sub() + "%8), upto(" + sub() + "%4))";
           case 1:
@@ -517,6 +563,10 @@ class ProgramGenerator {
             if (pick(2) == 0) return "takeor(" + sub() + "%5, " + list + ", " + sub() + ")";
             return "lastn(" + list + ", " + sub() + ")";
           }
+          case 11:
+          case 12:
+          case 13:
+            return callShape(depth, vars);
           default:
             return "len(upto(" + sub() + "%8))";
         }

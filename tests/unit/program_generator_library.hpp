@@ -28,6 +28,17 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
   // whose empty case is computed from a parameter.  Given lists or not.
   text += ",\ntakeor\\n\\l\\d\\(n < 1) K (l d (h\\t\\J h (takeor(n - 1, t, d))))";
   text += ",\nlastn\\l\\n\\l (n + 1) (h\\t\\lastn(t, h))";
+  // Steps of permutations on lists: a first choice that picks a call of
+  // another function or a match whose lambda calls itself with a cell of
+  // an element and a parameter, a cell in front of a call of itself, and
+  // a match that calls the one before; counts that run below zero miss
+  // the choice.  A function given one list twice, and one that calls the
+  // function it is given, with a value of that function's.
+  text += ",\nflipn\\k\\l\\f\\(k = 0) (cat(f, l)) (l K (x\\r\\flipn(k - 1, r, J x f)))";
+  text += ",\nins\\k\\l\\x\\(k = 0) (J x l) (l K (y\\r\\J y (ins(k - 1, r, x))))";
+  text += ",\nrot\\k\\l\\l K (x\\r\\ins(k - 1, r, x))";
+  text += ",\ndup\\l\\cat(l, l)";
+  text += ",\napp2\\f\\l\\m\\f(f(l, m), m)";
   // A list built over several calls whose last tail is computed under it:
   // a function of the length given at the end, which may fail.
   text += ",\ncatend\\f\\e\\f (e 0) (h\\t\\J h (catend(t, n\\e(n + 1))))";
