@@ -101,6 +101,12 @@ struct NumberTree {
     uint8_t leaf, letter;
   };
   DoubleStep doubleSteps[kMaxOperations + 1];
+  // The steps' registers, the tree's own: the leaves that are no letters
+  // hold their doubles once `doublesFilled`, so a step reads them where
+  // they stay.  (The steps never call out of the tree, so no other answer
+  // of it begins while one is under way.)
+  mutable bool doublesFilled = false;
+  mutable double doubleFile[kMaxLeaves + kMaxOperations];
   uint8_t letterLoadCount = 0;
   LetterLoad letterLoads[kMaxLeaves];  // every leaf that is a letter
   uint32_t readLeaves = 0;  // the leaves that are neither letters nor the computed operand

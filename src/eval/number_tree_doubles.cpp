@@ -3,10 +3,11 @@
 // z_im`, `acc + x * y`.
 //
 // A loop over reals answers such a tree at every step, so what the way
-// costs is paid at every step.  The tree is laid out once as steps: the
-// leaves are loaded into a file of registers first (a real written in the
-// body or a constant's real, once computed, kept in the tree; each letter's
-// box tested once for a real), and each operation is one step that leaves
+// costs is paid at every step.  The tree is laid out once as steps on the
+// tree's own file of registers: a real written in the body or a constant's
+// real, once computed, is put there once and read where it stays; each
+// letter's box is tested for a real and loaded at every answer; the answer
+// comes back in registers, not through memory.  Each operation is one step that leaves
 // its answer in a running double, which the next operation most often
 // takes as an operand where it is: `acc op leaf`, `leaf op acc`, `leaf op
 // leaf` (the running double set aside in a register first when a later
@@ -73,27 +74,38 @@ inline bool realOf(Value v, double& out) {
   return v.isNode() && realLeafValue(v.node(), out);
 }
 
-// The leaves' doubles when every letter read holds a real and every other
-// leaf's real is known: false otherwise.
-inline bool loadLeaves(const NumberTree& tree, const TreeLetters& view, double* r) {
+// The tree's known reals into its registers, once: false while a leaf that
+// is no letter is not known to be a real.
+[[gnu::noinline]] bool fillConstants(const NumberTree& tree) {
   if ((tree.readLeaves & ~tree.knownReals) != 0) return false;
   for (uint32_t rest = tree.readLeaves; rest != 0; rest &= rest - 1) {
     int i = __builtin_ctz(rest);
-    r[i] = std::bit_cast<double>(tree.leafNumbers[i]);
+    tree.doubleFile[i] = std::bit_cast<double>(tree.leafNumbers[i]);
   }
+  tree.doublesFilled = true;
+  return true;
+}
+
+// The leaves' doubles when every letter read holds a real and every other
+// leaf's real is in the registers: false otherwise.
+inline bool loadLeaves(const NumberTree& tree, const TreeLetters& view, double* r) {
+  if (!tree.doublesFilled) [[unlikely]]
+    return false;
   if (tree.computedLeaf >= 0 && !realOf(view.computed, r[tree.computedLeaf])) return false;
   return loadLetters(tree, view, view.boundValues, r, [](Value v, double& out) { return realOf(v, out); });
 }
 
-// The leaves' doubles read one by one as the quick ways read them.
-Outcome readLeaves(const NumberTree& tree, const TreeLetters& view, double* r) {
+// The leaves' doubles read one by one as the quick ways read them (the
+// constants put in the registers when they are all known reals).
+[[gnu::noinline]] Outcome readLeaves(const NumberTree& tree, const TreeLetters& view) {
+  if (fillConstants(tree) && loadLeaves(tree, view, tree.doubleFile)) return Outcome::Answered;
   for (int i = 0; i < tree.leafCount; i++) {
     int64_t bits;
     bool real;
     Outcome answered = quickLeaf(tree, i, view, bits, real);
     if (answered != Outcome::Answered) return answered;
     if (!real) return Outcome::Again;
-    r[i] = std::bit_cast<double>(bits);
+    tree.doubleFile[i] = std::bit_cast<double>(bits);
   }
   return Outcome::Answered;
 }
@@ -131,16 +143,16 @@ Outcome readLeaves(const NumberTree& tree, const TreeLetters& view, double* r) {
 #define QUORL_NEXT_STEP goto* labels[(++s)->code]
 #define QUORL_FORMS(name) &&name##TwoLeaves, &&name##SetAside, &&name##RunningLeft, &&name##RunningRight
 
-Outcome evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view, double& out, bool& truth) {
+OnDoubles evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view) {
   // In the order of the codes: doubleOpcode times kForms plus the form.
   static void* const labels[] = {QUORL_FORMS(plus),  QUORL_FORMS(dash), QUORL_FORMS(mult),
                                  QUORL_FORMS(over),  QUORL_FORMS(cent), QUORL_FORMS(less),
                                  QUORL_FORMS(gteq),  QUORL_FORMS(powa), &&done};
   static_assert(sizeof labels / sizeof labels[0] == kDone + 1);
-  double r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
+  double* r = tree.doubleFile;
   if (!loadLeaves(tree, view, r)) [[unlikely]] {
-    Outcome read = readLeaves(tree, view, r);
-    if (read != Outcome::Answered) return read;
+    Outcome read = readLeaves(tree, view);
+    if (read != Outcome::Answered) return {0, read, false};
   }
   double running = 0;
   const NumberTree::DoubleStep* s = tree.doubleSteps;
@@ -150,12 +162,11 @@ Outcome evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view, doubl
   QUORL_DOUBLE_STEP(mult, running = x * y)
   QUORL_DOUBLE_STEP(over, running = x / y)
   QUORL_DOUBLE_STEP(cent, running = realRemainder(x, y))
-  QUORL_DOUBLE_STEP(less, truth = x < y; return Outcome::Answered)  // a comparison is the root
-  QUORL_DOUBLE_STEP(gteq, truth = x >= y; return Outcome::Answered)
+  QUORL_DOUBLE_STEP(less, return OnDoubles({0, Outcome::Answered, x < y}))  // a comparison is the root
+  QUORL_DOUBLE_STEP(gteq, return OnDoubles({0, Outcome::Answered, x >= y}))
   QUORL_DOUBLE_STEP(powa, running = realPower(x, y))
 done:
-  out = running;
-  return Outcome::Answered;
+  return {running, Outcome::Answered, false};
 }
 
 #undef QUORL_DOUBLE_STEP

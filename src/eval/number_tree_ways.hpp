@@ -116,10 +116,18 @@ inline bool loadLetters(const NumberTree& tree, const View& view, const Value* b
   return true;
 }
 
-// A tree whose leaves are all reals (NumberTree::onDoubles), on doubles:
-// the answer, a double or (for a comparison at its root) a truth value in
-// `truth` (number_tree_doubles.cpp).
-Outcome evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view, double& out, bool& truth);
+// What a tree on doubles came to: its answer, a double or (for a
+// comparison at its root) a truth value.  (Small enough to come back in
+// registers.)
+struct OnDoubles {
+  double value;
+  Outcome outcome;
+  bool truth;
+};
+
+// A tree whose leaves are all reals (NumberTree::onDoubles), on doubles
+// (number_tree_doubles.cpp).
+OnDoubles evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view);
 // Lays out a tree's steps on doubles, once its leaves and operations are
 // known.
 void planDoubles(NumberTree& tree);

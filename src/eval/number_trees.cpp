@@ -388,8 +388,6 @@ done:
 
 // --- answers ------------------------------------------------------------------------
 
-bool answerTree(const Code* code, const TreeLetters& view, Value& out) { return answerTree(*code->tree, view, out); }
-
 namespace {
 
 // Whether a tree is tried on words first: one that may be, unless its
@@ -431,11 +429,17 @@ Outcome answerOnWordsOrQuickly(const NumberTree& tree, const TreeLetters& view, 
 
 }  // namespace
 
+namespace {
+
+inline Value truthValue(bool truth) { return Value::ofNode(sharedLeaf(truth ? 'K' : 'H').detach()); }
+
+}  // namespace
+
 Value quickValue(const Quick& q) {
   switch (q.kind) {
     case Quick::Word: return newWord(q.word);
     case Quick::Real: return newReal(q.real);
-    default: return Value::ofNode(sharedLeaf(q.truth ? 'K' : 'H').detach());
+    default: return truthValue(q.truth);
   }
 }
 
@@ -444,24 +448,15 @@ namespace {
 // A tree on doubles whose leaves were all reals the last time is tried so
 // first: a loop over reals answers it at every step.  Again when it is not
 // tried or meets a leaf that is no real.
-inline Outcome onDoublesFirst(const NumberTree& tree, const TreeLetters& view, double& d, bool& truth) {
-  if (!tree.onDoubles || tree.doublesMissed) return Outcome::Again;
-  Outcome doubles = evaluateOnDoubles(tree, view, d, truth);
-  if (doubles == Outcome::Again) tree.doublesMissed = true;
+inline OnDoubles onDoublesFirst(const NumberTree& tree, const TreeLetters& view) {
+  if (!tree.onDoubles || tree.doublesMissed) return {0, Outcome::Again, false};
+  OnDoubles doubles = evaluateOnDoubles(tree, view);
+  if (doubles.outcome == Outcome::Again) tree.doublesMissed = true;
   return doubles;
 }
 
-}  // namespace
-
-bool answerTree(const NumberTree& tree, const TreeLetters& view, Value& out) {
-  double d;
-  bool truth;
-  Outcome doubles = onDoublesFirst(tree, view, d, truth);
-  if (doubles == Outcome::Answered) [[likely]] {
-    out = tree.doublesTruth ? Value::ofNode(sharedLeaf(truth ? 'K' : 'H').detach()) : newReal(d);
-    return true;
-  }
-  if (doubles == Outcome::Hopeless) return false;
+// The ways after the one on doubles.
+[[gnu::noinline]] bool answerTreeOtherwise(const NumberTree& tree, const TreeLetters& view, Value& out) {
   if (tree.operationCount == 1 && tree.leafCount == 2) {
     int answered = answerOneStep(tree, view, out);
     if (answered != 0) return answered > 0;
@@ -475,26 +470,50 @@ bool answerTree(const NumberTree& tree, const TreeLetters& view, Value& out) {
   return answerTreeGenerally(tree, view, out);
 }
 
+}  // namespace
+
+namespace {
+
+// The answer of a tree tried on doubles first (onDoublesFirst).
+[[gnu::noinline]] bool answerOnDoublesFirst(const NumberTree& tree, const TreeLetters& view, Value& out) {
+  OnDoubles doubles = evaluateOnDoubles(tree, view);
+  if (doubles.outcome == Outcome::Answered) [[likely]] {
+    out = tree.doublesTruth ? truthValue(doubles.truth) : newReal(doubles.value);
+    return true;
+  }
+  if (doubles.outcome == Outcome::Hopeless) return false;
+  tree.doublesMissed = true;
+  return answerTreeOtherwise(tree, view, out);
+}
+
+}  // namespace
+
+// No frame of its own: each way below makes the one it needs.
+bool answerTree(const NumberTree& tree, const TreeLetters& view, Value& out) {
+  if (tree.onDoubles && !tree.doublesMissed) return answerOnDoublesFirst(tree, view, out);
+  return answerTreeOtherwise(tree, view, out);
+}
+
+bool answerTree(const Code* code, const TreeLetters& view, Value& out) { return answerTree(*code->tree, view, out); }
+
 Outcome answerTreeQuickly(const NumberTree& tree, const TreeLetters& view, Quick& out) {
-  double d;
-  bool truth;
-  Outcome doubles = onDoublesFirst(tree, view, d, truth);
-  if (doubles == Outcome::Answered) [[likely]] {
+  OnDoubles doubles = onDoublesFirst(tree, view);
+  if (doubles.outcome == Outcome::Answered) [[likely]] {
     out.kind = tree.doublesTruth ? Quick::Truth : Quick::Real;
-    if (tree.doublesTruth) out.truth = truth;
-    else out.real = d;
+    if (tree.doublesTruth) out.truth = doubles.truth;
+    else out.real = doubles.value;
     return Outcome::Answered;
   }
-  if (doubles == Outcome::Hopeless) return doubles;
+  if (doubles.outcome == Outcome::Hopeless) return doubles.outcome;
   return answerOnWordsOrQuickly(tree, view, out);
 }
 
 bool treeComparison(const Code* code, const TreeLetters& view, bool& truth) {
   const NumberTree& tree = *code->tree;
   if (tree.onDoubles && !tree.doublesMissed) {
-    double unused;
-    Outcome doubles = evaluateOnDoubles(tree, view, unused, truth);
-    if (doubles != Outcome::Again) return doubles == Outcome::Answered;
+    OnDoubles doubles = evaluateOnDoubles(tree, view);
+    truth = doubles.truth;
+    if (doubles.outcome != Outcome::Again) return doubles.outcome == Outcome::Answered;
     tree.doublesMissed = true;
   }
   int64_t word;
