@@ -94,19 +94,30 @@ struct NumberTree {
   // meets only doubles again.
   bool onDoubles = false, doublesTruth = false;  // doublesTruth: the root is a comparison
   mutable bool doublesMissed = false;
+  // A step's code, then where the evaluator goes for that code, set at
+  // its first answer (number_tree_doubles.cpp).
   struct DoubleStep {
     uint8_t code, a, b, save;
+    const void* go;
   };
   struct LetterLoad {
     uint8_t leaf, letter;
   };
-  DoubleStep doubleSteps[kMaxOperations + 1];
-  // The steps' registers, the tree's own: the leaves that are no letters
-  // hold their doubles once `doublesFilled`, so a step reads them where
-  // they stay.  (The steps never call out of the tree, so no other answer
-  // of it begins while one is under way.)
+  mutable DoubleStep doubleSteps[kMaxOperations + 1];
+  // The registers of the steps on doubles and of the quick way, the tree's
+  // own: the leaves, then each operation's answer.  A leaf known already
+  // (knownLeaves) holds its number once it is in `filledLeaves`, so the
+  // steps read it where it stays; both ways put the same eight bytes there.
+  // (Neither calls out of the tree, so no other answer of it begins while
+  // one is under way.)
+  union Register {
+    int64_t word;
+    double real;
+  };
+  // `doublesFilled`: every leaf that is no letter is a real in its register.
+  mutable uint32_t filledLeaves = 0;
   mutable bool doublesFilled = false;
-  mutable double doubleFile[kMaxLeaves + kMaxOperations];
+  mutable Register registers[kMaxLeaves + kMaxOperations];
   uint8_t letterLoadCount = 0;
   LetterLoad letterLoads[kMaxLeaves];  // every leaf that is a letter
   uint32_t readLeaves = 0;  // the leaves that are neither letters nor the computed operand
@@ -129,9 +140,21 @@ struct NumberTree {
   // first need and made again when the leaves' pattern changes
   // (number_trees.cpp).  `typedAnswer`: the answer's kind, or -1 when the
   // quick way cannot answer the tree on such leaves.
+  // Each typed step: its code, its operands' registers, flags for mixed
+  // kinds and the operation; one more ends them.
+  struct TypedStep {
+    uint8_t code, a, b, flags;
+    WordOp op;
+    const void* go;  // where the quick way goes for `code`
+  };
   mutable uint32_t typedPattern = UINT32_MAX;
   mutable int8_t typedAnswer = -1;
-  mutable uint8_t typedCodes[kMaxOperations + 1], typedFlags[kMaxOperations];  // typedCodes: and one to end
+  mutable TypedStep typedSteps[kMaxOperations + 1];
+  // `typedCount` steps; those before `typedFirst` read known leaves alone
+  // and are run until one run ends (`typedFirstDone`), their answers then
+  // kept in the registers.
+  mutable uint8_t typedCount = 0, typedFirst = 0;
+  mutable bool typedFirstDone = false;
   // A tree with a computed operand (Code::callTree): the leaf that is the
   // call, computed before anything else of the tree; the operand indexes
   // that lead to it from the tree's spine down; and the letters of the

@@ -40,7 +40,7 @@ void planDoubles(NumberTree& tree) {
   for (int i = 0; i < count; i++) {
     const NumberTree::Operation& o = tree.operations[i];
     NumberTree::DoubleStep& step = tree.doubleSteps[i];
-    step = {0, static_cast<uint8_t>(o.left), static_cast<uint8_t>(o.right), 0};
+    step = {0, static_cast<uint8_t>(o.left), static_cast<uint8_t>(o.right), 0, nullptr};
     Form form;
     if (o.left != NumberTree::kComputed && o.right != NumberTree::kComputed) {
       form = depth == 0 ? TwoLeaves : SetAsideTwoLeaves;
@@ -57,7 +57,7 @@ void planDoubles(NumberTree& tree) {
     }
     step.code = static_cast<uint8_t>(doubleOpcode(o.op) * kForms + form);
   }
-  tree.doubleSteps[count] = {kDone, 0, 0, 0};
+  tree.doubleSteps[count] = {kDone, 0, 0, 0, nullptr};
   WordOp root = tree.operations[count - 1].op;
   tree.doublesTruth = root == WordOp::Less || root == WordOp::Gteq;
 }
@@ -74,38 +74,35 @@ inline bool realOf(Value v, double& out) {
   return v.isNode() && realLeafValue(v.node(), out);
 }
 
-// The tree's known reals into its registers, once: false while a leaf that
-// is no letter is not known to be a real.
+// The tree's known reals into its registers: false while a leaf that is
+// no letter is not known to be a real.
 [[gnu::noinline]] bool fillConstants(const NumberTree& tree) {
   if ((tree.readLeaves & ~tree.knownReals) != 0) return false;
-  for (uint32_t rest = tree.readLeaves; rest != 0; rest &= rest - 1) {
-    int i = __builtin_ctz(rest);
-    tree.doubleFile[i] = std::bit_cast<double>(tree.leafNumbers[i]);
-  }
+  fillKnownLeaves(tree);
   tree.doublesFilled = true;
   return true;
 }
 
 // The leaves' doubles when every letter read holds a real and every other
 // leaf's real is in the registers: false otherwise.
-inline bool loadLeaves(const NumberTree& tree, const TreeLetters& view, double* r) {
+inline bool loadLeaves(const NumberTree& tree, const TreeLetters& view, NumberTree::Register* r) {
   if (!tree.doublesFilled) [[unlikely]]
     return false;
-  if (tree.computedLeaf >= 0 && !realOf(view.computed, r[tree.computedLeaf])) return false;
-  return loadLetters(tree, view, view.boundValues, r, [](Value v, double& out) { return realOf(v, out); });
+  if (tree.computedLeaf >= 0 && !realOf(view.computed, r[tree.computedLeaf].real)) return false;
+  return loadLetters(tree, view, view.boundValues, r, [](Value v, NumberTree::Register& out) { return realOf(v, out.real); });
 }
 
 // The leaves' doubles read one by one as the quick ways read them (the
 // constants put in the registers when they are all known reals).
 [[gnu::noinline]] Outcome readLeaves(const NumberTree& tree, const TreeLetters& view) {
-  if (fillConstants(tree) && loadLeaves(tree, view, tree.doubleFile)) return Outcome::Answered;
+  if (fillConstants(tree) && loadLeaves(tree, view, tree.registers)) return Outcome::Answered;
   for (int i = 0; i < tree.leafCount; i++) {
     int64_t bits;
     bool real;
     Outcome answered = quickLeaf(tree, i, view, bits, real);
     if (answered != Outcome::Answered) return answered;
     if (!real) return Outcome::Again;
-    tree.doubleFile[i] = std::bit_cast<double>(bits);
+    tree.registers[i].real = std::bit_cast<double>(bits);
   }
   return Outcome::Answered;
 }
@@ -120,27 +117,27 @@ inline bool loadLeaves(const NumberTree& tree, const TreeLetters& view, double* 
 // operands:
 #define QUORL_DOUBLE_STEP(name, operation)   \
   name##TwoLeaves : {                        \
-    double x = r[s->a], y = r[s->b];         \
+    double x = r[s->a].real, y = r[s->b].real;         \
     operation;                               \
     QUORL_NEXT_STEP;                         \
   }                                          \
   name##SetAside : {                         \
-    r[s->save] = running;                    \
-    double x = r[s->a], y = r[s->b];         \
+    r[s->save].real = running;                    \
+    double x = r[s->a].real, y = r[s->b].real;         \
     operation;                               \
     QUORL_NEXT_STEP;                         \
   }                                          \
   name##RunningLeft : {                      \
-    double x = running, y = r[s->b];         \
+    double x = running, y = r[s->b].real;         \
     operation;                               \
     QUORL_NEXT_STEP;                         \
   }                                          \
   name##RunningRight : {                     \
-    double x = r[s->a], y = running;         \
+    double x = r[s->a].real, y = running;         \
     operation;                               \
     QUORL_NEXT_STEP;                         \
   }
-#define QUORL_NEXT_STEP goto* labels[(++s)->code]
+#define QUORL_NEXT_STEP goto*(++s)->go
 #define QUORL_FORMS(name) &&name##TwoLeaves, &&name##SetAside, &&name##RunningLeft, &&name##RunningRight
 
 OnDoubles evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view) {
@@ -149,14 +146,17 @@ OnDoubles evaluateOnDoubles(const NumberTree& tree, const TreeLetters& view) {
                                  QUORL_FORMS(over),  QUORL_FORMS(cent), QUORL_FORMS(less),
                                  QUORL_FORMS(gteq),  QUORL_FORMS(powa), &&done};
   static_assert(sizeof labels / sizeof labels[0] == kDone + 1);
-  double* r = tree.doubleFile;
+  NumberTree::Register* r = tree.registers;
+  // The fast way needs the registers filled, which only the slow way
+  // does, after the steps know where they go.
   if (!loadLeaves(tree, view, r)) [[unlikely]] {
+    for (int i = 0; i <= tree.operationCount; i++) tree.doubleSteps[i].go = labels[tree.doubleSteps[i].code];
     Outcome read = readLeaves(tree, view);
     if (read != Outcome::Answered) return {0, read, false};
   }
   double running = 0;
   const NumberTree::DoubleStep* s = tree.doubleSteps;
-  goto* labels[s->code];
+  goto* s->go;
   QUORL_DOUBLE_STEP(plus, running = x + y)
   QUORL_DOUBLE_STEP(dash, running = x - y)
   QUORL_DOUBLE_STEP(mult, running = x * y)

@@ -98,6 +98,17 @@ inline Outcome quickLeaf(const NumberTree& tree, int i, const TreeLetters& view,
   return Outcome::Answered;
 }
 
+// The leaves known already into the tree's registers (NumberTree::registers).
+inline void fillKnownLeaves(const NumberTree& tree) {
+  if (tree.filledLeaves == tree.knownLeaves) [[likely]]
+    return;
+  for (uint32_t rest = tree.knownLeaves & ~tree.filledLeaves; rest != 0; rest &= rest - 1) {
+    int i = __builtin_ctz(rest);
+    tree.registers[i].word = tree.leafNumbers[i];
+  }
+  tree.filledLeaves = tree.knownLeaves;
+}
+
 // The letters' leaves of `tree` into the registers `r`, each value taken
 // by `take(value, register)`: false at the first it does not take.
 // `bound`: the values of the letters bound on top of the view, read where

@@ -175,7 +175,58 @@ enum Typed : uint8_t {
 
 // Types the tree's operations for leaves of `pattern`; false when the
 // quick way gives up on such leaves.
+// The typed operations `typed` (registers as the tree numbers them) laid
+// out as the quick way's steps (`real(1)`, the two `i + j` of
+// `real(1) / real((i + j) * (i + j + 1) / 2 + i + 1)`).  The operations on
+// known leaves alone come first, answered until one run ends
+// (NumberTree::typedFirst), unless the tree may go on doubles, whose steps
+// set doubles aside in those registers; an operation the same as one
+// before it on the same operands, and `real` of a double computed within
+// the tree, take no step, their answer read where the other's is.  Each
+// step leaves its answer in the register after the last one's, so the
+// registers are numbered again.
+void layOutSteps(const NumberTree& tree, const NumberTree::TypedStep* typed) {
+  using Step = NumberTree::TypedStep;
+  int base = tree.leafCount, count = tree.operationCount, last = count - 1;
+  uint8_t place[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
+  bool known[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
+  for (int i = 0; i < base; i++) {
+    place[i] = static_cast<uint8_t>(i);
+    known[i] = !tree.onDoubles && ((tree.knownLeaves >> i) & 1);
+  }
+  for (int i = 0; i < count; i++) {
+    const Step& t = typed[i];
+    known[base + i] = known[t.a] && (t.op == NumberTree::kConversion || known[t.b]);
+  }
+  int n = 0;
+  for (int pass = 0; pass < 2; pass++) {
+    if (pass == 1) tree.typedFirst = static_cast<uint8_t>(n);
+    for (int i = 0; i < count; i++) {
+      if (known[base + i] != (pass == 0)) continue;
+      Step step = typed[i];
+      step.a = place[step.a];
+      step.b = step.op == NumberTree::kConversion ? 0 : place[step.b];
+      int same = -1;
+      for (int j = 0; j < n && same < 0; j++) {
+        const Step& o = tree.typedSteps[j];
+        if (o.code == step.code && o.op == step.op && o.flags == step.flags && o.a == step.a && o.b == step.b)
+          same = j;
+      }
+      if (i != last && (same >= 0 || step.code == Same)) {
+        place[base + i] = step.code == Same ? step.a : static_cast<uint8_t>(base + same);
+        continue;
+      }
+      place[base + i] = static_cast<uint8_t>(base + n);
+      tree.typedSteps[n++] = step;
+    }
+  }
+  tree.typedSteps[n] = {Done, 0, 0, 0, WordOp::None, nullptr};
+  tree.typedCount = static_cast<uint8_t>(n);
+  tree.typedFirstDone = false;
+}
+
 bool typeTree(const NumberTree& tree, uint32_t pattern) {
+  NumberTree::TypedStep typed[NumberTree::kMaxOperations];
   uint8_t kind[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
   int base = tree.leafCount, count = tree.operationCount;
   for (int i = 0; i < base; i++) kind[i] = (pattern >> i) & 1 ? Quick::Real : Quick::Word;
@@ -226,54 +277,68 @@ bool typeTree(const NumberTree& tree, uint32_t pattern) {
           break;
       }
     }
-    tree.typedCodes[i] = code;
-    tree.typedFlags[i] = flags;
+    uint8_t right = op == NumberTree::kConversion ? 0 : tree.rightRegister[i];
+    typed[i] = {code, static_cast<uint8_t>(left), right, flags, op, nullptr};
     kind[base + i] = answer;
   }
-  tree.typedCodes[count] = Done;
+  layOutSteps(tree, typed);
   tree.typedAnswer = static_cast<int8_t>(kind[base + count - 1]);
   return true;
 }
 
-// A register of the typed quick way: its kind is known from the types.
-union Slot {
-  int64_t word;
-  double real;
-};
+using Slot = NumberTree::Register;
+
+// Leaf `i` from `v` into its register, `pattern` told when it is a double;
+// any other value is read as quickLeaf reads it.
+inline Outcome quickRead(const NumberTree& tree, int i, const TreeLetters& view, Value v, uint32_t& pattern) {
+  Slot& slot = tree.registers[i];
+  if (v.isWord()) {
+    slot.word = v.word()->value;
+    return Outcome::Answered;
+  }
+  if (v.isReal()) {
+    slot.real = v.real()->value;
+    pattern |= uint32_t{1} << i;
+    return Outcome::Answered;
+  }
+  bool real = false;  // not set when the leaf is not taken
+  Outcome answered = quickLeaf(tree, i, view, slot.word, real);
+  pattern |= static_cast<uint32_t>(real) << i;
+  return answered;
+}
+
+// The leaves not known already into the tree's registers: the pattern of
+// those that are doubles in `pattern`.
+inline Outcome quickLeaves(const NumberTree& tree, const TreeLetters& view, uint32_t& pattern) {
+  fillKnownLeaves(tree);
+  pattern = tree.knownReals;
+  if (tree.computedLeaf >= 0) {
+    Outcome read = quickRead(tree, tree.computedLeaf, view, view.computed, pattern);
+    if (read != Outcome::Answered) return read;
+  }
+  const NumberTree::LetterLoad* load = tree.letterLoads;
+  const NumberTree::LetterLoad* end = load + tree.letterLoadCount;
+  bool bound = (tree.leafLetters & ~view.bound) == 0;
+  for (; load != end; load++) {
+    Value v = bound ? view.boundValues[load->letter] : view.of(load->letter);
+    Outcome read = quickRead(tree, load->leaf, view, v, pattern);
+    if (read != Outcome::Answered) return read;
+  }
+  for (uint32_t rest = tree.readLeaves & ~tree.knownLeaves; rest != 0; rest &= rest - 1) {
+    int i = __builtin_ctz(rest);
+    Outcome read = quickRead(tree, i, view, Value{0}, pattern);
+    if (read != Outcome::Answered) return read;
+  }
+  return Outcome::Answered;
+}
 
 // The tree's answer the quick way.
 Outcome evaluateQuickly(const NumberTree& tree, const TreeLetters& view, Quick& out) {
-  Slot r[NumberTree::kMaxLeaves + NumberTree::kMaxOperations];
+  uint32_t pattern;
+  Outcome read = quickLeaves(tree, view, pattern);
+  if (read != Outcome::Answered) return read;
   int base = tree.leafCount;
-  // The numbers known already, then the leaves read now over the rest.
-  for (int i = 0; i < base; i++) r[i].word = tree.leafNumbers[i];  // a word or a double, the same eight bytes
-  uint32_t pattern = tree.knownReals;
-  for (uint32_t rest = ~tree.knownLeaves & ((uint32_t{1} << base) - 1); rest != 0; rest &= rest - 1) {
-    int i = __builtin_ctz(rest);
-    uint8_t read = tree.leafReads[i];
-    Value v{0};
-    if (read == NumberTree::ReadLetter) v = view.of(tree.leafLetter[i]);
-    else if (read == NumberTree::ReadComputed) v = view.computed;
-    if (v.isWord()) {
-      r[i].word = v.word()->value;
-      continue;
-    }
-    if (v.isReal()) {
-      r[i].real = v.real()->value;
-      pattern |= uint32_t{1} << i;
-      continue;
-    }
-    bool real;
-    Outcome answered = quickLeaf(tree, i, view, r[i].word, real);
-    if (answered != Outcome::Answered) return answered;
-    pattern |= static_cast<uint32_t>(real) << i;
-  }
   if (tree.doublesMissed && pattern == (uint32_t{1} << base) - 1) tree.doublesMissed = false;
-  if (pattern != tree.typedPattern) {
-    tree.typedPattern = pattern;
-    if (!typeTree(tree, pattern)) tree.typedAnswer = -1;
-  }
-  if (tree.typedAnswer < 0) return Outcome::Again;
   // Each operation jumps to the next from its own place (labels as values,
   // as on doubles), so that the jumps are foretold from where they stand.
   static void* const labels[] = {&&wordPlus, &&wordDash,   &&wordMult, &&wordOther, &&wordTruth,
@@ -281,103 +346,120 @@ Outcome evaluateQuickly(const NumberTree& tree, const TreeLetters& view, Quick& 
                                  &&realLess, &&realGteq,   &&mixed,    &&truthKnown, &&toReal,
                                  &&same,     &&done};
   static_assert(sizeof labels / sizeof labels[0] == Done + 1);
-  int count = tree.operationCount;
-  int i = 0;
-#define QUORL_OPERANDS                      \
-  const Slot& a = r[tree.leftRegister[i]];  \
-  const Slot& b = r[tree.rightRegister[i]]; \
-  Slot& answer = r[base + i];               \
+  if (pattern != tree.typedPattern) {
+    tree.typedPattern = pattern;
+    if (!typeTree(tree, pattern)) tree.typedAnswer = -1;
+    else
+      for (int i = 0; i <= tree.typedCount; i++) tree.typedSteps[i].go = labels[tree.typedSteps[i].code];
+  }
+  if (tree.typedAnswer < 0) return Outcome::Again;
+  int first = tree.typedFirstDone ? tree.typedFirst : 0;
+  Slot* r = tree.registers;
+  Slot* answer = r + base + first;  // the answer of the step under way
+  const NumberTree::TypedStep* s = tree.typedSteps + first;
+#define QUORL_OPERANDS        \
+  const Slot& a = r[s->a];    \
+  const Slot& b = r[s->b];    \
   (void)b
-#define QUORL_NEXT goto* labels[tree.typedCodes[++i]]
-  goto* labels[tree.typedCodes[0]];
+#define QUORL_NEXT \
+  answer++;        \
+  goto*(++s)->go
+  goto* s->go;
 wordPlus : {
   QUORL_OPERANDS;
-  if (__builtin_add_overflow(a.word, b.word, &answer.word)) return Outcome::Again;
+  int64_t x;  // in a register: through memory it would be computed twice
+  if (__builtin_add_overflow(a.word, b.word, &x)) return Outcome::Again;
+  answer->word = x;
   QUORL_NEXT;
 }
 wordDash : {
   QUORL_OPERANDS;
-  if (__builtin_sub_overflow(a.word, b.word, &answer.word)) return Outcome::Again;
+  int64_t x;  // in a register: through memory it would be computed twice
+  if (__builtin_sub_overflow(a.word, b.word, &x)) return Outcome::Again;
+  answer->word = x;
   QUORL_NEXT;
 }
 wordMult : {
   QUORL_OPERANDS;
-  if (__builtin_mul_overflow(a.word, b.word, &answer.word)) return Outcome::Again;
+  int64_t x;  // in a register: through memory it would be computed twice
+  if (__builtin_mul_overflow(a.word, b.word, &x)) return Outcome::Again;
+  answer->word = x;
   QUORL_NEXT;
 }
 wordOther : {
   QUORL_OPERANDS;
-  WordAnswer w = answerWords(tree.operations[i].op, a.word, b.word);
+  WordAnswer w = answerWords(s->op, a.word, b.word);
   if (w.kind != WordAnswer::Integer) return Outcome::Again;
-  answer.word = w.value;
+  answer->word = w.value;
   QUORL_NEXT;
 }
 wordTruth : {
   QUORL_OPERANDS;
-  WordAnswer w = answerWords(tree.operations[i].op, a.word, b.word);
+  WordAnswer w = answerWords(s->op, a.word, b.word);
   if (w.kind != WordAnswer::True && w.kind != WordAnswer::False) return Outcome::Again;
-  answer.word = w.kind == WordAnswer::True;
+  answer->word = w.kind == WordAnswer::True;
   QUORL_NEXT;
 }
 realPlus : {
   QUORL_OPERANDS;
-  answer.real = a.real + b.real;
+  answer->real = a.real + b.real;
   QUORL_NEXT;
 }
 realDash : {
   QUORL_OPERANDS;
-  answer.real = a.real - b.real;
+  answer->real = a.real - b.real;
   QUORL_NEXT;
 }
 realMult : {
   QUORL_OPERANDS;
-  answer.real = a.real * b.real;
+  answer->real = a.real * b.real;
   QUORL_NEXT;
 }
 realOver : {
   QUORL_OPERANDS;
-  answer.real = a.real / b.real;
+  answer->real = a.real / b.real;
   QUORL_NEXT;
 }
 realOther : {
   QUORL_OPERANDS;
-  answer.real = realArithmetic(tree.operations[i].op, a.real, b.real);
+  answer->real = realArithmetic(s->op, a.real, b.real);
   QUORL_NEXT;
 }
 realLess : {
   QUORL_OPERANDS;
-  answer.word = a.real < b.real;
+  answer->word = a.real < b.real;
   QUORL_NEXT;
 }
 realGteq : {
   QUORL_OPERANDS;
-  answer.word = a.real >= b.real;
+  answer->word = a.real >= b.real;
   QUORL_NEXT;
 }
 mixed : {
   QUORL_OPERANDS;
-  uint8_t words = tree.typedFlags[i];
+  uint8_t words = s->flags;
   double x = words & 1 ? static_cast<double>(a.word) : a.real;
   double y = words & 2 ? static_cast<double>(b.word) : b.real;
-  answer.real = realArithmetic(tree.operations[i].op, x, y);
+  answer->real = realArithmetic(s->op, x, y);
   QUORL_NEXT;
 }
 truthKnown : {
-  r[base + i].word = tree.typedFlags[i];
+  answer->word = s->flags;
   QUORL_NEXT;
 }
 toReal : {
-  r[base + i].real = static_cast<double>(r[tree.leftRegister[i]].word);
+  answer->real = static_cast<double>(r[s->a].word);
   QUORL_NEXT;
 }
 same : {
-  r[base + i] = r[tree.leftRegister[i]];
+  *answer = r[s->a];
   QUORL_NEXT;
 }
 #undef QUORL_OPERANDS
 #undef QUORL_NEXT
 done:
-  const Slot& last = r[base + count - 1];
+  tree.typedFirstDone = true;
+  const Slot& last = answer[-1];
   out.kind = static_cast<Quick::Kind>(tree.typedAnswer);
   if (out.kind == Quick::Truth) out.truth = last.word != 0;
   else out.word = last.word;

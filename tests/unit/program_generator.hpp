@@ -74,8 +74,10 @@ class ProgramGenerator {
       auto x = [&] { return realOperand(2, {}); };
       std::vector<char> vars;
       if (lambdas_) vars.push_back('a');
+      auto word = [&] { return std::to_string(pick(9) - 4); };
+      std::string same = "rboth(lits(rsame(" + word() + ", " + word() + ")), lits(rsame(" + x() + ", " + word() + ")))";
       text += "rboth(rops(" + x() + ", " + x() + "), rboth(rtree(" + x() + ", " + x() + ", " + x() +
-              "), rboth(rcmp(" + x() + ", " + x() + "), " + expression(4, vars) + ")))";
+              "), rboth(rcmp(" + x() + ", " + x() + "), rboth(" + same + ", " + expression(4, vars) + "))))";
     } else {
       // Lambda shapes want letters to close over: main's argument then is one.
       std::vector<char> vars;
@@ -758,15 +760,15 @@ class ProgramGenerator {
         if (chance(40)) {
           // Sums around calls of functions whose bodies are trees: from the
           // third step on, a call is answered the way the second found.
-          static const char* kCalled[] = {"rentry", "rtrans", "rquot", "(p\\q\\real(p) - q*p)", "rfix"};
+          static const char* kCalled[] = {"rentry", "rtrans", "rquot", "(p\\q\\real(p) - q*p)", "rfix", "rsame"};
           // Most often numbers, so that the sums run a few steps.
           std::string k = chance(70) ? (chance(50) ? std::to_string(pick(7) - 3) : realAtom()) : x();
           std::string a = chance(70) ? realAtom() : x(), n = std::to_string(3 + pick(3));
-          int called = pick(7);
-          if (called == 5) return "rsumd(" + n + ", " + k + ", " + a + ")";
-          if (called == 6) {
+          int called = pick(8);
+          if (called == 6) return "rsumd(" + n + ", " + k + ", " + a + ")";
+          if (called == 7) {
             std::string three;
-            for (int i = 0; i < 3; i++) three += std::string(kCalled[pick(5)]) + ", ";
+            for (int i = 0; i < 3; i++) three += std::string(kCalled[pick(6)]) + ", ";
             return "rsumt(" + three + n + ", " + k + ", " + a + ")";
           }
           return "rsumi(" + std::string(kCalled[called]) + ", " + n + ", " + k + ", " + a + ")";
@@ -777,6 +779,7 @@ class ProgramGenerator {
         if (chance(30)) return "rdeep(" + x() + ", " + x() + ", " + x() + ")";
         if (chance(30)) return "rdot(J " + x() + " (J " + x() + " K), J " + x() + " (J " + x() + " K), " + x() + ")";
         if (chance(30)) return "rcall(" + std::string(chance(50) ? "rtwo" : "(p\\q\\q - p*p)") + ", 3, " + x() + ")";
+        if (chance(30)) return "rmixed(J " + x() + " (J " + x() + " (J " + x() + " K)), " + x() + ")";
         std::vector<char> inner = vars;
         std::string v = fresh(inner);
         return v + "{" + (chance(30) ? std::string("rnan") : x()) + "}rcmp(" + v + ", " + v + ")";

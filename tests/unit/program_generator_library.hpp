@@ -92,6 +92,10 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
     // add at each step.
     text += ",\nrdeep\\x\\y\\z\\lits((x*y - z*x) * (y*z + x*x) / ((x - y) * (z - y)) - (x - (y - z)) * z)";
     text += ",\nrdot\\u\\v\\a\\u (lits a) (x\\us\\v (lits a) (y\\vs\\rdot(us, vs, a + x*y)))";
+    // A sum over a list whose elements are of any kind: one tree met with
+    // reals alone and with integers among its leaves in turn, around a
+    // constant it reads at every step.
+    text += ",\nrmixed\\u\\a\\u (lits a) (x\\us\\rmixed(us, a*half + x*half - x))";
     text += ",\nrtwo\\p\\q\\p*q - q";
     text += ",\nrcall\\f\\n\\a\\(n<1) (lits a) (rcall(f, n-1, a + f(a, half) * a))";
     // Functions whose bodies are trees of integer and real operations,
@@ -106,6 +110,9 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
     // One sum given three functions in turn, one of which calls another
     // with a number written in its body.
     text += ",\nrfix\\i\\j\\rentry(j, 2)";
+    // Operations written twice over the same operands and over other ones,
+    // and operations on numbers written in the body alone.
+    text += ",\nrsame\\i\\j\\real(i + j) * real(i + j + 1) - real(i + 1) / real(j + i) + real(2) * real(1 + 2)";
     text += ",\nrsumt\\f\\g\\h\\n\\k\\a\\(n<1) (lits a) (rsumt(g, h, f, n-1, k, a + f(n, k) * a))";
   }
   if (blocks) {
