@@ -162,6 +162,9 @@ struct NumberTree {
   // `missed`: the tree was left to the builtins once (code.hpp's callers
   // then look at its letters before computing the call).
   int8_t computedLeaf = kNone;
+  // `1 + check(left)`: one operation of the computed operand and a number
+  // written in the body, the leaf that is that number (else kNone).
+  int8_t wordWithCall = kNone;
   mutable bool missed = false;
   // The call's function was found once with a body that is no tree of
   // number operations (machine_number_calls.cpp): it is not looked at again.

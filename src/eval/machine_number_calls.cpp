@@ -24,6 +24,11 @@
 // later calls neither look the function up by its name nor follow the
 // forwarding calls again while the names resolve as they did; the body's
 // answer reaches the sum unboxed when the sum's tree only reads its leaves.
+//
+// The commonest such tree, one operation on a number written in the body
+// and the call's value (`1 + check(left)`), is answered on the two words
+// as soon as the value comes back, in the value's own box when nothing
+// else holds it.
 #include "eval/machine_calls.hpp"
 #include "eval/machine_view.hpp"
 #include "eval/number_tree_ways.hpp"
@@ -335,12 +340,41 @@ bool Machine::calledTreeHere(const Code*& code, const BoundView& view) {
   return true;
 }
 
+namespace {
+
+// `1 + check(left)` (NumberTree::wordWithCall) when the call's value `v`
+// (held) is a machine integer and so is the answer: in v's box when
+// nothing else holds it and it has no term yet, as answerInWordBox.
+// False, with nothing done, otherwise.
+bool wordWithCall(const NumberTree& tree, Value v, Value& out) {
+  int64_t x = tree.leafNumbers[tree.wordWithCall], y;
+  if (!wordOf(v, y)) return false;
+  if (tree.wordWithCall != tree.leftRegister[0]) std::swap(x, y);
+  WordAnswer answer = answerWords(tree.operations[0].op, x, y);
+  if (answer.kind != WordAnswer::Integer) return false;
+  if (v.isWord() && v.word()->count == 1 && v.word()->leaf == nullptr) {
+    v.word()->value = answer.value;
+    out = v;
+    return true;
+  }
+  releaseValue(v);
+  out = newWord(answer.value);
+  return true;
+}
+
+}  // namespace
+
 // The call's value, in focus, meets its tree's frame.
 void Machine::treeCallReturned() {
   Frame f = stack_.pop();
   const Code* code = reinterpret_cast<const Code*>(f.bits);
   const NumberTree& tree = *code->callTree;
   Value v = toValue(focus_);
+  Value answer;
+  if (tree.wordWithCall >= 0 && wordWithCall(tree, v, answer)) {
+    focus_ = Term::of(answer);
+    return;
+  }
   TreeLetters letters;
   letters.from = nullptr;
   letters.bound = tree.leafLetters;
@@ -348,7 +382,6 @@ void Machine::treeCallReturned() {
   for (uint32_t rest = tree.leafLetters; rest != 0; rest &= ~(uint32_t{1} << (31 - __builtin_clz(rest))))
     letters.values[31 - __builtin_clz(rest)] = Value{stack_.pop().bits};  // the last letter on top
   letters.computed = v;
-  Value answer;
   if (answerTree(tree, letters, answer)) {
     releaseValue(v);
     for (uint32_t rest = tree.leafLetters; rest != 0; rest &= rest - 1)

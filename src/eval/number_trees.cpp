@@ -146,6 +146,10 @@ NumberTree* emitTree(const Code& code, bool calls) {
       tree->readLeaves |= uint32_t{1} << i;
     }
   }
+  if (tree->operationCount == 1 && tree->leafCount == 2 && tree->computedLeaf >= 0) {
+    int other = 1 - tree->computedLeaf;
+    if (tree->leafReads[other] == NumberTree::ReadWord) tree->wordWithCall = static_cast<int8_t>(other);
+  }
   if (tree->onDoubles) planDoubles(*tree);
   if (tree->onWords) planWords(*tree);
   return tree;

@@ -85,7 +85,11 @@ class ProgramGenerator {
       std::string value = expression(4, vars);
       // Its list calls beside it, where no failure before them hides
       // what they give.
-      text += chance(25) ? "J (" + callShape(3, vars) + ") (" + value + ")" : value;
+      if (chance(25)) value = "J (" + callShape(3, vars) + ") (" + value + ")";
+      // Before them a number written in the body and a call's value
+      // (wordcall).
+      int n = pick(9) - 4, w = pick(7);
+      text += "J (wordcall(" + std::to_string(n == 0 ? 5 : n) + ", " + std::to_string(w) + ")) (" + value + ")";
     }
     for (const std::string& d : definitions) text += ",\n" + d;
     text += fixedFunctions(lambdas_, reals_, blocks_, truths_, numbers_);

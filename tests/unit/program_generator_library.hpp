@@ -46,6 +46,13 @@ inline std::string fixedFunctions(bool lambdas, bool reals, bool blocks, bool tr
   // tree built over several calls.
   text += ",\nnest\\n\\e\\(n<1) (e n) ((n % 2 = 0) (V (nest(n - 1, e)) n) (J n (V (nest(n - 1, e)) K)))";
   text += ",\nbump\\p\\p (x\\y\\V x (y + 1))";
+  // A number written in the body and a call's value: a box the caller
+  // still holds, answers past the machine word, a comparison, a division
+  // that may fail.
+  text += ",\nheld\\x\\x";
+  text += ",\nwordcall\\n\\k\\wordpair(n, k * n + 1)";
+  text += ",\nwordpair\\n\\w\\s{1 + held(w)}J s (J w (J (held(w) - 1) (J (3 < held(n)) (J (2 * held(n + w)) "
+          "(J (9223372036854775807 - held(n)) (7 / held(n)))))))";
   // Each function of a list applied in turn, to what the one before gave.
   // Matches that leave a parameter unused, as a program's helpers do.
   if (lambdas) {
