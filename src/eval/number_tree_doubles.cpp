@@ -7,14 +7,15 @@
 // tree's own file of registers: a real written in the body or a constant's
 // real, once computed, is put there once and read where it stays; each
 // letter's box is tested for a real and loaded at every answer; the answer
-// comes back in registers, not through memory.  Each operation is one step that leaves
-// its answer in a running double, which the next operation most often
-// takes as an operand where it is: `acc op leaf`, `leaf op acc`, `leaf op
-// leaf` (the running double set aside in a register first when a later
-// step still needs it), `set-aside op acc`.  The last step gives the
-// answer.  A leaf that is no real, or a constant not read yet, sends the
-// tree to the per-leaf read below, which reads what the quick ways read
-// (remembering a constant's number) and gives up where they would.
+// comes back in registers, not through memory.  Each operation is one step
+// that leaves its answer in a running double, which the next operation
+// most often takes as an operand where it is: `acc op leaf`, `leaf op
+// acc`, `leaf op leaf` (the running double set aside in a register first
+// when a later step still needs it), `set-aside op acc`.  The last step
+// gives the answer.  A leaf that is no real, or a constant not read yet,
+// sends the tree to the per-leaf read below, which reads what the quick
+// ways read (remembering a constant's number) and gives up where they
+// would.
 #include "eval/number_tree_ways.hpp"
 
 namespace quorl {
@@ -89,7 +90,8 @@ inline bool loadLeaves(const NumberTree& tree, const TreeLetters& view, NumberTr
   if (!tree.doublesFilled) [[unlikely]]
     return false;
   if (tree.computedLeaf >= 0 && !realOf(view.computed, r[tree.computedLeaf].real)) return false;
-  return loadLetters(tree, view, view.boundValues, r, [](Value v, NumberTree::Register& out) { return realOf(v, out.real); });
+  return loadLetters(tree, view, view.boundValues, r,
+                     [](Value v, NumberTree::Register& out) { return realOf(v, out.real); });
 }
 
 // The leaves' doubles read one by one as the quick ways read them (the
@@ -115,27 +117,27 @@ inline bool loadLeaves(const NumberTree& tree, const TreeLetters& view, NumberTr
 // goes from where it stands, as a tree's steps come in the same order at
 // every call.  The four forms of the operation `name`, `x` and `y` its
 // operands:
-#define QUORL_DOUBLE_STEP(name, operation)   \
-  name##TwoLeaves : {                        \
-    double x = r[s->a].real, y = r[s->b].real;         \
-    operation;                               \
-    QUORL_NEXT_STEP;                         \
-  }                                          \
-  name##SetAside : {                         \
-    r[s->save].real = running;                    \
-    double x = r[s->a].real, y = r[s->b].real;         \
-    operation;                               \
-    QUORL_NEXT_STEP;                         \
-  }                                          \
-  name##RunningLeft : {                      \
-    double x = running, y = r[s->b].real;         \
-    operation;                               \
-    QUORL_NEXT_STEP;                         \
-  }                                          \
-  name##RunningRight : {                     \
-    double x = r[s->a].real, y = running;         \
-    operation;                               \
-    QUORL_NEXT_STEP;                         \
+#define QUORL_DOUBLE_STEP(name, operation)     \
+  name##TwoLeaves : {                          \
+    double x = r[s->a].real, y = r[s->b].real; \
+    operation;                                 \
+    QUORL_NEXT_STEP;                           \
+  }                                            \
+  name##SetAside : {                           \
+    r[s->save].real = running;                 \
+    double x = r[s->a].real, y = r[s->b].real; \
+    operation;                                 \
+    QUORL_NEXT_STEP;                           \
+  }                                            \
+  name##RunningLeft : {                        \
+    double x = running, y = r[s->b].real;      \
+    operation;                                 \
+    QUORL_NEXT_STEP;                           \
+  }                                            \
+  name##RunningRight : {                       \
+    double x = r[s->a].real, y = running;      \
+    operation;                                 \
+    QUORL_NEXT_STEP;                           \
   }
 #define QUORL_NEXT_STEP goto*(++s)->go
 #define QUORL_FORMS(name) &&name##TwoLeaves, &&name##SetAside, &&name##RunningLeft, &&name##RunningRight
