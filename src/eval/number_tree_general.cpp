@@ -135,7 +135,7 @@ Value valueOfNum(const Num& n, bool& made) {
   switch (n.kind) {
     case Num::Word: return newWord(n.word);
     case Num::Real: return newReal(n.real);
-    default: return Value::ofNode(sharedLeaf(n.truth ? 'K' : 'H').detach());
+    default: return truthAsValue(n.truth);
   }
 }
 

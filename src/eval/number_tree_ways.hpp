@@ -149,6 +149,8 @@ void planDoubles(NumberTree& tree);
 Outcome answerTreeQuickly(const NumberTree& tree, const TreeLetters& view, Quick& out);
 // A quick answer as a value, with one count for the caller.
 Value quickValue(const Quick& q);
+// The Prelude's K or H for a truth, as a value with one count for the caller.
+inline Value truthAsValue(bool truth) { return Value::ofNode(sharedLeaf(truth ? 'K' : 'H').detach()); }
 
 // The general way's answer of the tree, as a value with one count for the
 // caller; false, with nothing held, when the machine must compute it.

@@ -515,17 +515,11 @@ Outcome answerOnWordsOrQuickly(const NumberTree& tree, const TreeLetters& view, 
 
 }  // namespace
 
-namespace {
-
-inline Value truthValue(bool truth) { return Value::ofNode(sharedLeaf(truth ? 'K' : 'H').detach()); }
-
-}  // namespace
-
 Value quickValue(const Quick& q) {
   switch (q.kind) {
     case Quick::Word: return newWord(q.word);
     case Quick::Real: return newReal(q.real);
-    default: return truthValue(q.truth);
+    default: return truthAsValue(q.truth);
   }
 }
 
@@ -556,15 +550,11 @@ inline OnDoubles onDoublesFirst(const NumberTree& tree, const TreeLetters& view)
   return answerTreeGenerally(tree, view, out);
 }
 
-}  // namespace
-
-namespace {
-
 // The answer of a tree tried on doubles first (onDoublesFirst).
 [[gnu::noinline]] bool answerOnDoublesFirst(const NumberTree& tree, const TreeLetters& view, Value& out) {
   OnDoubles doubles = evaluateOnDoubles(tree, view);
   if (doubles.outcome == Outcome::Answered) [[likely]] {
-    out = tree.doublesTruth ? truthValue(doubles.truth) : newReal(doubles.value);
+    out = tree.doublesTruth ? truthAsValue(doubles.truth) : newReal(doubles.value);
     return true;
   }
   if (doubles.outcome == Outcome::Hopeless) return false;
